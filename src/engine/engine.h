@@ -1,0 +1,41 @@
+#pragma once
+
+// The engine's public entry points. Every call is synchronous and stateless; the UI runs them
+// on worker threads. Nothing here reports errors: what cannot be read is left out or counts 0.
+
+#include "model_types.h"
+
+#include <optional>
+
+namespace orvane {
+
+// Capacity of the volume holding the home folder (statvfs); zeros when the query fails.
+DiskInfo diskInfo();
+
+// Scans each source of the plan in order and returns the non-empty categories, heaviest first.
+QList<CleanupCategory> scanPlan(const CleanupPlan& plan);
+
+// Items directly inside `folder`, each with its whole size, largest first.
+QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect);
+
+// Regular files of at least `minSize` under `root`, skipping hidden entries and folders named "Library".
+QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect);
+
+// Groups of files with identical content under `roots`, one category per group.
+QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon);
+
+// SHA-256 of the whole file (32 bytes), or none when it cannot be read.
+std::optional<QByteArray> contentDigest(const FilePath& file);
+
+// Application bundles of "/Applications" and ~/Applications with their leftovers.
+QList<CleanupFile> scanInstalledApps(bool autoSelect);
+QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots);
+FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName);
+
+// Folder sizes for the space explorer.
+qint64 folderSize(const FilePath& folder);
+qint64 itemSize(const FilePath& item);
+QList<SpaceEntry> topLevelEntries();
+QList<SpaceEntry> childEntries(const FilePath& folder);
+
+} // namespace orvane

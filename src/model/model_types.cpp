@@ -1,0 +1,52 @@
+#include "model_types.h"
+
+#include "localization_manager.h"
+
+namespace orvane {
+
+std::optional<RemovalStyle> removalStyleFromRaw(const QString& raw)
+{
+    if (raw == u"trash")
+        return RemovalStyle::trash;
+    if (raw == u"permanent")
+        return RemovalStyle::permanent;
+    return std::nullopt;
+}
+
+QString rawValue(RemovalStyle style)
+{
+    return style == RemovalStyle::permanent ? QStringLiteral("permanent") : QStringLiteral("trash");
+}
+
+QString label(RemovalStyle style)
+{
+    return t(style == RemovalStyle::permanent ? QStringLiteral("removal.permanent")
+                                              : QStringLiteral("removal.trash"));
+}
+
+qint64 CleanupFile::ownSize() const
+{
+    qint64 extras = 0;
+    for (qint64 s : extraSizes)
+        extras += s;
+    return sizeInBytes - extras;
+}
+
+qint64 CleanupCategory::selectedSize() const
+{
+    qint64 sum = 0;
+    for (const CleanupFile& f : files)
+        if (f.isSelected)
+            sum += f.sizeInBytes;
+    return sum;
+}
+
+qint64 CleanupCategory::totalSize() const
+{
+    qint64 sum = 0;
+    for (const CleanupFile& f : files)
+        sum += f.sizeInBytes;
+    return sum;
+}
+
+} // namespace orvane

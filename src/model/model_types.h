@@ -1,0 +1,126 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHashFunctions>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <optional>
+#include <variant>
+
+namespace orvane {
+
+// Locations are absolute paths kept as the bytes the file system gave, so a name that is
+// not valid UTF-8 is still removed exactly; displayPath() turns one into readable text.
+using FilePath = QByteArray;
+using FilePaths = QList<FilePath>;
+
+struct SidebarSection {
+    QString id;
+    QString title;
+    QString icon;
+
+    // Identity is the id alone: a section built before a language change equals the one after.
+    friend bool operator==(const SidebarSection& a, const SidebarSection& b) { return a.id == b.id; }
+};
+
+inline size_t qHash(const SidebarSection& section, size_t seed = 0) noexcept
+{
+    return ::qHash(section.id, seed);
+}
+
+struct DiskInfo {
+    qint64 total = 0;
+    qint64 free = 0; // bytes available to the user
+
+    qint64 used() const { return total - free; }
+};
+
+enum class RemovalStyle { trash, permanent };
+
+std::optional<RemovalStyle> removalStyleFromRaw(const QString& raw);
+QString rawValue(RemovalStyle style);
+QString label(RemovalStyle style); // current language
+
+enum class ScanState { idle, scanning, results, cleaning, done };
+
+// What one source scans.
+struct FolderSource {
+    FilePath url;
+};
+struct BigFilesSource {
+    FilePath root;
+    qint64 minSize = 0;
+};
+struct DuplicatesSource {
+    FilePaths roots;
+    qint64 minSize = 0;
+};
+struct InstalledAppsSource {};
+
+using SourceKind = std::variant<FolderSource, BigFilesSource, DuplicatesSource, InstalledAppsSource>;
+
+struct CleanupSource {
+    QString name;
+    QString icon;
+    SourceKind kind;
+    bool autoSelect = false;
+};
+
+struct CleanupPlan {
+    QString title;
+    QString subtitle;
+    QList<CleanupSource> sources;
+    RemovalStyle defaultRemoval = RemovalStyle::trash;
+    QStringList highlights;
+};
+
+// What a file looked like when it was scanned; removal checks it before touching a copy.
+struct FileStamp {
+    qint64 size = 0;
+    qint64 mtimeNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+struct CleanupFile {
+    QUuid id = QUuid::createUuid();
+    QString name;
+    FilePath url;
+    qint64 sizeInBytes = 0;
+    bool isSelected = false;
+    FilePaths extraURLs;
+    // Scan-time size of each entry of extraURLs (same order), so the freed figure can count
+    // exactly the locations that went. The item's own share is sizeInBytes minus their sum.
+    QList<qint64> extraSizes;
+    // Set for copies found by the duplicate search.
+    std::optional<FileStamp> stamp;
+
+    qint64 ownSize() const;
+};
+
+struct CleanupCategory {
+    QUuid id = QUuid::createUuid();
+    QString name;
+    QString icon;
+    QList<CleanupFile> files;
+    bool isExpanded = false;
+
+    qint64 selectedSize() const;
+    qint64 totalSize() const;
+};
+
+struct SpaceEntry {
+    QUuid id = QUuid::createUuid();
+    QString name;
+    QString icon;
+    FilePath url;
+    qint64 sizeInBytes = 0;
+    bool isDirectory = false;
+};
+
+} // namespace orvane

@@ -1,0 +1,53 @@
+#include "paths.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+namespace orvane {
+
+FilePath homeDir()
+{
+    QByteArray home = qgetenv("HOME");
+    if (home.isEmpty()) {
+        if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+            home = pw->pw_dir;
+    }
+    while (home.size() > 1 && home.endsWith('/'))
+        home.chop(1);
+    return home;
+}
+
+FilePath joinPath(const FilePath& base, const QByteArray& relative)
+{
+    if (base.endsWith('/'))
+        return base + relative;
+    return base + '/' + relative;
+}
+
+FilePath joinPath(const FilePath& base, const QString& relative)
+{
+    return joinPath(base, relative.toUtf8());
+}
+
+QByteArray lastComponent(const FilePath& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+FilePath parentPath(const FilePath& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArray(".");
+    if (slash == 0)
+        return QByteArray("/");
+    return path.left(slash);
+}
+
+QString displayPath(const QByteArray& path)
+{
+    return QString::fromUtf8(path);
+}
+
+} // namespace orvane

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "model_types.h"
+
+namespace orvane {
+
+// The current user's home folder, asked anew on every call ($HOME, else the password database).
+FilePath homeDir();
+// `base` + "/" + `relative` (relative may hold several components).
+FilePath joinPath(const FilePath& base, const QByteArray& relative);
+FilePath joinPath(const FilePath& base, const QString& relative);
+QByteArray lastComponent(const FilePath& path);
+FilePath parentPath(const FilePath& path);
+// Readable text for a path or name: UTF-8 where valid, other bytes shown as U+FFFD.
+QString displayPath(const QByteArray& path);
+
+} // namespace orvane
