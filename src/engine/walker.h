@@ -21,7 +21,7 @@ struct WalkEntry {
 
 // Depth-first walk below `root` (the root itself is not reported), fd-relative with
 // openat/fdopendir/fstatat(AT_SYMLINK_NOFOLLOW). Unreadable folders are passed over.
-// Returns false when `root` cannot be opened as a folder.
+// Returns false when `root` cannot be opened as a folder (a root that is a link is not opened).
 bool walkTree(const FilePath& root, const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit);
 
 // The one size rule: sum of st_size of every non-directory entry below `root`

@@ -1,5 +1,6 @@
 #include "paths.h"
 
+#include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -11,6 +12,12 @@ FilePath homeDir()
     if (home.isEmpty()) {
         if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
             home = pw->pw_dir;
+    }
+    // The real path, so that a home reached through a link is still walked while links
+    // inside it are never followed.
+    if (char* real = ::realpath(home.constData(), nullptr)) {
+        home = real;
+        ::free(real);
     }
     while (home.size() > 1 && home.endsWith('/'))
         home.chop(1);

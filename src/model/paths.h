@@ -4,7 +4,8 @@
 
 namespace orvane {
 
-// The current user's home folder, asked anew on every call ($HOME, else the password database).
+// The current user's home folder, asked anew on every call ($HOME, else the password database),
+// with links in it resolved.
 FilePath homeDir();
 // `base` + "/" + `relative` (relative may hold several components).
 FilePath joinPath(const FilePath& base, const QByteArray& relative);
