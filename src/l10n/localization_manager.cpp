@@ -65,6 +65,15 @@ void LocalizationManager::setLanguage(AppLanguage language)
     applyToSystem();
 }
 
+void LocalizationManager::setLanguageForThisRun(AppLanguage language)
+{
+    if (language == m_language)
+        return;
+    m_language = language;
+    emit languageChanged();
+    QLocale::setDefault(QLocale(m_language == AppLanguage::en ? QLocale::English : QLocale::Spanish));
+}
+
 void LocalizationManager::setLanguageCode(const QString& code)
 {
     if (auto language = appLanguageFromRaw(code))

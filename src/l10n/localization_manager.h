@@ -33,6 +33,8 @@ public:
 
     void setLanguage(AppLanguage language);
     void setLanguageCode(const QString& code);
+    // Switches the language for this process only: nothing is stored (a one-off command-line choice).
+    void setLanguageForThisRun(AppLanguage language);
 
     Q_INVOKABLE QString t(const QString& key, const QStringList& args = {}) const;
 
