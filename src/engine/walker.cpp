@@ -2,29 +2,430 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 namespace orvane {
 
 namespace {
+
+constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool isDotOrDotDot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-class Walker
+bool leftOut(const char* name, const WalkOptions& options)
+{
+    if (options.skipHidden && name[0] == '.')
+        return true;
+    return options.pruneLibrary && std::strcmp(name, "Library") == 0;
+}
+
+FilePath trimmed(FilePath path)
+{
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+void appendName(FilePath& path, const char* name, size_t length)
+{
+    if (!(path.size() == 1 && path.at(0) == '/'))
+        path.append('/');
+    path.append(name, qsizetype(length));
+}
+
+// Opens `path` as a folder without following a link in its last component.
+int openFolder(const FilePath& path)
+{
+    return ::open(path.constData(), kFolderOpenFlags);
+}
+
+// Walks share the cores the process may run on; more than four helpers buy nothing on a disk.
+int walkThreadCount()
+{
+    static const int count = [] {
+        cpu_set_t set;
+        CPU_ZERO(&set);
+        int n = 1;
+        if (::sched_getaffinity(0, sizeof(set), &set) == 0)
+            n = CPU_COUNT(&set);
+        return std::clamp(n, 1, 4);
+    }();
+    return count;
+}
+
+// Reads one folder with getdents64 into a caller-owned buffer: no allocation per folder.
+class EntryReader
 {
 public:
-    Walker(const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit, FilePath root)
+    EntryReader(int fd, std::vector<char>& buffer)
+        : m_fd(fd)
+        , m_buffer(buffer)
+    {
+    }
+
+    // Next entry other than "." and "..", or null at the end (or on a read error).
+    const dirent64* next()
+    {
+        for (;;) {
+            if (m_pos >= m_end) {
+                const ssize_t n = ::getdents64(m_fd, m_buffer.data(), m_buffer.size());
+                if (n <= 0)
+                    return nullptr;
+                m_pos = 0;
+                m_end = n;
+            }
+            const auto* entry = reinterpret_cast<const dirent64*>(m_buffer.data() + m_pos);
+            m_pos += entry->d_reclen;
+            if (!isDotOrDotDot(entry->d_name))
+                return entry;
+        }
+    }
+
+private:
+    int m_fd;
+    std::vector<char>& m_buffer;
+    ssize_t m_pos = 0;
+    ssize_t m_end = 0;
+};
+
+constexpr size_t kEntryBufferSize = 64 * 1024;
+
+// ---- The bulk walk: every core, results as of a sequential pre-order walk ----------------
+
+// A folder still to walk: an open descriptor, its path, and its position in pre-order
+// (the listing ordinals from the walk's root down to it).
+struct Task {
+    int fd = -1;
+    FilePath path;
+    std::vector<uint32_t> key;
+    uint32_t slot = 0; // which root of the walk it belongs to
+};
+
+// Work shared by the threads of one walk. A thread with nothing to do says so through
+// `hungry`; a busy thread then hands over a folder it has not entered yet, opened, so no
+// thread ever waits on a path lookup that a racing rename could redirect.
+class TaskPool
+{
+public:
+    explicit TaskPool(std::vector<Task> initial)
+        : m_tasks(std::move(initial))
+    {
+        std::reverse(m_tasks.begin(), m_tasks.end()); // the first root is taken first
+        m_pending.store(int(m_tasks.size()), std::memory_order_relaxed);
+    }
+
+    bool wantsWork() const
+    {
+        return m_hungry.load(std::memory_order_relaxed) > m_pending.load(std::memory_order_relaxed);
+    }
+
+    bool take(Task& out)
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            if (!m_tasks.empty()) {
+                out = std::move(m_tasks.back());
+                m_tasks.pop_back();
+                m_pending.store(int(m_tasks.size()), std::memory_order_relaxed);
+                ++m_busy;
+                return true;
+            }
+            if (m_busy == 0) {
+                m_changed.notify_all();
+                return false;
+            }
+            m_hungry.fetch_add(1, std::memory_order_relaxed);
+            m_changed.wait(lock);
+            m_hungry.fetch_sub(1, std::memory_order_relaxed);
+        }
+    }
+
+    void finished()
+    {
+        std::lock_guard lock(m_mutex);
+        if (--m_busy == 0 && m_tasks.empty())
+            m_changed.notify_all();
+    }
+
+    void give(Task task)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_tasks.push_back(std::move(task));
+            m_pending.store(int(m_tasks.size()), std::memory_order_relaxed);
+        }
+        m_changed.notify_one();
+    }
+
+    ~TaskPool()
+    {
+        for (const Task& task : m_tasks)
+            ::close(task.fd);
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::vector<Task> m_tasks;
+    int m_busy = 0;
+    std::atomic<int> m_hungry{0};
+    std::atomic<int> m_pending{0};
+};
+
+// One thread's depth-first walk. Each folder is read whole first (its non-folder entries go to
+// the visitor, its sub-folders are remembered by name), then its sub-folders are entered in
+// listing order; memory stays proportional to depth times folder width, never to the tree.
+template<class Visitor>
+class Worker
+{
+public:
+    Worker(TaskPool& pool, const WalkOptions& options, Visitor& visitor)
+        : m_pool(pool)
+        , m_options(options)
+        , m_visitor(visitor)
+        , m_buffer(kEntryBufferSize)
+    {
+    }
+
+    // Called once, on the first thread, after it has entered a few folders: a walk that ends
+    // sooner is not worth a thread.
+    std::function<void()> onBusy;
+
+    void run()
+    {
+        Task task;
+        while (m_pool.take(task)) {
+            walk(std::move(task));
+            m_pool.finished();
+        }
+    }
+
+private:
+    struct SubFolder {
+        uint32_t offset;
+        uint32_t ordinal;
+    };
+    struct Level {
+        int fd = -1;
+        qsizetype pathLength = 0;
+        size_t keyLength = 0;
+        std::string names; // NUL-separated names of the sub-folders still to enter
+        std::vector<SubFolder> subFolders;
+        size_t next = 0;
+    };
+
+    static constexpr int kFoldersBeforeHelp = 16;
+
+    void walk(Task&& task)
+    {
+        m_path = std::move(task.path);
+        m_key = std::move(task.key);
+        m_slot = task.slot;
+        m_depth = 0;
+        enter(task.fd);
+        while (m_depth > 0) {
+            Level* level = &m_levels[m_depth - 1];
+            if (level->next >= level->subFolders.size()) {
+                ::close(level->fd);
+                --m_depth;
+                continue;
+            }
+            if (m_pool.wantsWork()) {
+                shareOne();
+                if (level->next >= level->subFolders.size())
+                    continue;
+            }
+            const SubFolder sub = level->subFolders[level->next++];
+            const char* name = level->names.data() + sub.offset;
+            // O_NOFOLLOW: a folder swapped for a link since it was listed is not entered.
+            const int child = ::openat(level->fd, name, kFolderOpenFlags);
+            if (child < 0)
+                continue; // unreadable or vanished: passed over
+            m_path.truncate(level->pathLength);
+            appendName(m_path, name, std::strlen(name));
+            if constexpr (Visitor::ordered) {
+                m_key.resize(level->keyLength);
+                m_key.push_back(sub.ordinal);
+            }
+            enter(child);
+        }
+    }
+
+    // Hands the shallowest folder not yet entered to a thread that has nothing to do.
+    void shareOne()
+    {
+        for (int i = 0; i < m_depth; ++i) {
+            Level& level = m_levels[i];
+            if (level.next >= level.subFolders.size())
+                continue;
+            const SubFolder sub = level.subFolders[level.next++];
+            const char* name = level.names.data() + sub.offset;
+            const int child = ::openat(level.fd, name, kFolderOpenFlags);
+            if (child < 0)
+                return;
+            Task task;
+            task.fd = child;
+            task.path = m_path.left(level.pathLength);
+            appendName(task.path, name, std::strlen(name));
+            if constexpr (Visitor::ordered) {
+                task.key.assign(m_key.begin(), m_key.begin() + qsizetype(level.keyLength));
+                task.key.push_back(sub.ordinal);
+            }
+            task.slot = m_slot;
+            m_pool.give(std::move(task));
+            return;
+        }
+    }
+
+    // Takes ownership of `fd`, the open folder at m_path, and reads it whole.
+    void enter(int fd)
+    {
+        if (onBusy && ++m_foldersEntered == kFoldersBeforeHelp) {
+            onBusy();
+            onBusy = nullptr;
+        }
+        if (size_t(m_depth) == m_levels.size())
+            m_levels.emplace_back();
+        Level& level = m_levels[m_depth++];
+        level.fd = fd;
+        level.pathLength = m_path.size();
+        level.keyLength = m_key.size();
+        level.names.clear();
+        level.subFolders.clear();
+        level.next = 0;
+
+        EntryReader reader(fd, m_buffer);
+        uint32_t ordinal = 0;
+        while (const dirent64* entry = reader.next()) {
+            const char* name = entry->d_name;
+            const uint32_t position = ordinal++;
+            if (leftOut(name, m_options))
+                continue;
+            const unsigned char type = entry->d_type;
+            if (type == DT_DIR) {
+                remember(level, name, position);
+                continue;
+            }
+            if (type != DT_UNKNOWN && !m_visitor.wantsStat(type))
+                continue;
+            struct stat st;
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // vanished or unreadable: left out
+            if (S_ISDIR(st.st_mode)) {
+                remember(level, name, position);
+                continue;
+            }
+            m_visitor.visit(m_slot, m_path, m_key, name, position, st);
+        }
+    }
+
+    static void remember(Level& level, const char* name, uint32_t ordinal)
+    {
+        level.subFolders.push_back({uint32_t(level.names.size()), ordinal});
+        level.names.append(name, std::strlen(name) + 1);
+    }
+
+    TaskPool& m_pool;
+    const WalkOptions& m_options;
+    Visitor& m_visitor;
+    std::vector<char> m_buffer;
+    std::vector<Level> m_levels;
+    int m_depth = 0;
+    int m_foldersEntered = 0;
+    FilePath m_path;
+    std::vector<uint32_t> m_key;
+    uint32_t m_slot = 0;
+};
+
+// Runs one walk over `tasks` with a copy of `prototype` per thread and returns the copies.
+template<class Visitor>
+std::vector<Visitor> bulkWalk(std::vector<Task> tasks, const WalkOptions& options, const Visitor& prototype)
+{
+    const int threads = walkThreadCount();
+    std::vector<Visitor> visitors(size_t(threads), prototype);
+    TaskPool pool(std::move(tasks));
+    std::vector<std::thread> helpers;
+    Worker<Visitor> first(pool, options, visitors[0]);
+    if (threads > 1) {
+        first.onBusy = [&] {
+            try {
+                for (int i = 1; i < threads; ++i)
+                    helpers.emplace_back([&pool, &options, &visitors, i] {
+                        Worker<Visitor> worker(pool, options, visitors[size_t(i)]);
+                        worker.run();
+                    });
+            } catch (const std::system_error&) {
+                // No thread to spare: the first thread walks on alone.
+            }
+        };
+    }
+    first.run();
+    for (std::thread& helper : helpers)
+        helper.join();
+    return visitors;
+}
+
+struct SizeVisitor {
+    static constexpr bool ordered = false;
+    std::vector<qint64> sums;
+
+    // Folders add nothing; every other entry adds its own st_size.
+    bool wantsStat(unsigned char) const { return true; }
+    void visit(uint32_t slot, const FilePath&, const std::vector<uint32_t>&, const char*, uint32_t,
+               const struct stat& st)
+    {
+        sums[slot] += st.st_size;
+    }
+};
+
+struct FileCollector {
+    static constexpr bool ordered = true;
+    struct Hit {
+        std::vector<uint32_t> key;
+        FoundFile file;
+    };
+    qint64 minSize = 0;
+    std::vector<Hit> hits;
+
+    bool wantsStat(unsigned char type) const { return type == DT_REG; }
+    void visit(uint32_t, const FilePath& folder, const std::vector<uint32_t>& key, const char* name,
+               uint32_t ordinal, const struct stat& st)
+    {
+        if (!S_ISREG(st.st_mode) || st.st_size < minSize)
+            return;
+        Hit hit;
+        hit.key.reserve(key.size() + 1);
+        hit.key = key;
+        hit.key.push_back(ordinal);
+        hit.file.path = folder;
+        appendName(hit.file.path, name, std::strlen(name));
+        hit.file.st = st;
+        hits.push_back(std::move(hit));
+    }
+};
+
+// ---- The sequential walk -------------------------------------------------------------------
+
+class SequentialWalker
+{
+public:
+    SequentialWalker(const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit, FilePath root)
         : m_options(options)
         , m_visit(visit)
         , m_path(std::move(root))
     {
-        while (m_path.size() > 1 && m_path.endsWith('/'))
-            m_path.chop(1);
     }
 
     // Takes ownership of `fd`, an open folder whose path is m_path.
@@ -36,25 +437,19 @@ public:
             return;
         }
         const qsizetype base = m_path.size();
-        const bool rootIsSlash = base == 1 && m_path.at(0) == '/';
         while (const dirent* entry = ::readdir(dir)) {
             const char* name = entry->d_name;
-            if (isDotOrDotDot(name) || (m_options.skipHidden && name[0] == '.'))
+            if (isDotOrDotDot(name) || leftOut(name, m_options))
                 continue;
             struct stat st;
             if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue; // vanished or unreadable: left out
             m_path.truncate(base);
-            if (!rootIsSlash)
-                m_path.append('/');
-            m_path.append(name);
+            appendName(m_path, name, std::strlen(name));
             m_visit(WalkEntry{m_path, st});
             if (!S_ISDIR(st.st_mode))
                 continue;
-            if (m_options.pruneLibrary && std::strcmp(name, "Library") == 0)
-                continue;
-            // O_NOFOLLOW: if the folder was swapped for a link since fstatat, it is not entered.
-            const int child = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            const int child = ::openat(fd, name, kFolderOpenFlags);
             if (child >= 0)
                 walkFolder(child);
         }
@@ -72,27 +467,102 @@ private:
 
 bool walkTree(const FilePath& root, const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit)
 {
-    // A root that is itself a link is not followed either.
-    const int fd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const FilePath path = trimmed(root);
+    const int fd = openFolder(path);
     if (fd < 0)
         return false;
-    Walker(options, visit, root).walkFolder(fd);
+    SequentialWalker(options, visit, path).walkFolder(fd);
     return true;
 }
 
 qint64 treeSize(const FilePath& root)
 {
     struct stat st;
-    if (::lstat(root.constData(), &st) != 0)
+    if (root.isEmpty() || ::lstat(root.constData(), &st) != 0)
         return 0;
     if (!S_ISDIR(st.st_mode))
         return st.st_size;
-    qint64 total = 0;
-    walkTree(root, {}, [&total](const WalkEntry& e) {
-        if (!S_ISDIR(e.st.st_mode))
-            total += e.st.st_size;
-    });
-    return total;
+    return folderSizes({root}).front();
+}
+
+std::vector<qint64> folderSizes(const FilePaths& roots)
+{
+    std::vector<Task> tasks;
+    for (qsizetype i = 0; i < roots.size(); ++i) {
+        if (roots[i].isEmpty())
+            continue;
+        Task task;
+        task.path = trimmed(roots[i]);
+        task.fd = openFolder(task.path);
+        if (task.fd < 0)
+            continue;
+        task.slot = uint32_t(i);
+        tasks.push_back(std::move(task));
+    }
+    std::vector<qint64> sums(size_t(roots.size()), 0);
+    if (tasks.empty())
+        return sums;
+    SizeVisitor prototype;
+    prototype.sums.assign(size_t(roots.size()), 0);
+    for (const SizeVisitor& visitor : bulkWalk(std::move(tasks), WalkOptions{}, prototype))
+        for (size_t i = 0; i < sums.size(); ++i)
+            sums[i] += visitor.sums[i];
+    return sums;
+}
+
+std::vector<FoundFile> collectFiles(const FilePath& root, qint64 minSize, const WalkOptions& options)
+{
+    Task task;
+    task.path = trimmed(root);
+    if (task.path.isEmpty())
+        return {};
+    task.fd = openFolder(task.path);
+    if (task.fd < 0)
+        return {};
+    std::vector<Task> tasks;
+    tasks.push_back(std::move(task));
+    FileCollector prototype;
+    prototype.minSize = minSize;
+    std::vector<FileCollector::Hit> hits;
+    for (FileCollector& collector : bulkWalk(std::move(tasks), options, prototype))
+        std::move(collector.hits.begin(), collector.hits.end(), std::back_inserter(hits));
+    // Keys are unique listing positions, so this is exactly pre-order.
+    std::sort(hits.begin(), hits.end(), [](const auto& a, const auto& b) { return a.key < b.key; });
+    std::vector<FoundFile> files;
+    files.reserve(hits.size());
+    for (auto& hit : hits)
+        files.push_back(std::move(hit.file));
+    return files;
+}
+
+std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool skipHidden)
+{
+    const FilePath path = trimmed(folder);
+    if (path.isEmpty())
+        return std::nullopt;
+    const int fd = openFolder(path);
+    if (fd < 0)
+        return std::nullopt;
+    std::vector<char> buffer(kEntryBufferSize);
+    EntryReader reader(fd, buffer);
+    WalkOptions options;
+    options.skipHidden = skipHidden;
+    std::vector<ListedEntry> entries;
+    while (const dirent64* entry = reader.next()) {
+        const char* name = entry->d_name;
+        if (leftOut(name, options))
+            continue;
+        ListedEntry listed;
+        if (::fstatat(fd, name, &listed.st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        const size_t length = std::strlen(name);
+        listed.name = QByteArray(name, qsizetype(length));
+        listed.path = path;
+        appendName(listed.path, name, length);
+        entries.push_back(std::move(listed));
+    }
+    ::close(fd);
+    return entries;
 }
 
 } // namespace orvane

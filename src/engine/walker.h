@@ -1,31 +1,68 @@
 #pragma once
 
+// The one walker every scan uses. It works fd-relative (openat/getdents/fstatat with
+// AT_SYMLINK_NOFOLLOW, folders opened with O_NOFOLLOW), so a symbolic link is never followed:
+// it counts as its own length and its target is never entered. Folders that cannot be opened
+// or read are passed over; FIFOs, sockets and devices are only ever lstat'ed, never opened.
+//
+// Sizes follow one rule: the sum of st_size of every non-directory entry met.
+//
+// Enumeration order is pre-order in the file system's listing order: a folder's entries in
+// the order readdir returns them, each sub-folder's contents right after the sub-folder.
+// The bulk walks (treeSizes, collectFiles) use every core and still return exactly what a
+// sequential pre-order walk would.
+
 #include "model_types.h"
 
 #include <sys/stat.h>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 namespace orvane {
 
 struct WalkOptions {
-    bool skipHidden = false;   // leave out entries whose name starts with "."
-    bool pruneLibrary = false; // do not enter entries named exactly "Library"
+    bool skipHidden = false;   // leave out entries whose name starts with "." (not reported, not entered)
+    bool pruneLibrary = false; // leave out entries named exactly "Library" (not reported, not entered)
 };
 
-// One entry met by the walk. `path` is valid only during the callback.
+// One entry met by walkTree. `path` is valid only during the callback.
 struct WalkEntry {
     const FilePath& path;
     const struct stat& st; // lstat semantics: links are never followed
 };
 
-// Depth-first walk below `root` (the root itself is not reported), fd-relative with
-// openat/fdopendir/fstatat(AT_SYMLINK_NOFOLLOW). Unreadable folders are passed over.
-// Returns false when `root` cannot be opened as a folder (a root that is a link is not opened).
+// Sequential pre-order walk below `root` (the root itself is not reported), calling `visit` on
+// the calling thread for every entry with its lstat. Returns false when `root` cannot be opened
+// as a folder (a root that is a link is not opened).
 bool walkTree(const FilePath& root, const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit);
 
-// The one size rule: sum of st_size of every non-directory entry below `root`
-// (a non-folder root measures its own st_size). 0 when nothing can be read.
+// The one size rule for one location: a folder measures the st_size sum of everything below it,
+// any other entry its own st_size (a link its own length). 0 when nothing can be read.
 qint64 treeSize(const FilePath& root);
+
+// Sizes of several folders in one walk using every core: result[i] is the st_size sum of every
+// non-directory below roots[i]; 0 for a root that is not a folder or cannot be opened.
+std::vector<qint64> folderSizes(const FilePaths& roots);
+
+// A regular file met by collectFiles.
+struct FoundFile {
+    FilePath path;
+    struct stat st;
+};
+
+// Every regular file (S_ISREG) of at least `minSize` bytes below `root`, in pre-order, walked
+// with every core. Empty when `root` cannot be opened as a folder.
+std::vector<FoundFile> collectFiles(const FilePath& root, qint64 minSize, const WalkOptions& options);
+
+// The immediate entries of a folder, in listing order, each with its lstat; entries that
+// vanish before they can be lstat'ed are left out. None when the folder cannot be listed.
+struct ListedEntry {
+    QByteArray name;
+    FilePath path;
+    struct stat st;
+};
+std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool skipHidden);
 
 } // namespace orvane
