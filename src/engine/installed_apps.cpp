@@ -1,0 +1,230 @@
+#include "engine.h"
+#include "paths.h"
+#include "walker.h"
+
+#include <plist/plist.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QSet>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace orvane {
+
+namespace {
+
+constexpr qint64 kMinBundleSize = 1024 * 1024;
+// Info.plist files are a few KB; anything past this is not read at all.
+constexpr qint64 kMaxPlistSize = 4 * 1024 * 1024;
+
+// The bytes of a regular file `name` inside the folder `dirFd`, or none. Never opens anything
+// but a regular file (a FIFO would block, a device could act on being opened), never follows
+// a link, refuses files larger than `maxSize`.
+std::optional<QByteArray> readSmallFile(int dirFd, const char* name, qint64 maxSize)
+{
+    struct stat before;
+    if (::fstatat(dirFd, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode)
+        || before.st_size > maxSize)
+        return std::nullopt;
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != before.st_dev
+        || opened.st_ino != before.st_ino || opened.st_size > maxSize) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray data;
+    data.resize(qsizetype(opened.st_size) + 1); // one spare byte tells a file that grew
+    qsizetype filled = 0;
+    while (filled < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + filled, size_t(data.size() - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        filled += n;
+    }
+    ::close(fd);
+    if (filled > opened.st_size)
+        return std::nullopt;
+    data.truncate(filled);
+    return data;
+}
+
+std::optional<QString> identifierFromPlist(const QByteArray& data)
+{
+    if (data.isEmpty())
+        return std::nullopt;
+    plist_t root = nullptr;
+    plist_from_memory(data.constData(), uint32_t(data.size()), &root);
+    if (!root)
+        return std::nullopt;
+    std::optional<QString> identifier;
+    if (plist_get_node_type(root) == PLIST_DICT) {
+        plist_t item = plist_dict_get_item(root, "CFBundleIdentifier");
+        if (item && plist_get_node_type(item) == PLIST_STRING) {
+            char* value = nullptr;
+            plist_get_string_val(item, &value);
+            if (value) {
+                identifier = QString::fromUtf8(value);
+                std::free(value);
+            }
+        }
+    }
+    plist_free(root);
+    return identifier;
+}
+
+// CFBundleIdentifier of Contents/Info.plist, else of Info.plist at the bundle's root.
+std::optional<QString> bundleIdentifier(const FilePath& bundle)
+{
+    const int bundleFd = ::open(bundle.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (bundleFd < 0)
+        return std::nullopt;
+    std::optional<QString> identifier;
+    const int contentsFd = ::openat(bundleFd, "Contents", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (contentsFd >= 0) {
+        if (const auto data = readSmallFile(contentsFd, "Info.plist", kMaxPlistSize))
+            identifier = identifierFromPlist(*data);
+        ::close(contentsFd);
+    }
+    if (!identifier) {
+        if (const auto data = readSmallFile(bundleFd, "Info.plist", kMaxPlistSize))
+            identifier = identifierFromPlist(*data);
+    }
+    ::close(bundleFd);
+    return identifier;
+}
+
+// A name that can stand as one path component below a Library folder. An empty identifier,
+// "." or "..", or one holding "/", would name the Caches folder itself, the Library folder, or a
+// place outside it: such a value is not a usable identifier at all.
+bool isSafeComponent(const QByteArray& name)
+{
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
+}
+
+FilePaths leftoversFor(const std::optional<QByteArray>& bundleID, const QByteArray& appName)
+{
+    const FilePath library = joinPath(homeDir(), QByteArray("Library"));
+    FilePaths candidates;
+    if (bundleID && isSafeComponent(*bundleID)) {
+        const QByteArray& id = *bundleID;
+        for (const QByteArray& relative : {
+                 QByteArray("Application Support/") + id,
+                 QByteArray("Caches/") + id,
+                 QByteArray("Preferences/") + id + ".plist",
+                 QByteArray("Containers/") + id,
+                 QByteArray("Saved Application State/") + id + ".savedState",
+                 QByteArray("HTTPStorages/") + id,
+                 QByteArray("WebKit/") + id,
+                 QByteArray("Application Scripts/") + id,
+                 QByteArray("Logs/") + id,
+             })
+            candidates.append(joinPath(library, relative));
+        if (const auto groups = listFolder(joinPath(library, QByteArray("Group Containers")), false)) {
+            for (const ListedEntry& entry : *groups)
+                if (entry.name.contains(id))
+                    candidates.append(entry.path);
+        }
+    }
+    if (isSafeComponent(appName)) {
+        for (const char* folder : {"Application Support/", "Caches/", "Logs/"})
+            candidates.append(joinPath(library, QByteArray(folder) + appName));
+    }
+
+    FilePaths result;
+    QSet<QByteArray> seen;
+    for (const FilePath& candidate : candidates) {
+        struct stat st;
+        // Existence follows a link the way a file manager's existence test does; the link
+        // itself is what gets measured and removed.
+        if (::stat(candidate.constData(), &st) != 0 || seen.contains(candidate))
+            continue;
+        seen.insert(candidate);
+        result.append(candidate);
+    }
+    return result;
+}
+
+// Scan-time size of each location, by the one size rule; 0 for one that cannot be read.
+QList<qint64> sizesOf(const FilePaths& locations)
+{
+    QList<qint64> sizes(locations.size(), 0);
+    FilePaths folders;
+    QList<qsizetype> folderIndex;
+    for (qsizetype i = 0; i < locations.size(); ++i) {
+        struct stat st;
+        if (::lstat(locations[i].constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            folders.append(locations[i]);
+            folderIndex.append(i);
+        } else {
+            sizes[i] = st.st_size;
+        }
+    }
+    const std::vector<qint64> folderTotals = folderSizes(folders);
+    for (qsizetype j = 0; j < folderIndex.size(); ++j)
+        sizes[folderIndex[j]] = folderTotals[size_t(j)];
+    return sizes;
+}
+
+} // namespace
+
+FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName)
+{
+    std::optional<QByteArray> id;
+    if (bundleID)
+        id = bundleID->toUtf8();
+    return leftoversFor(id, appName.toUtf8());
+}
+
+QList<CleanupFile> scanInstalledApps(bool autoSelect)
+{
+    return scanInstalledApps(autoSelect, {FilePath("/Applications"), joinPath(homeDir(), QByteArray("Applications"))});
+}
+
+QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
+{
+    QList<CleanupFile> apps;
+    for (const FilePath& root : roots) {
+        const auto listed = listFolder(root, true);
+        if (!listed)
+            continue; // a missing Applications folder contributes nothing
+        for (const ListedEntry& entry : *listed) {
+            // Only "*.app" directly inside the root, extension case-sensitive; a link named so
+            // is not a bundle this scan may walk into.
+            if (!entry.name.endsWith(".app") || entry.name.size() <= 4 || !S_ISDIR(entry.st.st_mode))
+                continue;
+            const qint64 bundleSize = folderSizes({entry.path}).front();
+            if (bundleSize < kMinBundleSize)
+                continue;
+            const QByteArray name = entry.name.chopped(4);
+            std::optional<QByteArray> id;
+            if (const auto identifier = bundleIdentifier(entry.path))
+                id = identifier->toUtf8();
+
+            CleanupFile app;
+            app.name = displayPath(name);
+            app.url = entry.path;
+            app.isSelected = autoSelect;
+            app.extraURLs = leftoversFor(id, name);
+            app.extraSizes = sizesOf(app.extraURLs);
+            app.sizeInBytes = bundleSize;
+            for (qint64 size : app.extraSizes)
+                app.sizeInBytes += size;
+            apps.append(std::move(app));
+        }
+    }
+    std::stable_sort(apps.begin(), apps.end(),
+                     [](const CleanupFile& a, const CleanupFile& b) { return a.sizeInBytes > b.sizeInBytes; });
+    return apps;
+}
+
+} // namespace orvane
