@@ -1,0 +1,449 @@
+#include "cli.h"
+
+#include "byte_format.h"
+#include "catalogue.h"
+#include "cli_texts.h"
+#include "demo_home.h"
+#include "engine.h"
+#include "localization_manager.h"
+#include "path_text.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace orvane::cli {
+
+namespace {
+
+void write(std::FILE* stream, const QString& text)
+{
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+}
+
+void line(const QString& text = {})
+{
+    write(stdout, text + u'\n');
+}
+
+void printJson(const QJsonObject& object)
+{
+    const QByteArray bytes = QJsonDocument(object).toJson(QJsonDocument::Indented);
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+int usageError(const QString& message)
+{
+    write(stderr, text("err.prefix", {message}) + u'\n');
+    return exitUsage;
+}
+
+QString sizeColumn(qint64 bytes)
+{
+    return formatBytes(bytes).rightJustified(10);
+}
+
+QJsonArray pathArray(const FilePaths& paths)
+{
+    QJsonArray array;
+    for (const FilePath& p : paths)
+        array.append(jsonPath(p));
+    return array;
+}
+
+const QStringList planSections = {QStringLiteral("smart"), QStringLiteral("cleanup"), QStringLiteral("apps"),
+                                  QStringLiteral("protect"), QStringLiteral("dup")};
+
+struct CommandLine {
+    bool json = false;
+    bool help = false;
+    bool yes = false;
+    bool trash = false;
+    bool permanent = false;
+    QList<QByteArray> commandOptions; // options that only one command takes, for the error message
+    QList<QByteArray> positional;
+};
+
+// Parses options anywhere on the line; "--" ends them. Returns an error text, or none.
+std::optional<QString> parse(const QList<QByteArray>& arguments, CommandLine& cl)
+{
+    bool optionsEnded = false;
+    std::optional<AppLanguage> language;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QByteArray& arg = arguments.at(i);
+        if (optionsEnded || !arg.startsWith('-') || arg == "-") {
+            cl.positional.append(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--json") {
+            cl.json = true;
+        } else if (arg == "-h" || arg == "--help") {
+            cl.help = true;
+        } else if (arg == "--yes" || arg == "--trash" || arg == "--permanent") {
+            cl.yes |= arg == "--yes";
+            cl.trash |= arg == "--trash";
+            cl.permanent |= arg == "--permanent";
+            cl.commandOptions.append(arg);
+        } else if (arg == "--lang" || arg.startsWith("--lang=")) {
+            QByteArray value;
+            if (arg == "--lang") {
+                if (i + 1 >= arguments.size())
+                    return text("err.missingLanguage");
+                value = arguments.at(++i);
+            } else {
+                value = arg.mid(7);
+            }
+            language = appLanguageFromRaw(QString::fromUtf8(value));
+            if (!language)
+                return text("err.badLanguage", {readablePath(value)});
+            // For this run only: the stored choice stays as it is.
+            LocalizationManager::shared().setLanguageForThisRun(*language);
+        } else {
+            return text("err.unknownOption", {readablePath(arg)});
+        }
+    }
+    return std::nullopt;
+}
+
+// The argument at `index` as a section id of a plan, or an error.
+std::optional<QString> sectionArgument(const CommandLine& cl, QString& error)
+{
+    if (cl.positional.size() < 2) {
+        error = text("err.missingSection");
+        return std::nullopt;
+    }
+    const QString section = QString::fromUtf8(cl.positional.at(1));
+    if (!planSections.contains(section)) {
+        error = text("err.unknownSection", {readablePath(cl.positional.at(1))});
+        return std::nullopt;
+    }
+    if (cl.positional.size() > 2) {
+        error = text("err.extraArgument", {readablePath(cl.positional.at(2))});
+        return std::nullopt;
+    }
+    return section;
+}
+
+// ---- analyze ----
+
+void printCategories(const QString& title, const QList<CleanupCategory>& categories)
+{
+    line(title);
+    if (categories.isEmpty()) {
+        line(t(QStringLiteral("results.clean")));
+        return;
+    }
+    qint64 selected = 0;
+    for (const CleanupCategory& category : categories) {
+        selected += category.selectedSize();
+        line();
+        line(QStringLiteral("%1 · %2 · %3")
+                 .arg(category.name, formatBytes(category.totalSize()),
+                      t(QStringLiteral("results.elements"), {QString::number(category.files.size())})));
+        for (const CleanupFile& file : category.files) {
+            QString row = QStringLiteral("  [%1] %2  %3").arg(file.isSelected ? u'x' : u' ')
+                              .arg(sizeColumn(file.sizeInBytes), readablePath(file.url));
+            if (!file.extraURLs.isEmpty())
+                row += u' ' + t(QStringLiteral("results.leftovers"), {QString::number(file.extraURLs.size())});
+            line(row);
+            for (const FilePath& extra : file.extraURLs)
+                line(QStringLiteral("%1  + %2").arg(QString(18, u' '), readablePath(extra)));
+        }
+    }
+    line();
+    line(t(QStringLiteral("results.selected"), {formatBytes(selected)}));
+}
+
+int analyze(const CommandLine& cl)
+{
+    QString error;
+    const auto section = sectionArgument(cl, error);
+    if (!section)
+        return usageError(error);
+    const CleanupPlan plan = *planFor(*section);
+    const QList<CleanupCategory> categories = scanPlan(plan);
+    if (cl.json)
+        printJson(analyzeJson(*section, plan.title, categories));
+    else
+        printCategories(plan.title, categories);
+    return exitOk;
+}
+
+// ---- clean ----
+
+void printTargets(const QList<RemovalTarget>& targets, const QList<bool>* removed, bool wanted)
+{
+    for (qsizetype i = 0; i < targets.size(); ++i) {
+        if (removed && removed->at(i) != wanted)
+            continue;
+        line(QStringLiteral("  %1  %2").arg(sizeColumn(targets[i].scanSize), readablePath(targets[i].path)));
+    }
+}
+
+int clean(const CommandLine& cl)
+{
+    QString error;
+    const auto section = sectionArgument(cl, error);
+    if (!section)
+        return usageError(error);
+    if (cl.trash && cl.permanent)
+        return usageError(text("err.bothStyles"));
+    const CleanupPlan plan = *planFor(*section);
+    RemovalStyle style = plan.defaultRemoval;
+    if (cl.trash)
+        style = RemovalStyle::trash;
+    if (cl.permanent)
+        style = RemovalStyle::permanent;
+
+    const CleanReport report = cleanCategories(scanPlan(plan), style, cl.yes);
+    const int status = report.failed.isEmpty() ? exitOk : exitSomeFailed;
+    if (cl.json) {
+        printJson(cleanJson(*section, report));
+        return status;
+    }
+
+    line(plan.title);
+    line(text("clean.style", {label(style)}));
+    if (report.targets.isEmpty()) {
+        line(text("clean.nothing"));
+        return status;
+    }
+    if (!report.performed) {
+        line(text("clean.wouldRemove", {QString::number(report.targets.size()), formatBytes(report.selected)}));
+        printTargets(report.targets, nullptr, true);
+        line(text("clean.dryRunHint"));
+        return status;
+    }
+    if (!report.removed.isEmpty()) {
+        line(text("clean.removed"));
+        printTargets(report.targets, &report.gone, true);
+    }
+    if (!report.failed.isEmpty()) {
+        line(text("clean.failed"));
+        printTargets(report.targets, &report.gone, false);
+    }
+    const QString freed = formatBytes(report.freed);
+    line(style == RemovalStyle::trash ? t(QStringLiteral("done.movedToTrash"), {freed})
+                                      : t(QStringLiteral("done.freed"), {freed}));
+    return status;
+}
+
+// ---- space, disk ----
+
+int space(const CommandLine& cl)
+{
+    if (cl.positional.size() > 2)
+        return usageError(text("err.extraArgument", {readablePath(cl.positional.at(2))}));
+    QList<SpaceEntry> entries;
+    QString heading;
+    if (cl.positional.size() == 2) {
+        const QByteArray& given = cl.positional.at(1);
+        struct stat st;
+        char* real = ::realpath(given.constData(), nullptr);
+        const bool isFolder = real && ::stat(real, &st) == 0 && S_ISDIR(st.st_mode);
+        const FilePath folder = real ? FilePath(real) : FilePath();
+        std::free(real);
+        if (!isFolder)
+            return usageError(text("err.notFolder", {readablePath(given)}));
+        entries = childEntries(folder);
+        heading = readablePath(folder);
+    } else {
+        entries = topLevelEntries();
+        heading = t(QStringLiteral("space.heaviestFolders"));
+    }
+    if (cl.json) {
+        printJson(spaceJson(entries));
+        return exitOk;
+    }
+    line(heading);
+    if (entries.isEmpty())
+        line(text("space.nothing"));
+    for (const SpaceEntry& e : entries) {
+        line(QStringLiteral("  %1  %2%3").arg(sizeColumn(e.sizeInBytes), readablePath(e.url),
+                                             e.isDirectory ? QStringLiteral("/") : QString()));
+    }
+    return exitOk;
+}
+
+int disk(const CommandLine& cl)
+{
+    if (cl.positional.size() > 1)
+        return usageError(text("err.extraArgument", {readablePath(cl.positional.at(1))}));
+    const DiskInfo info = diskInfo();
+    if (cl.json) {
+        printJson(diskJson(info));
+        return exitOk;
+    }
+    if (info.total <= 0) {
+        line(text("disk.unknown"));
+        return exitOk;
+    }
+    line(t(QStringLiteral("space.usedOfTotal"),
+           {formatBytes(info.used()), formatBytes(info.total), formatBytes(info.free)}));
+    return exitOk;
+}
+
+// ---- demo-home ----
+
+int demoHome(const CommandLine& cl)
+{
+    if (cl.positional.size() < 2)
+        return usageError(text("err.missingFolder"));
+    if (cl.positional.size() > 2)
+        return usageError(text("err.extraArgument", {readablePath(cl.positional.at(2))}));
+    const DemoHomeResult result = makeDemoHome(cl.positional.at(1));
+    switch (result.status) {
+    case DemoHomeResult::NotEmpty:
+        return usageError(text("err.notEmpty", {readablePath(cl.positional.at(1))}));
+    case DemoHomeResult::NotAFolder:
+        return usageError(text("err.notFolder", {readablePath(cl.positional.at(1))}));
+    case DemoHomeResult::Failed:
+        write(stderr, QStringLiteral("orvane-cli: ") + text("err.cannotCreate", {readablePath(result.failedPath)})
+                          + u'\n');
+        return exitSomeFailed;
+    case DemoHomeResult::Ok:
+        break;
+    }
+    if (cl.json) {
+        QJsonObject o;
+        o.insert(QStringLiteral("home"), jsonPath(result.home));
+        o.insert(QStringLiteral("files"), result.files);
+        o.insert(QStringLiteral("bytes"), result.apparentBytes);
+        o.insert(QStringLiteral("diskBytes"), result.diskBytes);
+        printJson(o);
+        return exitOk;
+    }
+    const QString home = readablePath(result.home);
+    line(text("demo.done", {home, QString::number(result.files), formatBytes(result.apparentBytes),
+                            formatBytes(result.diskBytes)}));
+    line(text("demo.try", {home}));
+    return exitOk;
+}
+
+} // namespace
+
+CleanReport cleanCategories(const QList<CleanupCategory>& categories, RemovalStyle style, bool perform)
+{
+    CleanReport report;
+    report.style = style;
+    report.performed = perform;
+    report.targets = removalTargets(categories);
+    for (const RemovalTarget& target : report.targets)
+        report.selected += target.scanSize;
+    if (!perform || report.targets.isEmpty())
+        return report;
+    report.gone = removeItems(report.targets, style);
+    report.gone.resize(report.targets.size(), false); // a missing answer is not a removal
+    report.freed = freedBytes(report.targets, report.gone);
+    for (qsizetype i = 0; i < report.targets.size(); ++i)
+        (report.gone[i] ? report.removed : report.failed).append(report.targets[i].path);
+    return report;
+}
+
+QJsonObject analyzeJson(const QString& section, const QString& title, const QList<CleanupCategory>& categories)
+{
+    QJsonArray cats;
+    for (const CleanupCategory& category : categories) {
+        QJsonArray files;
+        for (const CleanupFile& file : category.files) {
+            QJsonObject f;
+            f.insert(QStringLiteral("name"), file.name);
+            f.insert(QStringLiteral("path"), jsonPath(file.url));
+            f.insert(QStringLiteral("size"), file.sizeInBytes);
+            f.insert(QStringLiteral("selected"), file.isSelected);
+            f.insert(QStringLiteral("extra"), pathArray(file.extraURLs));
+            files.append(f);
+        }
+        QJsonObject c;
+        c.insert(QStringLiteral("name"), category.name);
+        c.insert(QStringLiteral("icon"), category.icon);
+        c.insert(QStringLiteral("total"), category.totalSize());
+        c.insert(QStringLiteral("files"), files);
+        cats.append(c);
+    }
+    QJsonObject o;
+    o.insert(QStringLiteral("section"), section);
+    o.insert(QStringLiteral("title"), title);
+    o.insert(QStringLiteral("categories"), cats);
+    return o;
+}
+
+QJsonObject cleanJson(const QString& section, const CleanReport& report)
+{
+    QJsonArray targets;
+    for (const RemovalTarget& target : report.targets) {
+        QJsonObject t;
+        t.insert(QStringLiteral("path"), jsonPath(target.path));
+        t.insert(QStringLiteral("size"), target.scanSize);
+        targets.append(t);
+    }
+    QJsonObject o;
+    o.insert(QStringLiteral("section"), section);
+    o.insert(QStringLiteral("style"), rawValue(report.style));
+    o.insert(QStringLiteral("dryRun"), !report.performed);
+    o.insert(QStringLiteral("selected"), report.selected);
+    o.insert(QStringLiteral("freed"), report.freed);
+    o.insert(QStringLiteral("targets"), targets);
+    o.insert(QStringLiteral("removed"), pathArray(report.removed));
+    o.insert(QStringLiteral("failed"), pathArray(report.failed));
+    return o;
+}
+
+QJsonObject spaceJson(const QList<SpaceEntry>& entries)
+{
+    QJsonArray array;
+    for (const SpaceEntry& e : entries) {
+        QJsonObject o;
+        o.insert(QStringLiteral("name"), e.name);
+        o.insert(QStringLiteral("icon"), e.icon);
+        o.insert(QStringLiteral("path"), jsonPath(e.url));
+        o.insert(QStringLiteral("size"), e.sizeInBytes);
+        o.insert(QStringLiteral("isDirectory"), e.isDirectory);
+        array.append(o);
+    }
+    return QJsonObject{{QStringLiteral("entries"), array}};
+}
+
+QJsonObject diskJson(const DiskInfo& info)
+{
+    return QJsonObject{{QStringLiteral("total"), info.total}, {QStringLiteral("free"), info.free}};
+}
+
+int run(const QList<QByteArray>& arguments)
+{
+    CommandLine cl;
+    if (const auto error = parse(arguments, cl))
+        return usageError(*error);
+    if (cl.help) {
+        write(stdout, text("help"));
+        return exitOk;
+    }
+    if (cl.positional.isEmpty())
+        return usageError(text("err.noCommand"));
+
+    const QByteArray command = cl.positional.first();
+    if (command != "clean" && !cl.commandOptions.isEmpty())
+        return usageError(text("err.optionNotFor", {QString::fromUtf8(cl.commandOptions.first()),
+                                                    readablePath(command)}));
+    int status = exitUsage;
+    if (command == "analyze")
+        status = analyze(cl);
+    else if (command == "clean")
+        status = clean(cl);
+    else if (command == "space")
+        status = space(cl);
+    else if (command == "disk")
+        status = disk(cl);
+    else if (command == "demo-home")
+        status = demoHome(cl);
+    else
+        return usageError(text("err.unknownCommand", {readablePath(command)}));
+    std::fflush(stdout);
+    return status;
+}
+
+} // namespace orvane::cli

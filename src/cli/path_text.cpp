@@ -1,0 +1,104 @@
+#include "path_text.h"
+
+namespace orvane::cli {
+
+namespace {
+
+// Length of the valid UTF-8 sequence starting at `i`, or 0 when the byte there does not start one.
+int sequenceLength(const QByteArray& s, qsizetype i)
+{
+    const auto at = [&](qsizetype k) { return static_cast<unsigned char>(s.at(k)); };
+    const unsigned char c = at(i);
+    if (c < 0x80)
+        return 1;
+    int length = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // allowed range of the second byte
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        if (c == 0xE0)
+            lo = 0xA0; // no overlong forms
+        if (c == 0xED)
+            hi = 0x9F; // no surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        if (c == 0xF0)
+            lo = 0x90;
+        if (c == 0xF4)
+            hi = 0x8F; // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + length > s.size())
+        return 0;
+    if (at(i + 1) < lo || at(i + 1) > hi)
+        return 0;
+    for (int k = 2; k < length; ++k)
+        if (at(i + k) < 0x80 || at(i + k) > 0xBF)
+            return 0;
+    return length;
+}
+
+QString hexEscape(unsigned char c)
+{
+    return QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'));
+}
+
+constexpr QLatin1StringView base64Prefix("base64:");
+
+} // namespace
+
+bool isValidUtf8(const QByteArray& bytes)
+{
+    for (qsizetype i = 0; i < bytes.size();) {
+        const int n = sequenceLength(bytes, i);
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+QString jsonPath(const QByteArray& path)
+{
+    if (isValidUtf8(path))
+        return QString::fromUtf8(path);
+    return base64Prefix + QString::fromLatin1(path.toBase64());
+}
+
+QByteArray pathFromJson(const QString& text)
+{
+    if (text.startsWith(u'/'))
+        return text.toUtf8();
+    if (text.startsWith(base64Prefix)) {
+        const auto decoded = QByteArray::fromBase64Encoding(text.mid(base64Prefix.size()).toLatin1(),
+                                                            QByteArray::AbortOnBase64DecodingErrors);
+        if (decoded)
+            return *decoded;
+    }
+    return {};
+}
+
+QString readablePath(const QByteArray& path)
+{
+    QString out;
+    out.reserve(path.size());
+    for (qsizetype i = 0; i < path.size();) {
+        const auto c = static_cast<unsigned char>(path.at(i));
+        const int n = sequenceLength(path, i);
+        if (n == 0 || c < 0x20 || c == 0x7F) {
+            out += hexEscape(c);
+            ++i;
+        } else if (c == '\\') {
+            out += QStringLiteral("\\\\");
+            ++i;
+        } else {
+            out += QString::fromUtf8(path.constData() + i, n);
+            i += n;
+        }
+    }
+    return out;
+}
+
+} // namespace orvane::cli
