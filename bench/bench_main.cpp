@@ -1,0 +1,199 @@
+// orvane-bench: runs one engine job, for bench/run.sh to time beside its peers.
+//
+//   orvane-bench bigfiles ROOT           large-file search (104857600 bytes and more)
+//   orvane-bench sizes                   top-level folder sizes of $HOME
+//   orvane-bench dups MIN ROOT...        duplicate search; also prints the bytes this process read
+//   orvane-bench minread MIN ROOT...     the least a duplicate search must read on these roots,
+//                                        worked out independently of the engine
+//
+// Each prints one line of counts so the script can check the job really did its work.
+
+#include "engine.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <map>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace orvane;
+
+namespace {
+
+// rchar (bytes passed to read-type calls) and read_bytes (bytes fetched from storage) of this process.
+QPair<qint64, qint64> ioCounters()
+{
+    qint64 rchar = -1, readBytes = -1;
+    if (FILE* f = std::fopen("/proc/self/io", "r")) {
+        char key[64];
+        long long value;
+        while (std::fscanf(f, "%63[^:]: %lld\n", key, &value) == 2) {
+            if (std::strcmp(key, "rchar") == 0)
+                rchar = value;
+            else if (std::strcmp(key, "read_bytes") == 0)
+                readBytes = value;
+        }
+        std::fclose(f);
+    }
+    return {rchar, readBytes};
+}
+
+struct Candidate {
+    QByteArray path;
+    qint64 size;
+};
+
+// Regular files of at least `minSize`, hidden entries skipped, links not followed, one per inode.
+void collect(const QByteArray& dir, qint64 minSize, QSet<QPair<quint64, quint64>>& seen, QList<Candidate>& out)
+{
+    DIR* d = ::opendir(dir.constData());
+    if (!d)
+        return;
+    while (const dirent* e = ::readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        const QByteArray path = dir + '/' + e->d_name;
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode))
+            collect(path, minSize, seen, out);
+        else if (S_ISREG(st.st_mode) && st.st_size >= minSize && !seen.contains({st.st_dev, st.st_ino})) {
+            seen.insert({st.st_dev, st.st_ino});
+            out.append({path, st.st_size});
+        }
+    }
+    ::closedir(d);
+}
+
+QByteArray readAt(const QByteArray& path, qint64 offset, qint64 length)
+{
+    QByteArray data(length, '\0');
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    const ssize_t n = ::pread(fd, data.data(), size_t(length), offset);
+    ::close(fd);
+    data.resize(n < 0 ? 0 : n);
+    return data;
+}
+
+QByteArray wholeDigest(const QByteArray& path)
+{
+    QFile file(QFile::decodeName(path));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(&file);
+    return hash.result();
+}
+
+int minRead(qint64 minSize, const QList<QByteArray>& roots)
+{
+    constexpr qint64 block = 4096;
+    QSet<QPair<quint64, quint64>> seen;
+    QList<Candidate> all;
+    for (const QByteArray& root : roots)
+        collect(root, minSize, seen, all);
+    std::map<qint64, QList<Candidate>> bySize;
+    for (const Candidate& c : all)
+        bySize[c.size].append(c);
+
+    qint64 headOnlyBytes = 0, headTailBytes = 0, fullBytes = 0, duplicated = 0;
+    int groups = 0, copies = 0;
+    for (const auto& [size, set] : bySize) {
+        if (set.size() < 2)
+            continue;
+        QHash<QByteArray, int> heads, headTails;
+        QList<QByteArray> head, headTail;
+        for (const Candidate& c : set) {
+            head.append(readAt(c.path, 0, block));
+            headTail.append(head.last() + readAt(c.path, qMax<qint64>(0, size - block), block));
+            heads[head.last()]++;
+            headTails[headTail.last()]++;
+        }
+        QHash<QByteArray, int> digests;
+        QList<QByteArray> digest;
+        for (qsizetype i = 0; i < set.size(); ++i) {
+            if (heads[head[i]] == 1) {
+                headOnlyBytes += qMin(size, block); // its first block alone sets it apart
+                digest.append(QByteArray());
+            } else if (headTails[headTail[i]] == 1) {
+                headTailBytes += qMin(size, 2 * block);
+                digest.append(QByteArray());
+            } else {
+                fullBytes += size; // only the whole content can tell
+                digest.append(wholeDigest(set[i].path));
+                digests[digest.last()]++;
+            }
+        }
+        for (auto it = digests.cbegin(); it != digests.cend(); ++it) {
+            if (it.value() > 1 && !it.key().isEmpty()) {
+                ++groups;
+                copies += it.value();
+                duplicated += qint64(it.value()) * size;
+            }
+        }
+    }
+    std::printf("minimum %lld groups %d copies %d duplicated %lld headOnly %lld headTail %lld fullRead %lld\n",
+                (long long)(headOnlyBytes + headTailBytes + fullBytes), groups, copies, (long long)duplicated,
+                (long long)headOnlyBytes, (long long)headTailBytes, (long long)fullBytes);
+    return 0;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: orvane-bench bigfiles ROOT | sizes | dups MIN ROOT... | minread MIN ROOT...\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage();
+    const QByteArray job = argv[1];
+    if (job == "bigfiles" && argc == 3) {
+        const QList<CleanupFile> files = findBigFiles(QByteArray(argv[2]), 104857600, false);
+        qint64 total = 0;
+        for (const CleanupFile& f : files)
+            total += f.sizeInBytes;
+        std::printf("files %lld bytes %lld\n", (long long)files.size(), (long long)total);
+        return 0;
+    }
+    if (job == "sizes" && argc == 2) {
+        const QList<SpaceEntry> entries = topLevelEntries();
+        qint64 total = 0;
+        for (const SpaceEntry& e : entries)
+            total += e.sizeInBytes;
+        std::printf("entries %lld bytes %lld\n", (long long)entries.size(), (long long)total);
+        return 0;
+    }
+    if ((job == "dups" || job == "minread") && argc >= 4) {
+        const qint64 minSize = QByteArray(argv[2]).toLongLong();
+        QList<QByteArray> roots;
+        for (int i = 3; i < argc; ++i)
+            roots.append(QByteArray(argv[i]));
+        if (job == "minread")
+            return minRead(minSize, roots);
+        const auto before = ioCounters();
+        const QList<CleanupCategory> groups = findDuplicates(roots, minSize, QStringLiteral("doc.on.doc"));
+        const auto after = ioCounters();
+        qint64 copies = 0;
+        for (const CleanupCategory& g : groups)
+            copies += g.files.size();
+        std::printf("groups %lld copies %lld rchar %lld read_bytes %lld\n", (long long)groups.size(),
+                    (long long)copies, (long long)(after.first - before.first),
+                    (long long)(after.second - before.second));
+        return 0;
+    }
+    return usage();
+}
