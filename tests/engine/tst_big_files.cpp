@@ -1,0 +1,138 @@
+#include "engine.h"
+#include "fixture.h"
+#include "paths.h"
+
+#include <QTest>
+
+using namespace orvane;
+
+namespace {
+
+constexpr qint64 MB = 1000 * 1000;
+constexpr qint64 threshold = 104857600;
+
+QList<QByteArray> urlsOf(const QList<CleanupFile>& files)
+{
+    QList<QByteArray> urls;
+    for (const CleanupFile& f : files)
+        urls.append(f.url);
+    return urls;
+}
+
+} // namespace
+
+class TestBigFiles : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { ::alarm(120); }
+    void cleanup() { ::alarm(0); }
+
+    void thresholdAndOrder()
+    {
+        fixture::TempDir dir;
+        const QByteArray root = dir.path();
+        QVERIFY(fixture::writeSparse(root + "/exact", threshold));
+        QVERIFY(fixture::writeSparse(root + "/one-less", threshold - 1));
+        QVERIFY(fixture::writeSparse(root + "/a/b/150", 150 * MB));
+        QVERIFY(fixture::writeSparse(root + "/2g", 2000 * MB));
+        QVERIFY(fixture::writeSparse(root + "/c/300", 300 * MB));
+        for (bool autoSelect : {false, true}) {
+            const QList<CleanupFile> files = findBigFiles(root, threshold, autoSelect);
+            QCOMPARE(urlsOf(files),
+                     (QList<QByteArray>{root + "/2g", root + "/c/300", root + "/a/b/150", root + "/exact"}));
+            QCOMPARE(files[0].sizeInBytes, 2000 * MB);
+            QCOMPARE(files[3].sizeInBytes, threshold);
+            QCOMPARE(files[2].name, QStringLiteral("150"));
+            for (const CleanupFile& f : files) {
+                QCOMPARE(f.isSelected, autoSelect);
+                QVERIFY(f.extraURLs.isEmpty());
+            }
+        }
+    }
+
+    // Nothing named exactly "Library" (at any depth, folder or file) and nothing hidden is
+    // searched; "library", a photo-library package and bundle contents are.
+    void whatIsSearched()
+    {
+        fixture::TempDir dir;
+        const QByteArray home = dir.path();
+        const QList<QByteArray> skipped{
+            home + "/Library/Caches/big",
+            home + "/Documents/Project/Library/big",
+            home + "/Documents/Library",
+            home + "/.hidden-big",
+            home + "/.Trash/big",
+            home + "/Movies/.secret/big",
+        };
+        const QList<QByteArray> found{
+            home + "/Documents/library/big",
+            home + "/Pictures/Photos Library.photoslibrary/originals/big",
+            home + "/Applications/Editor.app/Contents/Resources/big",
+        };
+        for (const QByteArray& path : skipped + found)
+            QVERIFY(fixture::writeSparse(path, 300 * MB));
+        // A link to a big file, a FIFO and a hard link's second name.
+        QVERIFY(fixture::makeSymlink(found.first(), home + "/link-to-big"));
+        QVERIFY(fixture::makeFifo(home + "/fifo"));
+        QVERIFY(::link(found.first().constData(), (home + "/hardlink").constData()) == 0);
+
+        QSet<QByteArray> urls;
+        for (const CleanupFile& f : findBigFiles(home, threshold, false))
+            urls.insert(f.url);
+        QSet<QByteArray> expected(found.begin(), found.end());
+        expected.insert(home + "/hardlink"); // a second name of a regular file is a regular file
+        QCOMPARE(urls, expected);
+    }
+
+    void rootsThatGiveNothing()
+    {
+        fixture::TempDir dir;
+        const QByteArray root = dir.path();
+        QVERIFY(fixture::writeSparse(root + "/real/big", 300 * MB));
+        QVERIFY(fixture::makeSymlink(root + "/real", root + "/link"));
+        QVERIFY(findBigFiles(root + "/missing", 1, false).isEmpty());
+        QVERIFY(findBigFiles(root + "/real/big", 1, false).isEmpty());
+        QVERIFY(findBigFiles(root + "/link", 1, false).isEmpty());
+        QCOMPARE(findBigFiles(root + "/real", 1, false).size(), 1);
+    }
+
+    // On random trees the result is the reference walk's files of at least minSize, sorted by
+    // size with ties in walk order, the same on every run.
+    void matchesReference_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("folders");
+        QTest::newRow("small") << 31u << 150;
+        QTest::newRow("large") << 32u << 4000;
+    }
+    void matchesReference()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(int, folders);
+        fixture::TempDir dir;
+        const QByteArray root = dir.path() + "/home";
+        fixture::buildRandomTree(root, seed, folders, threshold);
+
+        QList<QPair<QByteArray, qint64>> expected;
+        for (const auto& e : fixture::ref::walk(root, true, true))
+            if (S_ISREG(e.st.st_mode) && e.st.st_size >= threshold)
+                expected.append({e.path, e.st.st_size});
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.second > b.second; });
+        QVERIFY(expected.size() > 3);
+
+        for (int run = 0; run < 5; ++run) {
+            QList<QPair<QByteArray, qint64>> got;
+            for (const CleanupFile& f : findBigFiles(root, threshold, false)) {
+                got.append({f.url, f.sizeInBytes});
+                QCOMPARE(f.name, displayPath(lastComponent(f.url)));
+            }
+            QCOMPARE(got, expected);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestBigFiles)
+#include "tst_big_files.moc"

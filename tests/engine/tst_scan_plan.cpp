@@ -1,0 +1,178 @@
+#include "engine.h"
+#include "fixture.h"
+#include "paths.h"
+
+#include <QTest>
+
+#include <sys/statvfs.h>
+
+using namespace orvane;
+
+namespace {
+
+constexpr qint64 MB = 1000 * 1000;
+
+CleanupSource folderSource(const char* name, const QByteArray& path, bool autoSelect = true)
+{
+    return {QString::fromLatin1(name), QStringLiteral("icon.") + QLatin1String(name), FolderSource{path}, autoSelect};
+}
+
+QStringList namesOf(const QList<CleanupCategory>& categories)
+{
+    QStringList names;
+    for (const CleanupCategory& c : categories)
+        names.append(c.name);
+    return names;
+}
+
+} // namespace
+
+class TestScanPlan : public QObject
+{
+    Q_OBJECT
+
+    fixture::TempDir m_home;
+    QByteArray m_root;
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", m_home.path());
+    }
+
+    void init()
+    {
+        m_root = homeDir() + "/fixture";
+        fixture::removeTree(m_root);
+        QVERIFY(QDir().mkpath(QString::fromUtf8(m_root)));
+    }
+
+    // Heaviest category first whatever the source order; equal totals keep source order; a
+    // source that finds nothing has no category and does not disturb the others.
+    void orderingAndEmptySources()
+    {
+        QVERIFY(fixture::writeSparse(m_root + "/small/a", 10 * MB));
+        QVERIFY(fixture::writeSparse(m_root + "/large/a", 1000 * MB));
+        QVERIFY(fixture::writeSparse(m_root + "/large/b", 999 * MB));
+        QVERIFY(fixture::writeSparse(m_root + "/tieA/x", 7 * MB));
+        QVERIFY(fixture::writeSparse(m_root + "/tieB/y/z", 7 * MB));
+        QVERIFY(fixture::writeFile(m_root + "/emptyish/zero", 0));
+        CleanupPlan plan;
+        plan.sources = {
+            folderSource("small", m_root + "/small"),
+            folderSource("missing", m_root + "/missing"),
+            folderSource("tieA", m_root + "/tieA"),
+            folderSource("large", m_root + "/large"),
+            folderSource("emptyish", m_root + "/emptyish"),
+            folderSource("tieB", m_root + "/tieB", false),
+        };
+        const QList<CleanupCategory> categories = scanPlan(plan);
+        QCOMPARE(namesOf(categories), (QStringList{"large", "small", "tieA", "tieB"}));
+        QCOMPARE(categories[0].icon, QStringLiteral("icon.large"));
+        QCOMPARE(categories[0].totalSize(), 1999 * MB);
+        QCOMPARE(categories[0].files.size(), 2);
+        QCOMPARE(categories[0].files[0].url, m_root + "/large/a"); // the scanner's own order kept
+        QCOMPARE(categories[3].files[0].url, m_root + "/tieB/y");
+        QVERIFY(!categories[3].files[0].isSelected);
+        for (const CleanupCategory& c : categories)
+            QVERIFY(!c.isExpanded);
+        QVERIFY(categories[0].id != scanPlan(plan)[0].id); // fresh categories on every scan
+    }
+
+    // Totals count unselected files: a 5 GB category nobody selected still comes first.
+    void unselectedFilesCountForOrder()
+    {
+        QVERIFY(fixture::writeSparse(m_root + "/picked/a", 1000 * MB));
+        QVERIFY(fixture::writeSparse(m_root + "/big/files/a", 5000 * MB));
+        CleanupPlan plan;
+        plan.sources = {
+            folderSource("picked", m_root + "/picked", true),
+            {QStringLiteral("big"), QStringLiteral("doc.fill"), BigFilesSource{m_root + "/big", 104857600}, false},
+        };
+        const QList<CleanupCategory> categories = scanPlan(plan);
+        QCOMPARE(namesOf(categories), (QStringList{"big", "picked"}));
+        QCOMPARE(categories[0].selectedSize(), 0);
+        QCOMPARE(categories[0].files[0].url, m_root + "/big/files/a");
+        QCOMPARE(categories[0].icon, QStringLiteral("doc.fill"));
+    }
+
+    // The dispatcher hands each kind to its scanner with the source's arguments and, for the
+    // duplicate finder, appends its categories as they come.
+    void eachKindDispatched()
+    {
+        const QByteArray apps = homeDir() + "/Applications";
+        QVERIFY(fixture::writeSparse(apps + "/Tool.app/Contents/MacOS/tool", 3 * MB));
+        QVERIFY(fixture::writeFile(m_root + "/dups/one", 2 * 1024 * 1024, 'q'));
+        QVERIFY(fixture::writeFile(m_root + "/dups/two", 2 * 1024 * 1024, 'q'));
+        QVERIFY(fixture::writeFile(m_root + "/dups/three", 2 * 1024 * 1024, 'q'));
+        QVERIFY(fixture::writeFile(m_root + "/dups/other", 3 * 1024 * 1024, 'r'));
+        QVERIFY(fixture::writeFile(m_root + "/dups/other2", 3 * 1024 * 1024, 'r'));
+        QVERIFY(fixture::writeFile(m_root + "/cache/a", 1));
+
+        CleanupPlan plan;
+        plan.sources = {
+            folderSource("cache", m_root + "/cache"),
+            {QStringLiteral("apps"), QStringLiteral("square.grid.2x2"), InstalledAppsSource{}, true},
+            {QStringLiteral("dups"), QStringLiteral("doc.on.doc"), DuplicatesSource{{m_root + "/dups"}, 1048576}, false},
+        };
+        const QList<CleanupCategory> categories = scanPlan(plan);
+        const QList<CleanupCategory> duplicates = findDuplicates({m_root + "/dups"}, 1048576,
+                                                                 QStringLiteral("doc.on.doc"));
+        QCOMPARE(categories.size(), 2 + duplicates.size());
+
+        // Expected: the same categories, ordered by total with source order (then the finder's
+        // own order) for ties.
+        // (The system-wide Applications folder is read too; whatever it holds adds to "apps".)
+        qint64 appsTotal = 0;
+        for (const CleanupFile& app : scanInstalledApps(true))
+            appsTotal += app.sizeInBytes;
+        QVERIFY(appsTotal >= 3 * MB);
+        QList<QPair<QString, qint64>> expected{{QStringLiteral("cache"), 1}, {QStringLiteral("apps"), appsTotal}};
+        for (const CleanupCategory& d : duplicates)
+            expected.append({d.name, d.totalSize()});
+        std::stable_sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.second > b.second; });
+        for (qsizetype i = 0; i < categories.size(); ++i) {
+            QCOMPARE(categories[i].name, expected[i].first);
+            QCOMPARE(categories[i].totalSize(), expected[i].second);
+        }
+        for (const CleanupCategory& c : categories) {
+            if (c.name == u"apps") {
+                QVERIFY(std::any_of(c.files.begin(), c.files.end(), [](const CleanupFile& f) {
+                    return f.name == u"Tool" && f.isSelected;
+                }));
+            } else if (c.name != u"cache") {
+                QCOMPARE(c.icon, QStringLiteral("doc.on.doc")); // the source's icon, not its name
+            }
+        }
+    }
+
+    void emptyPlan()
+    {
+        CleanupPlan plan;
+        QVERIFY(scanPlan(plan).isEmpty());
+        plan.sources = {folderSource("nothing", m_root + "/none"),
+                        {QStringLiteral("big"), QStringLiteral("doc"), BigFilesSource{m_root, 104857600}, false}};
+        QVERIFY(scanPlan(plan).isEmpty());
+    }
+
+    void diskCapacity()
+    {
+        struct statvfs vfs;
+        QVERIFY(::statvfs(homeDir().constData(), &vfs) == 0);
+        const DiskInfo info = diskInfo();
+        QCOMPARE(info.total, qint64(vfs.f_blocks) * qint64(vfs.f_frsize));
+        QVERIFY(info.free > 0 && info.free <= info.total);
+
+        // A home that cannot be queried gives zeros.
+        const QByteArray saved = qgetenv("HOME");
+        qputenv("HOME", m_root + "/no/such/home");
+        const DiskInfo none = diskInfo();
+        qputenv("HOME", saved);
+        QCOMPARE(none.total, 0);
+        QCOMPARE(none.free, 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestScanPlan)
+#include "tst_scan_plan.moc"

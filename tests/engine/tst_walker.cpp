@@ -1,0 +1,251 @@
+#include "fixture.h"
+#include "walker.h"
+
+#include <QTest>
+
+#include <signal.h>
+
+using namespace orvane;
+
+namespace {
+
+QList<QByteArray> walkedPaths(const QByteArray& root, const WalkOptions& options)
+{
+    QList<QByteArray> paths;
+    walkTree(root, options, [&paths](const WalkEntry& e) { paths.append(e.path); });
+    return paths;
+}
+
+} // namespace
+
+class TestWalker : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        // A walk that hangs (on a FIFO, a link loop) fails the test instead of stalling it.
+        ::alarm(120);
+    }
+    void cleanup() { ::alarm(0); }
+
+    // The sequential walk is pre-order in listing order, with the same entries and lstat as a
+    // plain nftw, on trees full of links, loops, FIFOs and odd names.
+    void sequentialWalkMatchesReference_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<bool>("skipHidden");
+        QTest::addColumn<bool>("pruneLibrary");
+        QTest::newRow("everything") << 1u << false << false;
+        QTest::newRow("no hidden") << 2u << true << false;
+        QTest::newRow("no hidden, no Library") << 3u << true << true;
+    }
+    void sequentialWalkMatchesReference()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(bool, skipHidden);
+        QFETCH(bool, pruneLibrary);
+        fixture::TempDir dir;
+        const QByteArray root = dir.path() + "/tree";
+        fixture::buildRandomTree(root, seed, 300);
+
+        QList<QByteArray> paths;
+        QList<qint64> sizes;
+        const bool opened = walkTree(root, {skipHidden, pruneLibrary}, [&](const WalkEntry& e) {
+            paths.append(e.path);
+            sizes.append(e.st.st_size);
+        });
+        QVERIFY(opened);
+        const auto expected = fixture::ref::walk(root, skipHidden, pruneLibrary);
+        QCOMPARE(paths.size(), expected.size());
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            QCOMPARE(paths[i], expected[i].path);
+            QCOMPARE(sizes[i], qint64(expected[i].st.st_size));
+        }
+        if (skipHidden)
+            for (const QByteArray& path : paths)
+                QVERIFY(!path.contains("/."));
+        if (pruneLibrary)
+            for (const QByteArray& path : paths)
+                QVERIFY(!path.contains("/Library"));
+    }
+
+    // Bulk sizes use every core; each root's total must still be exactly the simple sum, on
+    // every run.
+    void folderSizesMatchReference()
+    {
+        fixture::TempDir dir;
+        FilePaths roots;
+        std::vector<qint64> expected;
+        for (quint32 seed = 10; seed < 14; ++seed) {
+            const QByteArray root = dir.path() + "/tree" + QByteArray::number(seed);
+            fixture::buildRandomTree(root, seed, seed == 10 ? 3000 : 200, 1 << 20);
+            roots.append(root);
+            expected.push_back(fixture::ref::treeSize(root));
+        }
+        // Roots that are not folders measure 0; a root given twice is measured twice.
+        fixture::writeFile(dir.path() + "/plain", 100);
+        fixture::makeSymlink(roots.first(), dir.path() + "/link-to-tree");
+        roots << dir.path() + "/plain" << dir.path() + "/missing" << dir.path() + "/link-to-tree"
+              << roots.first() + "/";
+        expected.insert(expected.end(), {0, 0, 0, expected.front()});
+        for (int run = 0; run < 5; ++run)
+            QCOMPARE(folderSizes(roots), expected);
+        QCOMPARE(treeSize(roots.first()), expected.front());
+        QCOMPARE(treeSize(dir.path() + "/plain"), qint64(100));
+        QCOMPARE(treeSize(dir.path() + "/link-to-tree"), qint64(roots.first().size())); // the link's own length
+        QCOMPARE(treeSize(dir.path() + "/missing"), qint64(0));
+    }
+
+    // Collected files come back in exactly the pre-order a sequential walk gives, whichever
+    // thread met them, with the same pruning.
+    void collectFilesMatchesReferenceOrder_data()
+    {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("folders");
+        QTest::newRow("small") << 21u << 50;
+        QTest::newRow("large") << 22u << 4000;
+    }
+    void collectFilesMatchesReferenceOrder()
+    {
+        QFETCH(quint32, seed);
+        QFETCH(int, folders);
+        fixture::TempDir dir;
+        const QByteArray root = dir.path() + "/tree";
+        const qint64 big = 1 << 20;
+        fixture::buildRandomTree(root, seed, folders, big);
+
+        QList<QByteArray> expected;
+        for (const auto& e : fixture::ref::walk(root, true, true))
+            if (S_ISREG(e.st.st_mode) && e.st.st_size >= big)
+                expected.append(e.path);
+        QVERIFY(expected.size() > 3);
+
+        for (int run = 0; run < 5; ++run) {
+            QList<QByteArray> got;
+            for (const FoundFile& f : collectFiles(root, big, {true, true})) {
+                QVERIFY(S_ISREG(f.st.st_mode));
+                got.append(f.path);
+            }
+            QCOMPARE(got, expected);
+        }
+    }
+
+    // Links are measured as links: a link to a big folder outside adds its own length, a link
+    // loop ends, a dangling link counts; FIFOs and sockets add their st_size (0) and are never
+    // opened, so nothing blocks.
+    void linksAndSpecialFilesAreNeverFollowedOrOpened()
+    {
+        fixture::TempDir dir;
+        const QByteArray base = dir.path();
+        const QByteArray outside = base + "/outside";
+        QVERIFY(fixture::writeSparse(outside + "/huge", qint64(1) << 40));
+        const QByteArray root = base + "/r";
+        QVERIFY(fixture::writeFile(root + "/file", 10));
+        QVERIFY(fixture::makeSymlink(outside, root + "/to-outside"));
+        QVERIFY(fixture::makeSymlink(outside + "/huge", root + "/to-huge"));
+        QVERIFY(fixture::makeSymlink("missing", root + "/dangling"));
+        QVERIFY(fixture::makeSymlink("..", root + "/loop"));
+        QVERIFY(fixture::makeFifo(root + "/fifo"));
+        QVERIFY(fixture::makeSocket(root + "/s"));
+        const qint64 links = outside.size() + (outside + "/huge").size() + 7 + 2;
+        QCOMPARE(treeSize(root), 10 + links);
+        QCOMPARE(folderSizes({root}).front(), 10 + links);
+        QCOMPARE(collectFiles(root, 0, {}).size(), size_t(1)); // only the regular file
+        const auto paths = walkedPaths(root, {});
+        QCOMPARE(paths.size(), 7);
+        for (const QByteArray& p : paths)
+            QVERIFY(!p.contains("huge/") && !p.contains("loop/"));
+    }
+
+    // Names are kept as the bytes the file system gave.
+    void oddNamesKeptAsBytes()
+    {
+        fixture::TempDir dir;
+        const QByteArray root = dir.path();
+        const QList<QByteArray> names{"with space", "100%25 done", "new\nline", "\xff\xfe\x80", QByteArray(255, 'x')};
+        for (const QByteArray& name : names)
+            QVERIFY(fixture::writeFile(root + "/" + name, 3));
+        const auto listed = listFolder(root, false);
+        QVERIFY(listed);
+        QSet<QByteArray> seen;
+        for (const ListedEntry& e : *listed) {
+            QCOMPARE(e.path, root + "/" + e.name);
+            QCOMPARE(qint64(e.st.st_size), qint64(3));
+            seen.insert(e.name);
+        }
+        QCOMPARE(seen, QSet<QByteArray>(names.begin(), names.end()));
+        QCOMPARE(collectFiles(root, 3, {}).size(), size_t(names.size()));
+        QCOMPARE(treeSize(root), qint64(3 * names.size()));
+    }
+
+    void listFolderHiddenAndFailures()
+    {
+        fixture::TempDir dir;
+        const QByteArray root = dir.path();
+        QVERIFY(fixture::writeFile(root + "/.hidden", 1));
+        QVERIFY(fixture::writeFile(root + "/shown", 1));
+        QVERIFY(fixture::makeSymlink(root, root + "/self"));
+        QCOMPARE(listFolder(root, false)->size(), size_t(3));
+        QCOMPARE(listFolder(root, true)->size(), size_t(2));
+        QVERIFY(!listFolder(root + "/shown", false));   // not a folder
+        QVERIFY(!listFolder(root + "/self", false));    // a link to a folder is not opened
+        QVERIFY(!listFolder(root + "/missing", false));
+        QVERIFY(!walkTree(root + "/self", {}, [](const WalkEntry&) {}));
+        QVERIFY(collectFiles(root + "/missing", 0, {}).empty());
+    }
+
+    // A folder the user may not read is passed over; the rest of the walk goes on. Permission
+    // bits do not stop root, so the walks run in a child process without root's rights.
+    void unreadableFoldersArePassedOver()
+    {
+        fixture::TempDir dir;
+        const QByteArray root = dir.path();
+        QVERIFY(::chmod(root.constData(), 0755) == 0);
+        QVERIFY(fixture::writeFile(root + "/a/visible", 100));
+        QVERIFY(fixture::writeFile(root + "/a/secret/hidden-size", 1000));
+        QVERIFY(fixture::writeFile(root + "/b/more", 10));
+        QVERIFY(fixture::writeSparse(root + "/b/big", 5000));
+        QVERIFY(fixture::writeSparse(root + "/a/secret/big", 5000));
+        QVERIFY(::chmod((root + "/a/secret").constData(), 0) == 0);
+        const auto out = fixture::runUnprivileged([&root] {
+            QByteArray result = QByteArray::number(treeSize(root)) + ' ';
+            result += QByteArray::number(collectFiles(root, 5000, {}).size()) + ' ';
+            result += QByteArray::number(qsizetype(walkedPaths(root, {}).size())) + ' ';
+            result += listFolder(root + "/a/secret", false) ? "listed" : "unlisted";
+            return result;
+        });
+        ::chmod((root + "/a/secret").constData(), 0755);
+        if (!out)
+            QSKIP("cannot run a child without root's rights here");
+        // a, a/visible, a/secret (met, not entered), b, b/more, b/big
+        QCOMPARE(*out, QByteArray("5110 1 6 unlisted"));
+    }
+
+    // Deep trees keep one descriptor per level and still measure right.
+    void deepTree()
+    {
+        fixture::TempDir dir;
+        QByteArray path = dir.path();
+        const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY);
+        int current = fd;
+        for (int i = 0; i < 400; ++i) {
+            QVERIFY(::mkdirat(current, "d", 0755) == 0);
+            const int next = ::openat(current, "d", O_RDONLY | O_DIRECTORY);
+            const int file = ::openat(next, "f", O_WRONLY | O_CREAT, 0644);
+            QVERIFY(file >= 0 && ::ftruncate(file, 3) == 0);
+            ::close(file);
+            if (current != fd)
+                ::close(current);
+            current = next;
+        }
+        ::close(current);
+        ::close(fd);
+        QCOMPARE(treeSize(path), qint64(1200));
+        QCOMPARE(collectFiles(path, 1, {}).size(), size_t(400));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWalker)
+#include "tst_walker.moc"
