@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model_types.h"
+
+#include <QString>
+
+namespace orvane {
+
+// Moves one item (a folder with everything in it) to the user's freedesktop.org Trash through
+// GIO, which writes the info file first and picks a free name, so the item can be restored.
+// Items on another volume go to that volume's .Trash-$uid. A link is moved as the link itself.
+// Returns false, with the reason in `error` when given, if the item was not trashed.
+bool moveToTrash(const FilePath& path, QString* error = nullptr);
+
+} // namespace orvane

@@ -1,0 +1,605 @@
+#include "duplicates_p.h"
+#include "engine.h"
+#include "paths.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QHash>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <ftw.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+using namespace orvane;
+
+namespace {
+
+// Removes a tree by its bytes (QDir cannot name entries that are not UTF-8).
+int removeEntry(const char* path, const struct stat*, int, struct FTW*)
+{
+    return ::remove(path) == 0 || errno == ENOENT ? 0 : -1;
+}
+
+void removeAll(const QByteArray& path)
+{
+    ::nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
+}
+
+bool mkdirs(const QByteArray& path)
+{
+    QByteArray partial;
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty())
+            continue;
+        partial += '/' + part;
+        if (::mkdir(partial.constData(), 0755) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
+bool writeBytes(const QByteArray& path, const QByteArray& content)
+{
+    mkdirs(parentPath(path));
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return ok;
+}
+
+QByteArray randomBytes(qint64 size, quint32 seed)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    QRandomGenerator rng(seed);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char(rng.generate() & 0xff);
+    return bytes;
+}
+
+QByteArray flipped(QByteArray bytes, qint64 at)
+{
+    bytes[at] = char(bytes[at] ^ 0x5a);
+    return bytes;
+}
+
+QStringList names(const CleanupCategory& c)
+{
+    QStringList out;
+    for (const CleanupFile& f : c.files)
+        out << f.name;
+    return out;
+}
+
+QList<QByteArray> urls(const CleanupCategory& c)
+{
+    QList<QByteArray> out;
+    for (const CleanupFile& f : c.files)
+        out << f.url;
+    return out;
+}
+
+// ---- A straightforward reference: walk, group by size, SHA-256 every file, group by digest.
+
+struct RefFile {
+    QByteArray path;
+    qint64 size;
+};
+
+void refWalk(const QByteArray& dir, qint64 minSize, QSet<QPair<quint64, quint64>>& seen, QList<RefFile>& out)
+{
+    DIR* d = ::opendir(dir.constData());
+    if (!d)
+        return;
+    while (dirent* e = ::readdir(d)) {
+        const QByteArray name(e->d_name);
+        if (name.startsWith('.'))
+            continue;
+        const QByteArray path = dir + '/' + name;
+        struct stat st;
+        if (::lstat(path.constData(), &st) != 0)
+            continue;
+        if (S_ISDIR(st.st_mode)) {
+            refWalk(path, minSize, seen, out);
+        } else if (S_ISREG(st.st_mode) && st.st_size >= minSize) {
+            const QPair<quint64, quint64> id(st.st_dev, st.st_ino);
+            if (!seen.contains(id)) {
+                seen.insert(id);
+                out.push_back({path, qint64(st.st_size)});
+            }
+        }
+    }
+    ::closedir(d);
+}
+
+QList<uint> refKey(const QByteArray& path)
+{
+    return QString::fromUtf8(path).normalized(QString::NormalizationForm_C).toUcs4();
+}
+
+bool refKeyLess(const QList<uint>& a, const QList<uint>& b)
+{
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+}
+
+struct RefGroup {
+    qint64 size;
+    QList<QByteArray> paths; // path order
+};
+
+QList<RefGroup> referenceDuplicates(const QList<QByteArray>& roots, qint64 minSize)
+{
+    QList<RefFile> files;
+    QSet<QPair<quint64, quint64>> seen;
+    for (const QByteArray& root : roots)
+        refWalk(root, minSize, seen, files);
+    QHash<qint64, QList<QByteArray>> bySize;
+    for (const RefFile& f : files)
+        bySize[f.size].push_back(f.path);
+    QList<RefGroup> groups;
+    for (auto it = bySize.cbegin(); it != bySize.cend(); ++it) {
+        if (it->size() < 2)
+            continue;
+        QHash<QByteArray, QList<QByteArray>> byDigest;
+        QList<QByteArray> digestOrder;
+        for (const QByteArray& path : *it) {
+            QFile file(QString::fromLocal8Bit(path));
+            const int fd = ::open(path.constData(), O_RDONLY);
+            if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+                continue;
+            const QByteArray digest = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+            if (!byDigest.contains(digest))
+                digestOrder.push_back(digest);
+            byDigest[digest].push_back(path);
+        }
+        for (const QByteArray& digest : digestOrder) {
+            QList<QByteArray> paths = byDigest.value(digest);
+            if (paths.size() < 2)
+                continue;
+            std::stable_sort(paths.begin(), paths.end(),
+                             [](const QByteArray& a, const QByteArray& b) { return refKeyLess(refKey(a), refKey(b)); });
+            groups.push_back({it.key(), paths});
+        }
+    }
+    std::sort(groups.begin(), groups.end(), [](const RefGroup& a, const RefGroup& b) {
+        const qint64 ta = a.size * a.paths.size(), tb = b.size * b.paths.size();
+        if (ta != tb)
+            return ta > tb;
+        return refKeyLess(refKey(a.paths.first()), refKey(b.paths.first()));
+    });
+    return groups;
+}
+
+QString describe(const QList<CleanupCategory>& cats)
+{
+    QString out;
+    for (const CleanupCategory& c : cats) {
+        out += QStringLiteral("[%1 %2]").arg(c.name).arg(c.files.isEmpty() ? 0 : c.files.first().sizeInBytes);
+        for (const CleanupFile& f : c.files)
+            out += QStringLiteral(" %1%2").arg(f.isSelected ? "+" : "-", QString::fromUtf8(f.url));
+        out += '\n';
+    }
+    return out;
+}
+
+QString describe(const QList<RefGroup>& groups)
+{
+    QString out;
+    for (const RefGroup& g : groups) {
+        out += QStringLiteral("[%1 %2]").arg(QString::fromUtf8(lastComponent(g.paths.first()))).arg(g.size);
+        for (qsizetype i = 0; i < g.paths.size(); ++i)
+            out += QStringLiteral(" %1%2").arg(i ? "+" : "-", QString::fromUtf8(g.paths[i]));
+        out += '\n';
+    }
+    return out;
+}
+
+} // namespace
+
+class TestDuplicates : public QObject
+{
+    Q_OBJECT
+
+private:
+    QByteArray fresh()
+    {
+        QTemporaryDir dir;
+        dir.setAutoRemove(false);
+        m_dirs.push_back(QFile::encodeName(dir.path()));
+        return m_dirs.back();
+    }
+    QList<QByteArray> m_dirs;
+
+private slots:
+    void cleanupTestCase()
+    {
+        for (const QByteArray& dir : m_dirs)
+            removeAll(dir);
+    }
+    void twoCopiesAcrossRoots();
+    void groupsAndSelection();
+    void minimumSizeAndHiddenEntries();
+    void stampsRecordWhatWasRead();
+    void hardLinksAndOverlappingRoots();
+    void onlyRegularFilesAreOpened();
+    void equalEndsDifferentMiddles_data();
+    void equalEndsDifferentMiddles();
+    void pathOrder();
+    void readsOnlyWhatItMust();
+    void matchesReference_data();
+    void matchesReference();
+    void digestOfWholeFile();
+};
+
+void TestDuplicates::twoCopiesAcrossRoots()
+{
+    const QByteArray home = fresh();
+    const QByteArray content = randomBytes(2 * 1000 * 1000, 1);
+    QVERIFY(writeBytes(home + "/Pictures/photo copy.jpg", content));
+    QVERIFY(writeBytes(home + "/Downloads/photo.jpg", content));
+    const FilePaths roots{home + "/Downloads", home + "/Documents", home + "/Desktop", home + "/Pictures"};
+
+    const QList<CleanupCategory> cats = findDuplicates(roots, 1048576, "doc.on.doc");
+    QCOMPARE(cats.size(), 1);
+    const CleanupCategory& c = cats.first();
+    QCOMPARE(c.name, QStringLiteral("photo.jpg"));
+    QCOMPARE(c.icon, QStringLiteral("doc.on.doc"));
+    QVERIFY(!c.isExpanded);
+    QCOMPARE(urls(c), (QList<QByteArray>{home + "/Downloads/photo.jpg", home + "/Pictures/photo copy.jpg"}));
+    QCOMPARE(names(c), (QStringList{"photo.jpg", "photo copy.jpg"}));
+    QVERIFY(!c.files[0].isSelected);
+    QVERIFY(c.files[1].isSelected);
+    for (const CleanupFile& f : c.files) {
+        QCOMPARE(f.sizeInBytes, 2000000);
+        QVERIFY(f.extraURLs.isEmpty());
+    }
+
+    // Same size, other content: nothing.
+    QVERIFY(writeBytes(home + "/Pictures/photo copy.jpg", flipped(content, 1000000)));
+    QVERIFY(findDuplicates(roots, 1048576, "doc.on.doc").isEmpty());
+    // Roots that do not exist or are files give nothing and do not disturb the others.
+    QVERIFY(writeBytes(home + "/Desktop/x.bin", content));
+    const QList<CleanupCategory> again = findDuplicates(
+        {home + "/missing", home + "/Downloads/photo.jpg", home + "/Downloads", home + "/Desktop"}, 1048576, "i");
+    QCOMPARE(again.size(), 1);
+    QCOMPARE(urls(again.first()), (QList<QByteArray>{home + "/Desktop/x.bin", home + "/Downloads/photo.jpg"}));
+}
+
+void TestDuplicates::groupsAndSelection()
+{
+    const QByteArray home = fresh();
+    const QByteArray ten = randomBytes(10 * 1000 * 1000, 2);
+    const QByteArray fifteen = randomBytes(15 * 1000 * 1000, 3);
+    const QByteArray small = randomBytes(3 * 1000 * 1000, 4);
+    // Four 10 MB copies (40 MB) go before two 15 MB copies (30 MB).
+    for (const char* p : {"/a/z-ten.bin", "/b/ten (1).bin", "/b/ten.bin", "/c/TEN.bin"})
+        QVERIFY(writeBytes(home + p, ten));
+    for (const char* p : {"/c/fifteen.bin", "/a/big/fifteen.bin"})
+        QVERIFY(writeBytes(home + p, fifteen));
+    // Three copies with different names; two groups of equal total ordered by their first path.
+    for (const char* p : {"/b/s3.bin", "/a/s2.bin", "/c/s1.bin"})
+        QVERIFY(writeBytes(home + p, small));
+    const QByteArray small2 = flipped(small, 0);
+    for (const char* p : {"/c/t1.bin", "/b/t2.bin", "/a/0-t3.bin"})
+        QVERIFY(writeBytes(home + p, small2));
+
+    const QList<CleanupCategory> cats = findDuplicates({home + "/c", home + "/b", home + "/a"}, 1, "icon");
+    QCOMPARE(cats.size(), 4);
+    QCOMPARE(urls(cats[0]),
+             (QList<QByteArray>{home + "/a/z-ten.bin", home + "/b/ten (1).bin", home + "/b/ten.bin", home + "/c/TEN.bin"}));
+    QCOMPARE(cats[0].name, QStringLiteral("z-ten.bin"));
+    QCOMPARE(cats[0].totalSize(), 40000000);
+    QCOMPARE(cats[0].selectedSize(), 30000000);
+    QCOMPARE(urls(cats[1]), (QList<QByteArray>{home + "/a/big/fifteen.bin", home + "/c/fifteen.bin"}));
+    QCOMPARE(cats[2].name, QStringLiteral("0-t3.bin"));
+    QCOMPARE(urls(cats[3]), (QList<QByteArray>{home + "/a/s2.bin", home + "/b/s3.bin", home + "/c/s1.bin"}));
+    for (const CleanupCategory& c : cats) {
+        QCOMPARE(c.icon, QStringLiteral("icon"));
+        for (qsizetype i = 0; i < c.files.size(); ++i)
+            QCOMPARE(c.files[i].isSelected, i > 0);
+    }
+    // Every run gives the same result, whatever the number of threads.
+    for (int threads : {1, 2, 3}) {
+        const QList<CleanupCategory> again = duplicates::find({home + "/c", home + "/b", home + "/a"}, 1, "icon",
+                                                              {threads, nullptr});
+        QCOMPARE(describe(again), describe(cats));
+    }
+}
+
+void TestDuplicates::minimumSizeAndHiddenEntries()
+{
+    const QByteArray home = fresh();
+    const qint64 min = 1048576;
+    QVERIFY(writeBytes(home + "/r/exact1", randomBytes(min, 5)));
+    QVERIFY(writeBytes(home + "/r/exact2", randomBytes(min, 5)));
+    QVERIFY(writeBytes(home + "/r/under1", randomBytes(min - 1, 6)));
+    QVERIFY(writeBytes(home + "/r/under2", randomBytes(min - 1, 6)));
+    // Hidden files and files in hidden folders are neither candidates nor partners.
+    QVERIFY(writeBytes(home + "/r/.hidden1", randomBytes(min + 7, 7)));
+    QVERIFY(writeBytes(home + "/r/.cache/visible-name", randomBytes(min + 7, 7)));
+    QVERIFY(writeBytes(home + "/r/seen", randomBytes(min + 7, 7)));
+
+    const QList<CleanupCategory> cats = findDuplicates({home + "/r"}, min, "i");
+    QCOMPARE(cats.size(), 1);
+    QCOMPARE(urls(cats.first()), (QList<QByteArray>{home + "/r/exact1", home + "/r/exact2"}));
+
+    // A hidden root given explicitly is still searched; hidden entries inside it are not.
+    QVERIFY(writeBytes(home + "/.root/a", randomBytes(100, 8)));
+    QVERIFY(writeBytes(home + "/.root/b", randomBytes(100, 8)));
+    QVERIFY(writeBytes(home + "/.root/.c", randomBytes(100, 8)));
+    const QList<CleanupCategory> hidden = findDuplicates({home + "/.root"}, 0, "i");
+    QCOMPARE(hidden.size(), 1);
+    QCOMPARE(hidden.first().files.size(), 2);
+}
+
+void TestDuplicates::stampsRecordWhatWasRead()
+{
+    const QByteArray home = fresh();
+    const QByteArray content = randomBytes(50000, 9);
+    QVERIFY(writeBytes(home + "/a", content));
+    QVERIFY(writeBytes(home + "/b", content));
+    const QList<CleanupCategory> cats = findDuplicates({home}, 1, "i");
+    QCOMPARE(cats.size(), 1);
+    for (const CleanupFile& f : cats.first().files) {
+        struct stat st;
+        QCOMPARE(::lstat(f.url.constData(), &st), 0);
+        QVERIFY(f.stamp.has_value());
+        QCOMPARE(f.stamp->size, qint64(st.st_size));
+        QCOMPARE(f.stamp->mtimeNs, qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec);
+        QCOMPARE(f.stamp->device, quint64(st.st_dev));
+        QCOMPARE(f.stamp->inode, quint64(st.st_ino));
+    }
+}
+
+void TestDuplicates::hardLinksAndOverlappingRoots()
+{
+    const QByteArray home = fresh();
+    const QByteArray content = randomBytes(20000, 10);
+    QVERIFY(writeBytes(home + "/r/sub/original", content));
+    QCOMPARE(::link((home + "/r/sub/original").constData(), (home + "/r/link-a").constData()), 0);
+    QCOMPARE(::link((home + "/r/sub/original").constData(), (home + "/r/sub/link-b").constData()), 0);
+
+    // One file under three names is not a duplicate of itself.
+    QVERIFY(findDuplicates({home + "/r"}, 1, "i").isEmpty());
+    // Nor when a root lies inside another or is given twice.
+    QVERIFY(findDuplicates({home + "/r", home + "/r/sub", home + "/r"}, 1, "i").isEmpty());
+
+    // A real copy makes a group of two: the copy and one name of the linked file.
+    QVERIFY(writeBytes(home + "/r/sub/copy", content));
+    for (const FilePaths& roots : {FilePaths{home + "/r"}, FilePaths{home + "/r/sub", home + "/r"},
+                                   FilePaths{home + "/r", home + "/r/sub", home + "/r/"}}) {
+        const QList<CleanupCategory> cats = findDuplicates(roots, 1, "i");
+        QCOMPARE(cats.size(), 1);
+        QCOMPARE(cats.first().files.size(), 2);
+        QSet<quint64> inodes;
+        for (const CleanupFile& f : cats.first().files)
+            inodes.insert(f.stamp->inode);
+        QCOMPARE(inodes.size(), 2);
+        QVERIFY(urls(cats.first()).contains(home + "/r/sub/copy"));
+    }
+}
+
+void TestDuplicates::onlyRegularFilesAreOpened()
+{
+    const QByteArray home = fresh();
+    QVERIFY(writeBytes(home + "/r/empty1", {}));
+    QVERIFY(writeBytes(home + "/r/empty2", {}));
+    QVERIFY(writeBytes(home + "/target", randomBytes(5000, 11)));
+    QVERIFY(writeBytes(home + "/r/real", randomBytes(5000, 11)));
+    QCOMPARE(::mkfifo((home + "/r/fifo").constData(), 0644), 0);
+    QCOMPARE(::symlink((home + "/target").constData(), (home + "/r/link").constData()), 0);
+    QCOMPARE(::symlink("/dev/zero", (home + "/r/zero").constData()), 0);
+    QCOMPARE(::symlink(home.constData(), (home + "/r/loop").constData()), 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const QByteArray sock = home + "/r/sock";
+    QVERIFY(size_t(sock.size()) < sizeof(address.sun_path));
+    std::memcpy(address.sun_path, sock.constData(), size_t(sock.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+
+    // With no minimum every regular file counts, empty ones too; nothing else is a candidate,
+    // and nothing hangs on the FIFO.
+    const QList<CleanupCategory> cats = findDuplicates({home + "/r"}, 0, "i");
+    ::close(fd);
+    QCOMPARE(cats.size(), 1);
+    QCOMPARE(urls(cats.first()), (QList<QByteArray>{home + "/r/empty1", home + "/r/empty2"}));
+    QCOMPARE(cats.first().totalSize(), 0);
+}
+
+void TestDuplicates::equalEndsDifferentMiddles_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<qint64>("at");
+    const qint64 big = 3 * 1048576 + 123;
+    for (qint64 at : {qint64(0), qint64(4095), qint64(4096), qint64(70000), big / 2, big - 4097, big - 4096, big - 1})
+        QTest::addRow("%lld of %lld", at, big) << big << at;
+    for (qint64 size : {qint64(4097), qint64(8192), qint64(8193), qint64(12288)})
+        for (qint64 at : {qint64(4095), qint64(4096), size - 4097, size - 1})
+            if (at >= 0)
+                QTest::addRow("%lld of %lld", at, size) << size << at;
+}
+
+void TestDuplicates::equalEndsDifferentMiddles()
+{
+    QFETCH(qint64, size);
+    QFETCH(qint64, at);
+    const QByteArray home = fresh();
+    const QByteArray base = randomBytes(size, quint32(size));
+    QVERIFY(writeBytes(home + "/a-copy1", base));
+    QVERIFY(writeBytes(home + "/b-other", flipped(base, at)));
+    QVERIFY(writeBytes(home + "/c-copy2", base));
+    QVERIFY(writeBytes(home + "/d-other2", flipped(flipped(base, at), size - 1 - at)));
+    QVERIFY(writeBytes(home + "/e-copy3", flipped(flipped(base, at), size - 1 - at)));
+
+    duplicates::Stats stats;
+    const QList<CleanupCategory> cats = duplicates::find({home}, 1, "i", {0, &stats});
+    const QString got = describe(cats);
+    QCOMPARE(got, describe(referenceDuplicates({home}, 1)));
+    QVERIFY(got.contains("a-copy1") && got.contains("c-copy2") && !got.contains("b-other"));
+    QCOMPARE(stats.candidates, 5);
+    QVERIFY(stats.bytesRead <= 5 * size);
+}
+
+void TestDuplicates::pathOrder()
+{
+    using duplicates::pathLess;
+    // Plain ASCII: byte order, capitals first.
+    QVERIFY(pathLess("/h/Zeta", "/h/alpha"));
+    QVERIFY(pathLess("/h/a-b", "/h/a/b")); // the path string's order, not component by component
+    // Canonical normalisation first: a decomposed "Ä" sorts like the composed one (after "B").
+    const QByteArray decomposed = QString::fromUtf16(u"/h/A\u0308.bin").toUtf8();
+    const QByteArray composed = QString::fromUtf16(u"/h/\u00C4.bin").toUtf8();
+    QVERIFY(pathLess("/h/B.bin", decomposed));
+    QVERIFY(duplicates::pathOrderKey(decomposed) == duplicates::pathOrderKey(composed));
+    // Code points, not UTF-16 units: U+FF21 before U+1F600.
+    QVERIFY(pathLess(QString::fromUtf16(u"/h/\uFF21").toUtf8(), QString::fromUcs4(U"/h/\U0001F600").toUtf8()));
+    // Bytes that are not UTF-8 sort after every character, by byte value, and keep the order total.
+    QVERIFY(pathLess(QString::fromUcs4(U"/h/\U0010FFFF").toUtf8(), "/h/\x80"));
+    QVERIFY(pathLess("/h/\xc3", "/h/\xff"));
+    QVERIFY(pathLess("/h/\xff" "a", "/h/\xff" "b"));
+    QVERIFY(!pathLess("/h/\xff", "/h/\xff"));
+    QVERIFY(pathLess("/h/\xed\xa0\x80", "/h/\xed\xa0\x81")); // encoded surrogates are not UTF-8
+
+    // The same order decides which copy is kept.
+    const QByteArray home = fresh();
+    const QByteArray content = randomBytes(3000, 12);
+    QVERIFY(writeBytes(home + decomposed.mid(2), content));
+    QVERIFY(writeBytes(home + "/B.bin", content));
+    QVERIFY(writeBytes(home + "/\xff\xfe.bin", content));
+    QVERIFY(writeBytes(home + "/b.bin", content));
+    const QList<CleanupCategory> cats = findDuplicates({home}, 1, "i");
+    QCOMPARE(cats.size(), 1);
+    QCOMPARE(urls(cats.first()),
+             (QList<QByteArray>{home + "/B.bin", home + "/b.bin", home + decomposed.mid(2), home + "/\xff\xfe.bin"}));
+    QCOMPARE(cats.first().name, QStringLiteral("B.bin"));
+    QCOMPARE(cats.first().files[2].name, QString::fromUtf16(u"A\u0308.bin"));
+}
+
+void TestDuplicates::readsOnlyWhatItMust()
+{
+    const QByteArray home = fresh();
+    // Sizes that occur once are never opened.
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(writeBytes(home + "/r/unique" + QByteArray::number(i), randomBytes(2000 + i, 13)));
+    duplicates::Stats stats;
+    QVERIFY(duplicates::find({home + "/r"}, 1, "i", {0, &stats}).isEmpty());
+    QCOMPARE(stats.candidates, 20);
+    QCOMPARE(stats.filesOpened, 0);
+    QCOMPARE(stats.bytesRead, 0);
+
+    // Copies are read once; same-size files that differ early cost a block; a file that
+    // differs in the middle stops being read soon after the difference.
+    const qint64 size = 8 * 1048576;
+    const QByteArray base = randomBytes(size, 14);
+    for (const char* name : {"/d/copy1", "/d/copy2", "/d/copy3"})
+        QVERIFY(writeBytes(home + name, base));
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(writeBytes(home + "/d/head" + QByteArray::number(i), flipped(base, i)));
+    QVERIFY(writeBytes(home + "/d/tail", flipped(base, size - 1)));
+    QVERIFY(writeBytes(home + "/d/middle", flipped(base, 300000)));
+    stats = {};
+    const QList<CleanupCategory> cats = duplicates::find({home + "/d"}, 1, "i", {0, &stats});
+    QCOMPARE(cats.size(), 1);
+    QCOMPARE(cats.first().files.size(), 3);
+    const qint64 least = 3 * size + 10 * 4096 + 2 * 4096 + 300000;
+    QVERIFY2(stats.bytesRead <= least * 105 / 100,
+             qPrintable(QStringLiteral("%1 bytes read, at least %2").arg(stats.bytesRead).arg(least)));
+    QVERIFY(stats.bytesRead >= 3 * size);
+}
+
+void TestDuplicates::matchesReference_data()
+{
+    QTest::addColumn<qint64>("minSize");
+    QTest::addColumn<int>("threads");
+    QTest::newRow("all files, 1 thread") << qint64(0) << 1;
+    QTest::newRow("all files, 2 threads") << qint64(0) << 2;
+    QTest::newRow("from 4097 bytes, default threads") << qint64(4097) << 0;
+    QTest::newRow("from 8193 bytes, 4 threads") << qint64(8193) << 4;
+}
+
+void TestDuplicates::matchesReference()
+{
+    QFETCH(qint64, minSize);
+    QFETCH(int, threads);
+    static QByteArray home;
+    if (home.isEmpty()) {
+        // Built once: sizes around the block edges, contents equal, equal at both ends, or
+        // different early, hard links, links, hidden copies, odd names, nested roots.
+        home = fresh();
+        QRandomGenerator rng(2024);
+        const QList<qint64> sizes{0, 1, 100, 4095, 4096, 4097, 8191, 8192, 8193, 12288, 70001, 1048576 + 5};
+        const QList<QByteArray> dirs{"/A", "/A/x", "/A/x/deep", "/B", "/B/\xff\xfe-odd", "/B/caf\xc3\xa9",
+                                     QString::fromUtf16(u"/B/cafe\u0301").toUtf8(), "/C", "/C/new\nline", "/A/.hidden"};
+        int n = 0;
+        for (qint64 size : sizes) {
+            const QByteArray base = randomBytes(size, quint32(size + 7));
+            QList<QByteArray> variants{base};
+            if (size > 0) {
+                for (qint64 at : {qint64(0), size / 2, size - 1, qint64(4096), size - 4097})
+                    if (at >= 0 && at < size)
+                        variants.push_back(flipped(base, at));
+            }
+            for (const QByteArray& content : variants) {
+                const int copies = int(rng.bounded(1, 4));
+                for (int c = 0; c < copies; ++c) {
+                    const QByteArray dir = dirs[int(rng.bounded(int(dirs.size())))];
+                    const QByteArray path = home + dir + "/f" + QByteArray::number(n++) + (c % 2 ? "" : "\xe2\x80\x8b");
+                    QVERIFY(writeBytes(path, content));
+                    if (rng.bounded(5) == 0) {
+                        const QByteArray linkDir = dirs[int(rng.bounded(int(dirs.size())))];
+                        mkdirs(home + linkDir);
+                        QCOMPARE(::link(path.constData(), (home + linkDir + "/h" + QByteArray::number(n++)).constData()), 0);
+                    }
+                    mkdirs(home + "/C");
+                    if (rng.bounded(7) == 0)
+                        QCOMPARE(::symlink(path.constData(), (home + "/C/s" + QByteArray::number(n++)).constData()), 0);
+                }
+            }
+        }
+    }
+    const QList<QByteArray> roots{home + "/B", home + "/A/x", home + "/A", home + "/C", home + "/missing"};
+    const QString expected = describe(referenceDuplicates(roots, minSize));
+    QVERIFY(expected.count('\n') >= 5);
+    const QList<CleanupCategory> got = duplicates::find(roots, minSize, "i", {threads, nullptr});
+    QCOMPARE(describe(got), expected);
+    for (const CleanupCategory& c : got) {
+        QCOMPARE(c.name, c.files.first().name);
+        for (const CleanupFile& f : c.files)
+            QCOMPARE(f.name, QString::fromUtf8(lastComponent(f.url)));
+    }
+}
+
+void TestDuplicates::digestOfWholeFile()
+{
+    const QByteArray home = fresh();
+    QVERIFY(writeBytes(home + "/abc", "abc"));
+    QVERIFY(writeBytes(home + "/empty", {}));
+    const QByteArray big = randomBytes(3 * 1048576 + 17, 15);
+    QVERIFY(writeBytes(home + "/big", big));
+    QCOMPARE(contentDigest(home + "/abc").value_or("").toHex(),
+             QByteArray("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+    QCOMPARE(contentDigest(home + "/empty").value_or("").toHex(),
+             QByteArray("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
+    QCOMPARE(contentDigest(home + "/big").value_or(""), QCryptographicHash::hash(big, QCryptographicHash::Sha256));
+    QCOMPARE(::mkfifo((home + "/fifo").constData(), 0644), 0);
+    QCOMPARE(::symlink((home + "/abc").constData(), (home + "/link").constData()), 0);
+    QVERIFY(!contentDigest(home + "/fifo"));
+    QVERIFY(!contentDigest(home + "/link"));
+    QVERIFY(!contentDigest(home + "/missing"));
+    QVERIFY(!contentDigest(home));
+}
+
+QTEST_GUILESS_MAIN(TestDuplicates)
+#include "tst_duplicates.moc"
