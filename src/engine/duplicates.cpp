@@ -1,9 +1,10 @@
-// Duplicate search: size groups, then an exact comparison of the first and last 4 KiB, then
-// a full SHA-256 of what is left. Copies of a group are read in lockstep and compared chunk by
-// chunk while they are hashed, so a file that turns out different stops being read at the
-// chunk where it differs. Every piece of work is per size group or per class of files, and the
-// result is assembled and ordered afterwards, so running on several threads gives exactly what
-// one thread gives.
+// Duplicate search: files grouped by size, then by an exact comparison of their first and last
+// 4 KiB, then by the SHA-256 of their whole content. Files that are still together after the
+// block comparison are read once each, in lockstep, and compared chunk by chunk as they are
+// read: a file stops being read where it differs from all others, and each distinct content is
+// hashed once, since equal bytes have one digest. Groups are files of one size and one digest.
+// Every piece of work is per size group or per class of files, and the result is assembled and
+// ordered afterwards, so running on several threads gives exactly what one thread gives.
 
 #include "duplicates_p.h"
 #include "engine.h"
@@ -125,6 +126,12 @@ public:
             m_ok = EVP_DigestUpdate(m_ctx, data, size_t(len)) == 1;
     }
     void update(const QByteArray& data) { update(data.constData(), data.size()); }
+    std::unique_ptr<Sha256> clone() const
+    {
+        auto copy = std::make_unique<Sha256>();
+        copy->m_ok = m_ok && copy->m_ok && EVP_MD_CTX_copy_ex(copy->m_ctx, m_ctx) == 1;
+        return copy;
+    }
     std::optional<QByteArray> finish()
     {
         unsigned char md[EVP_MAX_MD_SIZE];
@@ -164,10 +171,11 @@ struct BlockClass {
     std::vector<int> members;
 };
 
-// A set of same-size files found identical: the result of one class.
+// Same-size files with one SHA-256 digest.
 struct Group {
     qint64 size = 0;
     std::vector<int> members; // walk order
+    QByteArray digest;
 };
 
 // Splits `members` by the exact content of [offset, offset + len); keeps classes of two or more.
@@ -222,7 +230,6 @@ std::vector<BlockClass> filterSizeGroup(const std::vector<Candidate>& cands, qin
 struct Member {
     int cand = -1;
     int fd = -1; // -1: opened per chunk
-    std::unique_ptr<Sha256> sha;
 };
 
 void closeMember(Member& m)
@@ -232,15 +239,25 @@ void closeMember(Member& m)
     m.fd = -1;
 }
 
-// Second stage for one class: the middle of every file is read once, in lockstep, hashed with
-// SHA-256 and compared chunk by chunk; files are grouped by their digests.
+// Files whose bytes have been equal so far, and the SHA-256 state of those bytes.
+struct Twins {
+    std::unique_ptr<Sha256> sha;
+    std::vector<Member> members;
+};
+
+// Second stage for one class: the middle of every file is read once, in lockstep, chunk by
+// chunk; each chunk is compared byte for byte across the files and fed once into the SHA-256
+// of the bytes they share, so files split apart where they differ and stop being read once
+// they have no twin left. Files that stay together have equal bytes, hence equal digests.
 std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockClass& cls, Counters& counters)
 {
     const qint64 begin = cls.head.size();
     const qint64 end = cls.size - cls.tail.size();
     const bool keepOpen = qsizetype(cls.members.size()) <= kMaxOpenPerClass;
 
-    std::vector<Member> all;
+    Twins all;
+    all.sha = std::make_unique<Sha256>();
+    all.sha->update(cls.head);
     for (int m : cls.members) {
         Member member;
         member.cand = m;
@@ -250,16 +267,13 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
                 continue;
             ::posix_fadvise(member.fd, begin, end - begin, POSIX_FADV_SEQUENTIAL);
         }
-        member.sha = std::make_unique<Sha256>();
-        member.sha->update(cls.head);
-        all.push_back(std::move(member));
+        all.members.push_back(member);
     }
-
-    std::vector<std::vector<Member>> classes;
-    if (all.size() >= 2) {
-        classes.push_back(std::move(all));
+    std::vector<Twins> sets;
+    if (all.members.size() >= 2) {
+        sets.push_back(std::move(all));
     } else {
-        for (Member& m : all)
+        for (Member& m : all.members)
             closeMember(m);
     }
 
@@ -274,25 +288,25 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
         return buf;
     };
 
-    for (qint64 pos = begin; pos < end && !classes.empty();) {
+    for (qint64 pos = begin; pos < end && !sets.empty();) {
         qsizetype live = 0;
-        for (const auto& c : classes)
-            live += qsizetype(c.size());
+        for (const Twins& t : sets)
+            live += qsizetype(t.members.size());
         qint64 chunk = std::clamp(pos / 16, kMinChunk, kMaxChunk);
         chunk = std::max(kMinChunk, std::min(chunk, kClassBuffers / std::max<qsizetype>(live, 1)));
         const qint64 len = std::min(chunk, end - pos);
 
-        std::vector<std::vector<Member>> next;
-        for (auto& members : classes) {
+        std::vector<Twins> next;
+        for (Twins& twins : sets) {
+            // The chunk of each distinct content met, with the files that have it.
             std::vector<std::pair<std::vector<char>, std::vector<Member>>> refs;
             std::vector<char> buf = takeBuffer(len);
-            for (Member& m : members) {
-                const Candidate& c = cands[size_t(m.cand)];
+            for (Member& m : twins.members) {
                 bool ok;
                 if (m.fd >= 0) {
                     ok = readAt(m.fd, buf.data(), len, pos, counters);
                 } else {
-                    const int fd = openCandidate(c, counters);
+                    const int fd = openCandidate(cands[size_t(m.cand)], counters);
                     ok = fd >= 0 && readAt(fd, buf.data(), len, pos, counters);
                     if (fd >= 0)
                         ::close(fd);
@@ -301,39 +315,53 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
                     closeMember(m);
                     continue;
                 }
-                m.sha->update(buf.data(), len);
                 auto same = std::find_if(refs.begin(), refs.end(), [&](const auto& r) {
                     return std::memcmp(r.first.data(), buf.data(), size_t(len)) == 0;
                 });
                 if (same != refs.end()) {
-                    same->second.push_back(std::move(m));
+                    same->second.push_back(m);
                 } else {
-                    refs.emplace_back(std::move(buf), std::vector<Member>{});
-                    refs.back().second.push_back(std::move(m));
+                    refs.emplace_back(std::move(buf), std::vector<Member>{m});
                     buf = takeBuffer(len);
                 }
             }
             pool.push_back(std::move(buf));
-            for (auto& [block, same] : refs) {
-                pool.push_back(std::move(block));
-                if (same.size() >= 2) {
-                    next.push_back(std::move(same));
+
+            std::vector<size_t> kept;
+            for (size_t r = 0; r < refs.size(); ++r) {
+                if (refs[r].second.size() >= 2) {
+                    kept.push_back(r);
                 } else {
-                    for (Member& m : same)
+                    for (Member& m : refs[r].second)
                         closeMember(m);
                 }
             }
+            // Each content that still has twins continues from the state before this chunk.
+            for (size_t k = 0; k < kept.size(); ++k) {
+                auto& [block, members] = refs[kept[k]];
+                Twins split;
+                split.sha = k + 1 < kept.size() ? twins.sha->clone() : std::move(twins.sha);
+                split.sha->update(block.data(), len);
+                split.members = std::move(members);
+                next.push_back(std::move(split));
+            }
+            for (auto& ref : refs)
+                pool.push_back(std::move(ref.first));
         }
-        classes = std::move(next);
+        sets = std::move(next);
         pos += len;
     }
 
     std::vector<Group> groups;
-    for (auto& members : classes) {
-        QHash<QByteArray, size_t> byDigest;
-        std::vector<Group> found;
-        for (Member& m : members) {
+    for (Twins& twins : sets) {
+        twins.sha->update(cls.tail);
+        const std::optional<QByteArray> digest = twins.sha->finish();
+        if (!digest)
+            continue;
+        Group group{cls.size, {}, *digest};
+        for (Member& m : twins.members) {
             const Candidate& c = cands[size_t(m.cand)];
+            // A file written to while it was read is left out.
             bool unchanged = true;
             if (m.fd >= 0) {
                 unchanged = stillUnchanged(m.fd, c);
@@ -344,21 +372,11 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
                     ::close(fd);
             }
             closeMember(m);
-            m.sha->update(cls.tail);
-            const std::optional<QByteArray> digest = m.sha->finish();
-            if (!unchanged || !digest)
-                continue;
-            const auto it = byDigest.constFind(*digest);
-            if (it != byDigest.constEnd()) {
-                found[*it].members.push_back(m.cand);
-            } else {
-                byDigest.insert(*digest, found.size());
-                found.push_back({cls.size, {m.cand}});
-            }
+            if (unchanged)
+                group.members.push_back(m.cand);
         }
-        for (Group& g : found)
-            if (g.members.size() >= 2)
-                groups.push_back(std::move(g));
+        if (group.members.size() >= 2)
+            groups.push_back(std::move(group));
     }
     return groups;
 }
@@ -381,13 +399,11 @@ std::vector<Candidate> collectCandidates(const FilePaths& roots, qint64 minSize)
     WalkOptions options;
     options.skipHidden = true;
     for (const FilePath& root : roots) {
-        walkTree(root, options, [&](const WalkEntry& e) {
-            if (!S_ISREG(e.st.st_mode) || qint64(e.st.st_size) < minSize)
-                return;
-            if (!seen.insert(DevIno{quint64(e.st.st_dev), quint64(e.st.st_ino)}).second)
-                return;
-            result.push_back(Candidate{e.path, stampOf(e.st)});
-        });
+        for (FoundFile& found : collectFiles(root, minSize, options)) {
+            if (!seen.insert(DevIno{quint64(found.st.st_dev), quint64(found.st.st_ino)}).second)
+                continue;
+            result.push_back(Candidate{std::move(found.path), stampOf(found.st)});
+        }
     }
     return result;
 }
@@ -521,6 +537,26 @@ QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QStrin
             for (Group& g : h)
                 groups.push_back(std::move(g));
         first = last;
+    }
+
+    // Files of one size with one digest form one group. Files of different bytes share a digest
+    // only through a SHA-256 collision; they are grouped then, as the digest says.
+    {
+        QHash<QPair<qint64, QByteArray>, size_t> byKey;
+        std::vector<Group> merged;
+        for (Group& g : groups) {
+            const QPair<qint64, QByteArray> key(g.size, g.digest);
+            const auto it = byKey.constFind(key);
+            if (it == byKey.constEnd()) {
+                byKey.insert(key, merged.size());
+                merged.push_back(std::move(g));
+                continue;
+            }
+            std::vector<int>& into = merged[*it].members;
+            into.insert(into.end(), g.members.begin(), g.members.end());
+            std::sort(into.begin(), into.end());
+        }
+        groups = std::move(merged);
     }
 
     struct Ordered {
