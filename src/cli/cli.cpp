@@ -145,8 +145,9 @@ void printCategories(const QString& title, const QList<CleanupCategory>& categor
                  .arg(category.name, formatBytes(category.totalSize()),
                       t(QStringLiteral("results.elements"), {QString::number(category.files.size())})));
         for (const CleanupFile& file : category.files) {
-            QString row = QStringLiteral("  [%1] %2  %3").arg(file.isSelected ? u'x' : u' ')
-                              .arg(sizeColumn(file.sizeInBytes), readablePath(file.url));
+            QString row = QStringLiteral("  [%1] %2  %3")
+                              .arg(file.isSelected ? QStringLiteral("x") : QStringLiteral(" "),
+                                   sizeColumn(file.sizeInBytes), readablePath(file.url));
             if (!file.extraURLs.isEmpty())
                 row += u' ' + t(QStringLiteral("results.leftovers"), {QString::number(file.extraURLs.size())});
             line(row);

@@ -1,0 +1,213 @@
+// The command line's clean report and path forms, driven in-process: here a location can vanish
+// between the scan and the removal, which a run of the binary cannot arrange.
+
+#include "cli.h"
+#include "cli_fixture.h"
+#include "path_text.h"
+
+#include <QJsonArray>
+#include <QTest>
+
+using namespace orvane;
+using namespace orvane::cli;
+using namespace clifixture;
+
+namespace {
+
+CleanupFile item(const QByteArray& path, qint64 size, bool selected)
+{
+    CleanupFile f;
+    f.name = QString::fromUtf8(path.mid(path.lastIndexOf('/') + 1));
+    f.url = path;
+    f.sizeInBytes = size;
+    f.isSelected = selected;
+    return f;
+}
+
+QStringList strings(const QJsonValue& array)
+{
+    QStringList out;
+    for (const QJsonValue& v : array.toArray())
+        out.append(v.toString());
+    return out;
+}
+
+} // namespace
+
+class TestCliReport : public QObject
+{
+    Q_OBJECT
+
+private:
+    QByteArray m_root;
+    int m_count = 0;
+
+    QByteArray freshFolder()
+    {
+        // Inside the test's own HOME: removal only ever touches the home folder.
+        const QByteArray dir = QFile::encodeName(QDir::homePath()) + "/report-" + QByteArray::number(++m_count);
+        QDir(QFile::decodeName(dir)).removeRecursively();
+        return dir;
+    }
+
+private slots:
+    void utf8Validity_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("ascii") << QByteArray("/home/a b%c") << true;
+        QTest::newRow("two bytes") << QByteArray("caf\xc3\xa9") << true;
+        QTest::newRow("four bytes") << QByteArray("\xf0\x9f\x94\xa5") << true;
+        QTest::newRow("latin-1") << QByteArray("caf\xe9") << false;
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << false;
+        QTest::newRow("overlong three") << QByteArray("\xe0\x80\xaf") << false;
+        QTest::newRow("surrogate") << QByteArray("\xed\xa0\x80") << false;
+        QTest::newRow("above U+10FFFF") << QByteArray("\xf4\x90\x80\x80") << false;
+        QTest::newRow("cut short") << QByteArray("ab\xe2\x82") << false;
+        QTest::newRow("stray continuation") << QByteArray("a\x80") << false;
+    }
+
+    void utf8Validity()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, valid);
+        QCOMPARE(isValidUtf8(bytes), valid);
+        const QString json = jsonPath("/x/" + bytes);
+        QCOMPARE(json.startsWith(u'/'), valid);
+        QCOMPARE(json.startsWith(QStringLiteral("base64:")), !valid);
+        QCOMPARE(pathFromJson(json), "/x/" + bytes); // always gives back the exact bytes
+    }
+
+    void readableForms()
+    {
+        QCOMPARE(readablePath("/a/caf\xc3\xa9 b"), QStringLiteral("/a/café b"));
+        QCOMPARE(readablePath("/a/x\ny"), QStringLiteral("/a/x\\x0ay"));
+        QCOMPARE(readablePath("/a/\xff\xfe"), QStringLiteral("/a/\\xff\\xfe"));
+        QCOMPARE(readablePath("/a/back\\slash"), QStringLiteral("/a/back\\\\slash"));
+        QCOMPARE(readablePath("/a/\x7f"), QStringLiteral("/a/\\x7f"));
+        // A literal "\xff" typed in a name cannot pass for the byte.
+        QVERIFY(readablePath("/a/\\xff") != readablePath("/a/\xff"));
+        QCOMPARE(pathFromJson(QStringLiteral("relative/path")), QByteArray());
+        QCOMPARE(pathFromJson(QStringLiteral("base64:***")), QByteArray());
+    }
+
+    // Without perform nothing is touched, and the selection is gathered once per location.
+    void dryRun()
+    {
+        const QByteArray dir = freshFolder();
+        QVERIFY(writeFile(dir + "/a", 100));
+        QVERIFY(writeFile(dir + "/b", 200));
+        CleanupCategory one, two;
+        one.files = {item(dir + "/a", 100, true), item(dir + "/b", 200, false)};
+        two.files = {item(dir + "/a", 100, true)}; // the same location in a second category
+        const CleanReport r = cleanCategories({one, two}, RemovalStyle::permanent, false);
+        QCOMPARE(r.performed, false);
+        QCOMPARE(r.targets.size(), 1);
+        QCOMPARE(r.targets.at(0).path, dir + "/a");
+        QCOMPARE(r.selected, 100);
+        QCOMPARE(r.freed, 0);
+        QVERIFY(r.removed.isEmpty() && r.failed.isEmpty());
+        QVERIFY(exists(dir + "/a") && exists(dir + "/b"));
+
+        const QJsonObject o = cleanJson(QStringLiteral("smart"), r);
+        QCOMPARE(o.value(QStringLiteral("dryRun")).toBool(), true);
+        QCOMPARE(o.value(QStringLiteral("style")).toString(), QStringLiteral("permanent"));
+        QCOMPARE(o.value(QStringLiteral("targets")).toArray().size(), 1);
+        QCOMPARE(o.value(QStringLiteral("selected")).toInteger(), 100);
+    }
+
+    // A location gone since the scan, and a leftover that never existed, are reported as not
+    // removed and add nothing to the freed figure; everything else still goes.
+    void vanishedLocations_data()
+    {
+        QTest::addColumn<RemovalStyle>("style");
+        QTest::newRow("permanent") << RemovalStyle::permanent;
+        QTest::newRow("trash") << RemovalStyle::trash;
+    }
+
+    void vanishedLocations()
+    {
+        QFETCH(RemovalStyle, style);
+        const QByteArray dir = freshFolder();
+        QVERIFY(writeFile(dir + "/a", 100));
+        QVERIFY(writeFile(dir + "/b", 200));
+        QVERIFY(writeFile(dir + "/kept", 50));
+        QVERIFY(writeFile(dir + "/Tool.app/Contents/MacOS/Tool", 1000));
+        QVERIFY(writeFile(dir + "/leftovers/cache/x", 300));
+
+        CleanupCategory files, apps;
+        files.files = {item(dir + "/a", 100, true), item(dir + "/b", 200, true), item(dir + "/kept", 50, false)};
+        CleanupFile app = item(dir + "/Tool.app", 1000 + 300 + 40, true);
+        app.extraURLs = {dir + "/leftovers/cache", dir + "/leftovers/prefs.plist"};
+        app.extraSizes = {300, 40};
+        apps.files = {app};
+
+        QVERIFY(QFile::remove(QFile::decodeName(dir + "/b"))); // gone between scan and removal
+
+        const CleanReport r = cleanCategories({files, apps}, style, true);
+        QCOMPARE(r.performed, true);
+        QCOMPARE(r.targets.size(), 5);
+        QCOMPARE(r.selected, 100 + 200 + 1000 + 300 + 40);
+        QCOMPARE(r.removed, (FilePaths{dir + "/a", dir + "/Tool.app", dir + "/leftovers/cache"}));
+        QCOMPARE(r.failed, (FilePaths{dir + "/b", dir + "/leftovers/prefs.plist"}));
+        QCOMPARE(r.gone, (QList<bool>{true, false, true, true, false}));
+        QCOMPARE(r.freed, 100 + 1000 + 300);
+        QVERIFY(!exists(dir + "/a") && !exists(dir + "/Tool.app") && !exists(dir + "/leftovers/cache"));
+        QVERIFY(exists(dir + "/kept"));
+
+        const QJsonObject o = cleanJson(QStringLiteral("apps"), r);
+        QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 1400);
+        QCOMPARE(o.value(QStringLiteral("dryRun")).toBool(), false);
+        QCOMPARE(strings(o.value(QStringLiteral("failed"))),
+                 (QStringList{QFile::decodeName(dir + "/b"), QFile::decodeName(dir + "/leftovers/prefs.plist")}));
+        QCOMPARE(strings(o.value(QStringLiteral("removed"))).size(), 3);
+    }
+
+    // Locations outside the home folder are refused: reported failed, left in place.
+    void outsideHomeIsRefused()
+    {
+        QTemporaryDir outside; // under /tmp, not the test's HOME
+        QVERIFY(outside.isValid());
+        const QByteArray path = QFile::encodeName(outside.path()) + "/file";
+        QVERIFY(writeFile(path, 10));
+        CleanupCategory c;
+        c.files = {item(path, 10, true)};
+        const CleanReport r = cleanCategories({c}, RemovalStyle::permanent, true);
+        QCOMPARE(r.failed, FilePaths{path});
+        QCOMPARE(r.freed, 0);
+        QVERIFY(exists(path));
+    }
+
+    void jsonShapes()
+    {
+        CleanupCategory c;
+        c.name = QStringLiteral("Caches");
+        c.icon = QStringLiteral("shippingbox");
+        CleanupFile f = item("/h/Library/Caches/\xff", 5, true);
+        f.extraURLs = {"/h/x"};
+        c.files = {f, item("/h/Library/Caches/b", 7, false)};
+        const QJsonObject a = analyzeJson(QStringLiteral("smart"), QStringLiteral("Smart Care"), {c});
+        QCOMPARE(a.keys(), (QStringList{"categories", "section", "title"}));
+        const QJsonObject cat = a.value(QStringLiteral("categories")).toArray().at(0).toObject();
+        QCOMPARE(cat.value(QStringLiteral("total")).toInteger(), 12);
+        const QJsonObject file = cat.value(QStringLiteral("files")).toArray().at(0).toObject();
+        QCOMPARE(pathFromJson(file.value(QStringLiteral("path")).toString()), QByteArray("/h/Library/Caches/\xff"));
+        QCOMPARE(strings(file.value(QStringLiteral("extra"))), QStringList{QStringLiteral("/h/x")});
+
+        SpaceEntry e;
+        e.name = QStringLiteral("Downloads");
+        e.icon = QStringLiteral("arrow.down.circle");
+        e.url = "/h/Downloads";
+        e.sizeInBytes = 5'000'000'000'123LL; // beyond 32 bits, still exact
+        e.isDirectory = true;
+        const QJsonObject s = spaceJson({e});
+        QCOMPARE(s.value(QStringLiteral("entries")).toArray().at(0).toObject().value(QStringLiteral("size")).toInteger(),
+                 5'000'000'000'123LL);
+        const QJsonObject d = diskJson(DiskInfo{1000, 10});
+        QCOMPARE(d.value(QStringLiteral("total")).toInteger(), 1000);
+        QCOMPARE(d.value(QStringLiteral("free")).toInteger(), 10);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliReport)
+#include "tst_cli_report.moc"
