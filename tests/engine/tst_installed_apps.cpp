@@ -32,6 +32,57 @@ QByteArray plistWithIdentifier(const QByteArray& identifier, bool binary)
     return bytes;
 }
 
+// Hand-made binary plists, for shapes no writer produces. `objects` are encoded objects whose
+// references are `refWidth` bytes wide; object 0 is the top.
+QByteArray binaryPlist(const QList<QByteArray>& objects, int refWidth)
+{
+    QByteArray out("bplist00");
+    QList<quint32> offsets;
+    for (const QByteArray& object : objects) {
+        offsets.append(quint32(out.size()));
+        out += object;
+    }
+    const quint64 table = quint64(out.size());
+    for (quint32 offset : offsets)
+        for (int b = 3; b >= 0; --b)
+            out += char((offset >> (8 * b)) & 0xFF);
+    QByteArray trailer(32, '\0');
+    trailer[6] = 4;
+    trailer[7] = char(refWidth);
+    for (int b = 0; b < 8; ++b) {
+        trailer[8 + b] = char((quint64(objects.size()) >> (8 * (7 - b))) & 0xFF);
+        trailer[24 + b] = char((table >> (8 * (7 - b))) & 0xFF);
+    }
+    return out + trailer;
+}
+
+QByteArray ref(quint64 index, int width)
+{
+    QByteArray out;
+    for (int b = width - 1; b >= 0; --b)
+        out += char((index >> (8 * b)) & 0xFF);
+    return out;
+}
+
+QByteArray asciiString(const QByteArray& text)
+{
+    if (text.size() < 15)
+        return char(0x50 | text.size()) + text;
+    return QByteArray("\x5F\x10", 2) + char(text.size()) + text;
+}
+
+// A dict {CFBundleIdentifier: id, payload: object 4}; `tail` are objects 4 and on.
+QByteArray dictWithPayload(const QList<QByteArray>& tail, int refWidth)
+{
+    QList<QByteArray> objects{
+        QByteArray("\xD2", 1) + ref(1, refWidth) + ref(2, refWidth) + ref(3, refWidth) + ref(4, refWidth),
+        asciiString("CFBundleIdentifier"),
+        asciiString("payload"),
+        asciiString("com.example.probe"),
+    };
+    return binaryPlist(objects + tail, refWidth);
+}
+
 bool writeBytes(const QByteArray& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(QString::fromUtf8(path)).absolutePath());
@@ -270,6 +321,31 @@ private slots:
                           "</array></plist>")
             << QByteArray() << QByteArray();
         QTest::newRow("huge") << QByteArray("huge") << QByteArray() << QByteArray();
+
+        // Shared objects are normal in binary plists and fine while the tree they stand for is small.
+        QTest::newRow("shared, small") << dictWithPayload({QByteArray("\xA3\x05\x05\x05", 4), QByteArray("\xA0", 1)}, 1)
+                                       << QByteArray() << id;
+        // Each level holds the next twice: 2^40 nodes from 200 bytes.
+        QList<QByteArray> doubling;
+        for (int i = 0; i < 40; ++i)
+            doubling.append(QByteArray("\xA2", 1) + ref(5 + i, 1) + ref(5 + i, 1));
+        doubling.append(QByteArray("\xA0", 1));
+        QTest::newRow("expanding binary") << dictWithPayload(doubling, 1) << QByteArray() << QByteArray();
+        QTest::newRow("cyclic binary") << dictWithPayload({QByteArray("\xA1\x04", 2)}, 1) << QByteArray()
+                                       << QByteArray();
+        QList<QByteArray> chain;
+        for (int i = 0; i < 100000; ++i)
+            chain.append(QByteArray("\xA1", 1) + ref(5 + i, 4));
+        chain.append(QByteArray("\xA0", 1));
+        QTest::newRow("deep binary") << dictWithPayload(chain, 4) << QByteArray() << QByteArray();
+        QTest::newRow("reference out of range") << dictWithPayload({QByteArray("\xA1\x09", 2)}, 1) << QByteArray()
+                                                << QByteArray();
+        QTest::newRow("deep xml") << QByteArray("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>"
+                                                "<key>CFBundleIdentifier</key><string>com.example.probe</string>"
+                                                "<key>payload</key>")
+                + QByteArray("<array>").repeated(250000) + QByteArray("</array>").repeated(250000)
+                + QByteArray("</dict></plist>")
+                                  << QByteArray() << QByteArray();
         QTest::newRow("fifo") << QByteArray("fifo") << QByteArray() << QByteArray();
         QTest::newRow("link") << QByteArray("link") << QByteArray() << QByteArray();
         QTest::newRow("empty id") << plistWithIdentifier("", true) << QByteArray() << QByteArray();
