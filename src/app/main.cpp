@@ -1,19 +1,92 @@
+#include "app_setup.h"
+#include "background_work.h"
 #include "localization_manager.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QQuickWindow>
+#include <QProcess>
+#include <QQmlApplicationEngine>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
+
+namespace {
+
+constexpr char demoHomeVariable[] = "ORVANE_DEMO_HOME";
+
+// `orvane --demo`: a sample home in a temporary folder, made by orvane-cli, and the application
+// started again with HOME and the XDG folders inside it, so settings and Trash live there too
+// (GIO and QStandardPaths read them once, at start-up, hence the new process).
+int runDemo(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    const QString cli = QFileInfo(self).dir().filePath(QStringLiteral("orvane-cli"));
+    QTemporaryDir root(QDir::tempPath() + QStringLiteral("/orvane-demo-XXXXXX"));
+    if (!root.isValid()) {
+        std::fprintf(stderr, "orvane: cannot create a temporary folder for the demo\n");
+        return 1;
+    }
+    const QString home = root.filePath(QStringLiteral("home"));
+    QDir().mkpath(home);
+    QProcess maker;
+    maker.setProcessChannelMode(QProcess::ForwardedChannels);
+    maker.start(cli, {QStringLiteral("demo-home"), home});
+    if (!maker.waitForFinished(-1) || maker.exitStatus() != QProcess::NormalExit || maker.exitCode() != 0) {
+        std::fprintf(stderr, "orvane: could not make the demo home with %s\n", qPrintable(cli));
+        return 1;
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    env.insert(QLatin1String(demoHomeVariable), home);
+    std::fprintf(stderr, "orvane: demo home in %s (removed on exit)\n", qPrintable(home));
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedChannels);
+    child.setInputChannelMode(QProcess::ForwardedInputChannel);
+    child.start(self, app.arguments().mid(1));
+    if (!child.waitForStarted(-1))
+        return 1;
+    child.waitForFinished(-1);
+    return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "--demo") == 0 && qEnvironmentVariableIsEmpty(demoHomeVariable))
+            return runDemo(argc, argv);
+    }
+
     QGuiApplication app(argc, argv);
-    app.setOrganizationName(QStringLiteral("Orvane"));
-    app.setApplicationName(QStringLiteral("Orvane"));
+    orvane::setupApplication();
     orvane::LocalizationManager::shared();
 
-    QQuickWindow window;
-    window.setTitle(QStringLiteral("Orvane"));
-    window.setMinimumSize(QSize(960, 640));
-    window.resize(1100, 720);
-    window.show();
-    return app.exec();
+    QQmlApplicationEngine engine;
+    orvane::setupEngine(engine);
+    engine.load(orvane::mainQmlUrl());
+    if (engine.rootObjects().isEmpty())
+        return 1;
+    const int rc = app.exec();
+
+    // A removal under way finishes first; a scan still running is simply abandoned.
+    orvane::background::waitForRemovals();
+    if (orvane::background::running(orvane::background::Kind::scan) > 0) {
+        QSettings(QStringLiteral("Orvane"), QStringLiteral("Orvane")).sync();
+        std::fflush(nullptr);
+        std::_Exit(rc);
+    }
+    return rc;
 }

@@ -1,0 +1,97 @@
+import QtQuick
+import Orvane.Shell
+import Orvane.Flow
+
+// The root view: background, dashboard or sidebar + detail (cross-fading), onboarding above all.
+Item {
+    id: root
+    objectName: "contentView"
+    readonly property Navigation navigation: nav
+    // The section the split view shows; kept while it fades out towards the dashboard.
+    property string shownId
+    property string lastSelected
+
+    Navigation { id: nav }
+    Connections {
+        target: nav
+        function onSelectedIdChanged() {
+            if (nav.selectedId !== "") {
+                // Coming from the dashboard always starts the section afresh.
+                if (root.lastSelected === "")
+                    root.shownId = ""
+                root.shownId = nav.selectedId
+            }
+            root.lastSelected = nav.selectedId
+        }
+    }
+
+    DiagonalGradient { anchors.fill: parent; colors: Palette.appBackground }
+    DiagonalGradient {
+        anchors.fill: parent
+        colors: Palette.sectionBackground(Palette.accent(root.shownId))
+        opacity: nav.selectedId !== "" ? 1 : 0
+        Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
+    }
+
+    Loader {
+        id: dashboardLayer
+        objectName: "dashboardLayer"
+        anchors.fill: parent
+        readonly property bool shown: nav.selectedId === ""
+        opacity: shown ? 1 : 0
+        visible: opacity > 0
+        active: shown || opacity > 0
+        Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
+        sourceComponent: Dashboard { onSelect: (sectionId) => nav.select(sectionId) }
+    }
+
+    Loader {
+        id: splitLayer
+        objectName: "splitLayer"
+        anchors.fill: parent
+        readonly property bool shown: nav.selectedId !== ""
+        opacity: shown ? 1 : 0
+        visible: opacity > 0
+        active: shown || opacity > 0
+        Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
+        sourceComponent: Item {
+            Sidebar {
+                id: sidebar
+                objectName: "sidebar"
+                width: 240
+                height: parent.height
+                selectedId: nav.selectedId !== "" ? nav.selectedId : root.shownId
+                onSelect: (sectionId) => nav.select(sectionId)
+                onHome: nav.home()
+            }
+            Item {
+                objectName: "detailArea"
+                x: 240
+                width: parent.width - 240
+                height: parent.height
+                // One detail screen per section id: another id starts afresh, the same id keeps it.
+                Repeater {
+                    model: root.shownId !== "" ? [root.shownId] : []
+                    delegate: DetailView {
+                        required property string modelData
+                        width: parent.width
+                        height: parent.height
+                        sectionId: modelData
+                    }
+                }
+            }
+        }
+    }
+
+    Loader {
+        id: onboardingLayer
+        objectName: "onboardingLayer"
+        anchors.fill: parent
+        z: 1
+        opacity: nav.onboardingDone ? 0 : 1
+        visible: opacity > 0
+        active: !nav.onboardingDone || opacity > 0
+        Behavior on opacity { EaseInOut { duration: Theme.onboardingFadeMs } }
+        sourceComponent: OnboardingPlaceholder { onFinish: nav.finishOnboarding() }
+    }
+}

@@ -1,0 +1,40 @@
+#include "app_setup.h"
+
+#include "shell_qml.h"
+#include "symbols.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickStyle>
+#include <QtQml/qqmlextensionplugin.h>
+
+Q_IMPORT_QML_PLUGIN(Orvane_ShellPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_FlowPlugin)
+
+namespace orvane {
+
+void setupApplication()
+{
+    QGuiApplication::setOrganizationName(QStringLiteral("Orvane"));
+    QGuiApplication::setApplicationName(QStringLiteral("Orvane"));
+    QQuickStyle::setStyle(QStringLiteral("Basic"));
+    loadSymbolFont();
+    QFont font(QStringLiteral("Inter"));
+    font.setPixelSize(13);
+    QGuiApplication::setFont(font);
+}
+
+void setupEngine(QQmlEngine& engine)
+{
+    engine.addImportPath(QStringLiteral("qrc:/"));
+    prepareEngine(engine);
+}
+
+QUrl mainQmlUrl()
+{
+    return QUrl(QStringLiteral("qrc:/Orvane/App/Main.qml"));
+}
+
+} // namespace orvane

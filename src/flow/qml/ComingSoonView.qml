@@ -1,0 +1,19 @@
+import QtQuick
+import Orvane.Shell
+
+Item {
+    objectName: "comingSoonView"
+    required property SectionFlowController flow
+    Column {
+        anchors.centerIn: parent
+        spacing: 16
+        Symbol { anchors.horizontalCenter: parent.horizontalCenter; name: flow.sectionIcon; size: 76; color: Theme.white(0.45) }
+        Label { anchors.horizontalCenter: parent.horizontalCenter; text: flow.sectionTitle; size: Theme.largeTitle; bold: true }
+        Label {
+            objectName: "comingSoonText"
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: (L10n.language, L10n.t("detail.comingSoon"))
+            color: Theme.white(0.6)
+        }
+    }
+}

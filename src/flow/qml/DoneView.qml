@@ -1,0 +1,57 @@
+import QtQuick
+import Orvane.Shell
+
+// A check mark that pops in, the title, what was removed and the way back.
+Item {
+    id: done
+    objectName: "doneView"
+    property string freedText
+    property color accent: "white"
+    signal back()
+    property bool pop: false
+    property real popProgress: 0
+    Component.onCompleted: { pop = true; popAnim.start() }
+    Spring {
+        id: popAnim
+        target: done; property: "popProgress"; from: 0; to: 1
+        response: Theme.popSpring.response; dampingFraction: Theme.popSpring.damping
+    }
+
+    Column {
+        anchors.centerIn: parent
+        spacing: 22
+        GradientSymbol {
+            anchors.horizontalCenter: parent.horizontalCenter
+            name: "checkmark.circle.fill"
+            size: 90
+            color: done.accent
+            scale: 0.4 + 0.6 * done.popProgress
+            opacity: Math.max(0, Math.min(1, done.popProgress))
+        }
+        Label {
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: (L10n.language, L10n.t("done.title"))
+            size: 36; bold: true
+        }
+        Label {
+            objectName: "doneText"
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: done.freedText
+            size: Theme.title3
+            color: Theme.white(0.8)
+        }
+        Item {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 180; height: 50 + 8
+            GlassButton {
+                objectName: "doneBack"
+                y: 8
+                fixedWidth: 180; fixedHeight: 50
+                tint: done.accent
+                text: (L10n.language, L10n.t("done.back"))
+                textSize: Theme.headline
+                onClicked: done.back()
+            }
+        }
+    }
+}

@@ -1,0 +1,68 @@
+import QtQuick
+import QtQuick.Layouts
+import Orvane.Shell
+
+Item {
+    id: row
+    required property SectionFlowController flow
+    required property string categoryId
+    required property color accent
+    required property string cardName
+    required property int index
+    required property string fileId
+    required property string name
+    required property string sizeText
+    required property bool selected
+    required property string leftoversText
+    required property string iconSource
+
+    objectName: cardName + "_file_" + index
+    width: parent ? parent.width : 0
+    implicitHeight: layout.implicitHeight + 10
+
+    RowLayout {
+        id: layout
+        x: 20; y: 5
+        width: parent.width - 20
+        spacing: 12
+        Symbol {
+            objectName: row.objectName + "_check"
+            name: row.selected ? "checkmark.square.fill" : "square"
+            size: 16
+            color: row.selected ? row.accent : Theme.white(0.5)
+            MouseArea {
+                anchors.fill: parent
+                anchors.margins: -4
+                cursorShape: Qt.PointingHandCursor
+                onClicked: row.flow.toggleFile(row.categoryId, row.fileId)
+            }
+        }
+        Image {
+            Layout.preferredWidth: 22; Layout.preferredHeight: 22
+            source: row.iconSource
+            sourceSize: Qt.size(44, 44)
+            fillMode: Image.PreserveAspectFit
+            asynchronous: true
+            smooth: true
+        }
+        Label {
+            objectName: row.objectName + "_name"
+            text: row.name
+            color: Theme.white(0.85)
+            elide: Text.ElideMiddle
+            Layout.maximumWidth: layout.width * 0.6
+        }
+        Label {
+            visible: row.leftoversText !== ""
+            text: row.leftoversText
+            size: Theme.caption
+            color: Theme.tint(row.accent, 0.85)
+        }
+        Item { Layout.fillWidth: true }
+        Label {
+            text: row.sizeText
+            size: Theme.callout
+            color: Theme.white(0.7)
+        }
+    }
+}

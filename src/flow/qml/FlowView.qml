@@ -1,0 +1,40 @@
+import QtQuick
+import Orvane.Shell
+
+// A plan section's cleanup flow: one screen per state, the confirmation above them all.
+Item {
+    id: view
+    objectName: "flowView"
+    property string sectionId
+    readonly property SectionFlowController flow: controller
+
+    SectionFlowController { id: controller; sectionId: view.sectionId }
+
+    Loader {
+        id: screen
+        objectName: "flowScreen"
+        anchors.fill: parent
+        sourceComponent: {
+            switch (controller.screen) {
+            case "idle": return intro
+            case "scanning": return scanning
+            case "results": return resultsView
+            case "cleaning": return cleaning
+            case "done": return doneView
+            default: return comingSoon
+            }
+        }
+    }
+
+    Component { id: intro; IntroView { flow: controller } }
+    Component { id: comingSoon; ComingSoonView { flow: controller } }
+    Component { id: scanning; ScanningView { accent: controller.accent } }
+    Component { id: resultsView; ResultsView { flow: controller } }
+    Component { id: cleaning; CleaningView { accent: controller.accent } }
+    Component {
+        id: doneView
+        DoneView { accent: controller.accent; freedText: controller.doneText; onBack: controller.back() }
+    }
+
+    ConfirmDialog { anchors.fill: parent; flow: controller; z: 10 }
+}

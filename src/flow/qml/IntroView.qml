@@ -1,0 +1,147 @@
+import QtQuick
+import QtQuick.Layouts
+import Orvane.Shell
+
+// The plan's introduction: disk ring with the section tile, caption, title, highlights, Analyze.
+Item {
+    id: intro
+    objectName: "introView"
+    required property SectionFlowController flow
+    Component.onCompleted: flow.refreshDisk()
+
+    ColumnLayout {
+        anchors.fill: parent
+        anchors.leftMargin: 40
+        anchors.rightMargin: 40
+        anchors.bottomMargin: 40
+        spacing: 16
+
+        Item { Layout.fillHeight: true }
+
+        Item {
+            Layout.alignment: Qt.AlignHCenter
+            implicitWidth: 200; implicitHeight: 200
+            RingArc {
+                objectName: "introRing"
+                anchors.fill: parent
+                anchors.margins: -inset
+                inset: 14
+                lineWidth: 14
+                roundCap: true
+                trackColor: Theme.white(0.08)
+                color: intro.flow.accent
+                glowColor: Theme.tint(intro.flow.accent, 0.3)
+                glowRadius: 8
+                to: intro.flow.ringFill
+            }
+            Shadow {
+                target: tile
+                color: Theme.tint(intro.flow.accent, 0.4)
+                blur: 16
+                offsetY: 8
+                cornerRadius: 24
+            }
+            DiagonalGradient {
+                id: tile
+                anchors.centerIn: parent
+                width: 96; height: 96; radius: 24
+                colors: [intro.flow.accent, Theme.tint(intro.flow.accent, 0.55)]
+            }
+            Rectangle {
+                anchors.fill: tile
+                radius: 24
+                gradient: Gradient {
+                    GradientStop { position: 0; color: Theme.white(0.3) }
+                    GradientStop { position: 0.5; color: Theme.white(0) }
+                }
+                border.width: 1
+                border.color: Theme.white(0.18)
+            }
+            Symbol { anchors.centerIn: tile; name: intro.flow.sectionIcon; size: 42 }
+        }
+
+        Column {
+            Layout.alignment: Qt.AlignHCenter
+            spacing: 3
+            Label {
+                objectName: "diskHeadline"
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: intro.flow.diskHeadline
+                size: Theme.headline; semibold: true
+            }
+            Label {
+                objectName: "diskDetail"
+                anchors.horizontalCenter: parent.horizontalCenter
+                visible: intro.flow.hasDisk
+                text: intro.flow.diskDetail
+                size: Theme.callout
+                color: Theme.white(0.6)
+            }
+        }
+
+        Column {
+            Layout.alignment: Qt.AlignHCenter
+            Layout.topMargin: 6
+            Layout.fillWidth: true
+            spacing: 8
+            Label {
+                objectName: "planTitle"
+                width: parent.width
+                horizontalAlignment: Text.AlignHCenter
+                text: intro.flow.planTitle
+                size: 30; bold: true
+            }
+            Label {
+                objectName: "planSubtitle"
+                width: parent.width
+                horizontalAlignment: Text.AlignHCenter
+                wrapMode: Text.WordWrap
+                text: intro.flow.planSubtitle
+                size: Theme.title3
+                color: Theme.white(0.65)
+            }
+        }
+
+        Flow {
+            Layout.alignment: Qt.AlignHCenter
+            Layout.topMargin: 2
+            Layout.maximumWidth: parent.width
+            Layout.preferredWidth: Math.min(parent.width, chipsWidth)
+            property real chipsWidth: 0
+            id: chips
+            spacing: 12
+            Repeater {
+                model: intro.flow.planHighlights
+                delegate: Rectangle {
+                    required property string modelData
+                    implicitWidth: chipRow.implicitWidth + 32
+                    implicitHeight: chipRow.implicitHeight + 20
+                    radius: height / 2
+                    color: Theme.white(0.07)
+                    border.width: 1
+                    border.color: Theme.white(0.12)
+                    Component.onCompleted: chips.chipsWidth += implicitWidth + (chips.chipsWidth > 0 ? chips.spacing : 0)
+                    Row {
+                        id: chipRow
+                        anchors.centerIn: parent
+                        spacing: 7
+                        Symbol { name: "checkmark.seal.fill"; size: 13; color: intro.flow.accent; anchors.verticalCenter: parent.verticalCenter }
+                        Label { text: modelData; color: Theme.white(0.9); anchors.verticalCenter: parent.verticalCenter }
+                    }
+                }
+            }
+        }
+
+        Item { Layout.fillHeight: true }
+
+        GlassButton {
+            objectName: "analyzeButton"
+            Layout.alignment: Qt.AlignHCenter
+            fixedWidth: 200; fixedHeight: 58
+            tint: intro.flow.accent
+            text: (L10n.language, L10n.t("action.analyze"))
+            textSize: Theme.title3
+            onClicked: intro.flow.startScan()
+        }
+    }
+}

@@ -1,0 +1,40 @@
+import QtQuick
+import Orvane.Shell
+
+// Endlessly turning arc (200°/s) and a pulsing sparkles symbol (1 + 0.15 sin 4t).
+Item {
+    id: scanning
+    objectName: "scanningView"
+    property color accent: "white"
+    property real t: 0
+    NumberAnimation on t { from: 0; to: 86400; duration: 86400000; loops: Animation.Infinite }
+
+    Column {
+        anchors.centerIn: parent
+        spacing: 30
+        Item {
+            anchors.horizontalCenter: parent.horizontalCenter
+            width: 150; height: 150
+            RingArc {
+                anchors.fill: parent
+                lineWidth: 6
+                from: 0; to: 0.7
+                color: scanning.accent
+                rotation: (scanning.t * 200) % 360
+            }
+            Symbol {
+                anchors.centerIn: parent
+                name: "sparkles"
+                size: 54
+                color: scanning.accent
+                scale: 1 + 0.15 * Math.sin(4 * scanning.t)
+            }
+        }
+        Label {
+            objectName: "scanningTitle"
+            anchors.horizontalCenter: parent.horizontalCenter
+            text: (L10n.language, L10n.t("scanning.title"))
+            size: Theme.title3
+        }
+    }
+}

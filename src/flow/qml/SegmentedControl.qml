@@ -1,0 +1,63 @@
+import QtQuick
+import Orvane.Shell
+
+// A two-or-more segment picker; its label is for accessibility only.
+Item {
+    id: control
+    property var values: []
+    property var labels: []
+    property string current
+    property string accessibleLabel
+    signal chosen(string value)
+    implicitHeight: 28
+    Accessible.name: accessibleLabel
+    Accessible.role: Accessible.PageTabList
+
+    Rectangle {
+        anchors.fill: parent
+        radius: 8
+        color: Theme.white(0.08)
+        border.width: 1
+        border.color: Theme.white(0.12)
+    }
+    Rectangle {
+        id: thumb
+        readonly property int currentIndex: Math.max(0, control.values.indexOf(control.current))
+        width: control.values.length > 0 ? (control.width - 4) / control.values.length : 0
+        height: control.height - 4
+        x: 2 + currentIndex * width
+        y: 2
+        radius: 6
+        gradient: Gradient {
+            GradientStop { position: 0; color: Theme.white(0.3) }
+            GradientStop { position: 1; color: Theme.white(0.2) }
+        }
+        border.width: 1
+        border.color: Theme.white(0.25)
+        Behavior on x { EaseOut {} }
+    }
+    Row {
+        anchors.fill: parent
+        anchors.margins: 2
+        Repeater {
+            model: control.values.length
+            Item {
+                required property int index
+                objectName: control.objectName + "_" + control.values[index]
+                width: parent.width / control.values.length
+                height: parent.height
+                Label {
+                    anchors.centerIn: parent
+                    text: control.labels[index] ?? ""
+                    semibold: control.values[index] === control.current
+                    color: Theme.white(control.values[index] === control.current ? 1 : 0.7)
+                }
+                MouseArea {
+                    anchors.fill: parent
+                    cursorShape: Qt.PointingHandCursor
+                    onClicked: control.chosen(control.values[index])
+                }
+            }
+        }
+    }
+}

@@ -1,0 +1,175 @@
+#pragma once
+
+#include "category_model.h"
+#include "model_types.h"
+#include "removal.h"
+
+#include <QColor>
+#include <QFutureWatcher>
+#include <QObject>
+#include <QTimer>
+#include <QVariantAnimation>
+#include <QtQml/qqmlregistration.h>
+
+#include <functional>
+#include <optional>
+
+namespace orvane {
+
+// What the flow asks of the rest of the system; tests replace parts of it.
+struct FlowServices {
+    std::function<std::optional<CleanupPlan>(const QString& sectionId)> plan;
+    std::function<QList<CleanupCategory>(const CleanupPlan&)> scan;
+    std::function<DiskInfo()> disk;
+    std::function<QList<bool>(const QList<RemovalTarget>&, RemovalStyle)> remove;
+    int settleMs = 2200; // the cleaning screen stays this long after the removal
+
+    static FlowServices engine();
+};
+
+// Integer percentage in use, truncated; 0 for a volume reporting no capacity.
+int percentInUse(const DiskInfo& disk);
+// Used fraction 0…1; 0 for a volume reporting no capacity.
+double usedFraction(const DiskInfo& disk);
+
+// One section's cleanup flow: state, results, selection, figures and the operations that move
+// them. The screens only draw these values and call the operations.
+class SectionFlowController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+
+    Q_PROPERTY(QString sectionId READ sectionId WRITE setSectionId NOTIFY sectionIdChanged)
+    Q_PROPERTY(QString state READ stateName NOTIFY stateChanged)
+    Q_PROPERTY(QString screen READ screen NOTIFY screenChanged)
+    Q_PROPERTY(CategoryListModel* categories READ categories CONSTANT)
+    Q_PROPERTY(QString removalStyle READ removalStyleName WRITE setRemovalStyleName NOTIFY removalStyleChanged)
+    Q_PROPERTY(bool showDeleteConfirm READ showDeleteConfirm WRITE setShowDeleteConfirm NOTIFY showDeleteConfirmChanged)
+    Q_PROPERTY(qint64 freedBytes READ freedBytes NOTIFY freedBytesChanged)
+    Q_PROPERTY(qint64 selectedTotal READ selectedTotal NOTIFY selectionChanged)
+    Q_PROPERTY(QString hoveredID READ hoveredID NOTIFY hoveredIDChanged)
+    Q_PROPERTY(bool hasDisk READ hasDisk NOTIFY diskChanged)
+    Q_PROPERTY(qint64 diskTotal READ diskTotal NOTIFY diskChanged)
+    Q_PROPERTY(qint64 diskFree READ diskFree NOTIFY diskChanged)
+    Q_PROPERTY(double ringFill READ ringFill NOTIFY ringFillChanged)
+    Q_PROPERTY(QColor accent READ accent NOTIFY sectionIdChanged)
+    Q_PROPERTY(QString sectionIcon READ sectionIcon NOTIFY sectionIdChanged)
+    Q_PROPERTY(bool hasPlan READ hasPlan NOTIFY sectionIdChanged)
+
+    // Texts in the current language.
+    Q_PROPERTY(QString sectionTitle READ sectionTitle NOTIFY textsChanged)
+    Q_PROPERTY(QString planTitle READ planTitle NOTIFY textsChanged)
+    Q_PROPERTY(QString planSubtitle READ planSubtitle NOTIFY textsChanged)
+    Q_PROPERTY(QStringList planHighlights READ planHighlights NOTIFY textsChanged)
+    Q_PROPERTY(QString diskHeadline READ diskHeadline NOTIFY textsChanged)
+    Q_PROPERTY(QString diskDetail READ diskDetail NOTIFY textsChanged)
+    Q_PROPERTY(QString selectedText READ selectedText NOTIFY textsChanged)
+    Q_PROPERTY(QString primaryActionText READ primaryActionText NOTIFY textsChanged)
+    Q_PROPERTY(QString dialogTitle READ dialogTitle NOTIFY textsChanged)
+    Q_PROPERTY(QString dialogMessage READ dialogMessage NOTIFY textsChanged)
+    Q_PROPERTY(QString dialogConfirmText READ dialogConfirmText NOTIFY textsChanged)
+    Q_PROPERTY(QString doneText READ doneText NOTIFY textsChanged)
+    Q_PROPERTY(QStringList removalStyleNames READ removalStyleNames CONSTANT)
+    Q_PROPERTY(QStringList removalStyleLabels READ removalStyleLabels NOTIFY textsChanged)
+
+public:
+    explicit SectionFlowController(QObject* parent = nullptr);
+    SectionFlowController(const QString& sectionId, FlowServices services, QObject* parent = nullptr);
+    ~SectionFlowController() override;
+
+    QString sectionId() const { return m_sectionId; }
+    // The section is fixed once set: another section gets another controller.
+    void setSectionId(const QString& id);
+
+    ScanState scanState() const { return m_state; }
+    QString stateName() const;
+    QString screen() const;
+    CategoryListModel* categories() const { return m_categories; }
+    RemovalStyle removalStyle() const { return m_removalStyle; }
+    QString removalStyleName() const { return rawValue(m_removalStyle); }
+    void setRemovalStyle(RemovalStyle style);
+    void setRemovalStyleName(const QString& name);
+    bool showDeleteConfirm() const { return m_showDeleteConfirm; }
+    void setShowDeleteConfirm(bool show);
+    qint64 freedBytes() const { return m_freedBytes; }
+    qint64 selectedTotal() const { return m_categories->selectedTotal(); }
+    QString hoveredID() const { return m_hoveredID; }
+    std::optional<DiskInfo> disk() const { return m_disk; }
+    bool hasDisk() const { return m_disk.has_value(); }
+    qint64 diskTotal() const { return m_disk ? m_disk->total : 0; }
+    qint64 diskFree() const { return m_disk ? m_disk->free : 0; }
+    double ringFill() const { return m_ringFill; }
+    QColor accent() const;
+    QString sectionIcon() const;
+    bool hasPlan() const;
+
+    QString sectionTitle() const;
+    QString planTitle() const;
+    QString planSubtitle() const;
+    QStringList planHighlights() const;
+    QString diskHeadline() const;
+    QString diskDetail() const;
+    QString selectedText() const;
+    QString primaryActionText() const;
+    QString dialogTitle() const;
+    QString dialogMessage() const;
+    QString dialogConfirmText() const;
+    QString doneText() const;
+    QStringList removalStyleNames() const;
+    QStringList removalStyleLabels() const;
+
+    // Removal list of the last cleaning (for tests and diagnostics).
+    const QList<RemovalTarget>& lastTargets() const { return m_lastTargets; }
+
+    Q_INVOKABLE void startScan();
+    Q_INVOKABLE void requestClean();   // opens the confirmation while something is selected
+    Q_INVOKABLE void cancelClean();    // closes it
+    Q_INVOKABLE void performClean();
+    Q_INVOKABLE void back();
+    Q_INVOKABLE void refreshDisk();
+    Q_INVOKABLE void toggleFile(const QString& categoryId, const QString& fileId);
+    Q_INVOKABLE void toggleAll(const QString& categoryId);
+    Q_INVOKABLE void toggleExpanded(const QString& categoryId);
+    Q_INVOKABLE void hoverCategory(const QString& categoryId);
+    Q_INVOKABLE void unhoverCategory(const QString& categoryId);
+    Q_INVOKABLE QString checkState(const QString& categoryId) const;
+
+signals:
+    void sectionIdChanged();
+    void stateChanged();
+    void screenChanged();
+    void removalStyleChanged();
+    void showDeleteConfirmChanged();
+    void freedBytesChanged();
+    void selectionChanged();
+    void hoveredIDChanged();
+    void diskChanged();
+    void ringFillChanged();
+    void textsChanged();
+
+private:
+    void setState(ScanState state);
+    void scanFinished();
+    void removalFinished();
+    void settle();
+
+    QString m_sectionId;
+    FlowServices m_services;
+    ScanState m_state = ScanState::idle;
+    CategoryListModel* m_categories;
+    RemovalStyle m_removalStyle = RemovalStyle::permanent;
+    bool m_showDeleteConfirm = false;
+    qint64 m_freedBytes = 0;
+    QString m_hoveredID;
+    std::optional<DiskInfo> m_disk;
+    double m_ringFill = 0.0;
+    QVariantAnimation m_ringAnimation;
+
+    QFutureWatcher<QList<CleanupCategory>> m_scanWatcher;
+    QFutureWatcher<QList<bool>> m_removeWatcher;
+    QTimer m_settleTimer;
+    QList<RemovalTarget> m_lastTargets;
+    QList<bool> m_lastRemoved;
+};
+
+} // namespace orvane

@@ -1,0 +1,7 @@
+import QtQuick
+
+NumberAnimation {
+    duration: Theme.navigationMs
+    easing.type: Easing.BezierSpline
+    easing.bezierCurve: Theme.easeInOut
+}

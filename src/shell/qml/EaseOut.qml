@@ -1,0 +1,7 @@
+import QtQuick
+
+NumberAnimation {
+    duration: Theme.hoverMs
+    easing.type: Easing.BezierSpline
+    easing.bezierCurve: Theme.easeOut
+}

@@ -1,0 +1,12 @@
+import QtQuick
+
+Text {
+    property real size: Theme.body
+    property bool bold: false
+    property bool semibold: false
+    font.family: Theme.fontFamily
+    font.pixelSize: size
+    font.weight: bold ? Font.Bold : (semibold ? Font.DemiBold : Font.Normal)
+    color: "white"
+    renderType: Text.QtRendering
+}
