@@ -95,6 +95,30 @@ QByteArray wholeDigest(const QByteArray& path)
     return hash.result();
 }
 
+// The least a duplicate search must read, per same-size set (one candidate per inode):
+// - a file whose first block differs from every other member's: that block;
+// - else one whose first and last blocks together differ from every other's: those two blocks;
+// - else a file with an identical twin: all of it (its content has to be confirmed whole);
+// - else (same first and last blocks as another, different inside): both end blocks and the
+//   prefix up to the block where it first differs from the last of its look-alikes.
+qint64 firstDifference(const QByteArray& a, const QByteArray& b)
+{
+    QFile fa(QFile::decodeName(a)), fb(QFile::decodeName(b));
+    if (!fa.open(QIODevice::ReadOnly) || !fb.open(QIODevice::ReadOnly))
+        return 0;
+    qint64 offset = 0;
+    for (;;) {
+        const QByteArray x = fa.read(1 << 20), y = fb.read(1 << 20);
+        const qsizetype n = qMin(x.size(), y.size());
+        for (qsizetype i = 0; i < n; ++i)
+            if (x[i] != y[i])
+                return offset + i;
+        if (x.size() != y.size() || n == 0)
+            return offset + n;
+        offset += n;
+    }
+}
+
 int minRead(qint64 minSize, const QList<QByteArray>& roots)
 {
     constexpr qint64 block = 4096;
@@ -106,45 +130,53 @@ int minRead(qint64 minSize, const QList<QByteArray>& roots)
     for (const Candidate& c : all)
         bySize[c.size].append(c);
 
-    qint64 headOnlyBytes = 0, headTailBytes = 0, fullBytes = 0, duplicated = 0;
+    qint64 headOnlyBytes = 0, headTailBytes = 0, duplicated = 0, lookAlikeBytes = 0;
     int groups = 0, copies = 0;
     for (const auto& [size, set] : bySize) {
         if (set.size() < 2)
             continue;
-        QHash<QByteArray, int> heads, headTails;
+        QHash<QByteArray, int> heads;
+        QHash<QByteArray, QList<qsizetype>> headTails;
         QList<QByteArray> head, headTail;
-        for (const Candidate& c : set) {
-            head.append(readAt(c.path, 0, block));
-            headTail.append(head.last() + readAt(c.path, qMax<qint64>(0, size - block), block));
+        for (qsizetype i = 0; i < set.size(); ++i) {
+            head.append(readAt(set[i].path, 0, block));
+            headTail.append(head.last() + readAt(set[i].path, qMax<qint64>(0, size - block), block));
             heads[head.last()]++;
-            headTails[headTail.last()]++;
+            headTails[headTail.last()].append(i);
         }
         QHash<QByteArray, int> digests;
-        QList<QByteArray> digest;
+        QList<QByteArray> digest(set.size());
         for (qsizetype i = 0; i < set.size(); ++i) {
-            if (heads[head[i]] == 1) {
-                headOnlyBytes += qMin(size, block); // its first block alone sets it apart
-                digest.append(QByteArray());
-            } else if (headTails[headTail[i]] == 1) {
+            if (heads[head[i]] == 1)
+                headOnlyBytes += qMin(size, block);
+            else if (headTails[headTail[i]].size() == 1)
                 headTailBytes += qMin(size, 2 * block);
-                digest.append(QByteArray());
-            } else {
-                fullBytes += size; // only the whole content can tell
-                digest.append(wholeDigest(set[i].path));
-                digests[digest.last()]++;
+            else
+                digests[digest[i] = wholeDigest(set[i].path)]++;
+        }
+        for (qsizetype i = 0; i < set.size(); ++i) {
+            if (digest[i].isEmpty())
+                continue;
+            if (digests[digest[i]] > 1) {
+                duplicated += size;
+                continue;
             }
+            qint64 until = 0;
+            for (qsizetype j : headTails[headTail[i]])
+                if (j != i)
+                    until = qMax(until, firstDifference(set[i].path, set[j].path));
+            lookAlikeBytes += qMin(size, ((until / block) + 1) * block + block);
         }
         for (auto it = digests.cbegin(); it != digests.cend(); ++it) {
             if (it.value() > 1 && !it.key().isEmpty()) {
                 ++groups;
                 copies += it.value();
-                duplicated += qint64(it.value()) * size;
             }
         }
     }
-    std::printf("minimum %lld groups %d copies %d duplicated %lld headOnly %lld headTail %lld fullRead %lld\n",
-                (long long)(headOnlyBytes + headTailBytes + fullBytes), groups, copies, (long long)duplicated,
-                (long long)headOnlyBytes, (long long)headTailBytes, (long long)fullBytes);
+    std::printf("minimum %lld groups %d copies %d duplicated %lld headOnly %lld headTail %lld lookAlike %lld\n",
+                (long long)(headOnlyBytes + headTailBytes + duplicated + lookAlikeBytes), groups, copies,
+                (long long)duplicated, (long long)headOnlyBytes, (long long)headTailBytes, (long long)lookAlikeBytes);
     return 0;
 }
 
