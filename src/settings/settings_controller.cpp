@@ -1,0 +1,88 @@
+#include "settings_controller.h"
+#include "app_config.h"
+#include "paths.h"
+
+namespace orvane {
+
+SettingsController::SettingsController(QObject* parent)
+    : SettingsController(new LaunchAtLogin, new StartupItemsModel, parent)
+{
+}
+
+SettingsController::SettingsController(LaunchAtLogin* launchAtLogin, StartupItemsModel* startupItems,
+                                       QObject* parent)
+    : QObject(parent)
+    , m_launchAtLogin(launchAtLogin)
+    , m_startupItems(startupItems)
+{
+    m_launchAtLogin->setParent(this);
+    m_startupItems->setParent(this);
+}
+
+QString SettingsController::itemToRemove() const
+{
+    return displayPath(m_itemToRemove);
+}
+
+QString SettingsController::itemToRemoveName() const
+{
+    return m_itemToRemove.isEmpty() ? QString() : startupDisplayName(m_itemToRemove);
+}
+
+void SettingsController::setShowRemoveConfirm(bool show)
+{
+    if (show == m_showRemoveConfirm)
+        return;
+    m_showRemoveConfirm = show;
+    emit showRemoveConfirmChanged();
+}
+
+QString SettingsController::version()
+{
+    return QString::fromLatin1(config::version);
+}
+
+void SettingsController::refresh()
+{
+    m_launchAtLogin->refresh();
+    m_startupItems->refresh();
+}
+
+void SettingsController::setLaunchAtLogin(bool on)
+{
+    m_launchAtLogin->setEnabled(on);
+}
+
+void SettingsController::requestRemoval(int row)
+{
+    const FilePath item = m_startupItems->itemAt(row);
+    if (item.isEmpty())
+        return;
+    if (item != m_itemToRemove) {
+        m_itemToRemove = item;
+        emit itemToRemoveChanged();
+    }
+    setShowRemoveConfirm(true);
+}
+
+void SettingsController::confirmRemoval()
+{
+    const bool wasShown = m_showRemoveConfirm;
+    setShowRemoveConfirm(false);
+    if (!wasShown || m_itemToRemove.isEmpty())
+        return; // a second press on a closing alert must not remove twice
+    m_startupItems->removeItem(m_itemToRemove);
+    m_launchAtLogin->refresh();
+}
+
+void SettingsController::cancelRemoval()
+{
+    setShowRemoveConfirm(false);
+}
+
+void SettingsController::revealStartupItem(int row)
+{
+    m_startupItems->reveal(row);
+}
+
+} // namespace orvane
