@@ -1,0 +1,520 @@
+#include "appcast.h"
+#include "localization_manager.h"
+#include "updater.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QtTest>
+
+using namespace orvane;
+
+namespace {
+
+QByteArray feed(const QByteArray& items)
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">\n"
+           "<channel><title>Orvane</title><link>https://orvane.app</link>\n"
+           + items + "</channel></rss>\n";
+}
+
+QByteArray item(const QByteArray& version, const QByteArray& shortVersion = {}, const QByteArray& link = "https://orvane.app/releases")
+{
+    QByteArray x = "<item><title>Orvane</title><sparkle:version>" + version + "</sparkle:version>";
+    if (!shortVersion.isEmpty())
+        x += "<sparkle:shortVersionString>" + shortVersion + "</sparkle:shortVersionString>";
+    if (!link.isEmpty())
+        x += "<link>" + link + "</link>";
+    return x + "<enclosure url=\"https://orvane.app/dl/orvane-" + version
+           + ".tar.gz\" length=\"1000\" type=\"application/octet-stream\"/></item>\n";
+}
+
+QByteArray httpResponse(int status, const QByteArray& body, const QByteArray& type = "application/rss+xml")
+{
+    const QByteArray reason = status == 200 ? "OK" : status == 404 ? "Not Found" : "Error";
+    return "HTTP/1.1 " + QByteArray::number(status) + " " + reason + "\r\nContent-Type: " + type
+           + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// A feed server on the loopback interface that answers each path in its own way.
+class FeedServer : public QTcpServer
+{
+public:
+    enum class Mode { canned, silent, drip, endless };
+    struct Route {
+        Mode mode = Mode::canned;
+        QByteArray response;
+    };
+
+    FeedServer()
+    {
+        QVERIFY(listen(QHostAddress::LocalHost));
+        connect(this, &QTcpServer::newConnection, this, &FeedServer::accept);
+    }
+    QUrl url(const QString& path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path)); }
+    void route(const QByteArray& path, Route r) { m_routes.insert(path, r); }
+    void route(const QByteArray& path, const QByteArray& response) { m_routes.insert(path, {Mode::canned, response}); }
+    int hits(const QByteArray& path) const { return m_hits.value(path); }
+    qint64 bytesSent = 0;
+
+private:
+    void accept()
+    {
+        while (QTcpSocket* s = nextPendingConnection()) {
+            connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+            connect(s, &QTcpSocket::readyRead, s, [this, s] { onRequest(s); });
+        }
+    }
+
+    void onRequest(QTcpSocket* s)
+    {
+        QByteArray& buffer = m_pending[s];
+        buffer += s->readAll();
+        if (!buffer.contains("\r\n\r\n"))
+            return;
+        const QByteArray path = buffer.left(buffer.indexOf("\r\n")).split(' ').value(1);
+        m_pending.remove(s);
+        m_hits[path] += 1;
+        const Route r = m_routes.value(path, {Mode::canned, httpResponse(404, "no such feed", "text/plain")});
+        switch (r.mode) {
+        case Mode::canned:
+            s->write(r.response);
+            s->disconnectFromHost();
+            break;
+        case Mode::silent:
+            break; // never answers
+        case Mode::drip: {
+            // Headers, then one byte every 100 ms: always some progress, never the end.
+            s->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: 50000\r\n\r\n<");
+            auto* timer = new QTimer(s);
+            connect(timer, &QTimer::timeout, s, [s] { s->write(" "); });
+            timer->start(100);
+            break;
+        }
+        case Mode::endless: {
+            // No length announced; data keeps coming as fast as the client takes it.
+            s->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n\r\n");
+            const QByteArray chunk(64 * 1024, 'x');
+            auto pump = [this, s, chunk] {
+                if (s->state() == QAbstractSocket::ConnectedState && s->bytesToWrite() < 256 * 1024 && bytesSent < 256 * 1024 * 1024) {
+                    s->write(chunk);
+                    bytesSent += chunk.size();
+                }
+            };
+            connect(s, &QTcpSocket::bytesWritten, s, pump);
+            pump();
+            break;
+        }
+        }
+    }
+
+    QHash<QByteArray, Route> m_routes;
+    QHash<QByteArray, int> m_hits;
+    QHash<QTcpSocket*, QByteArray> m_pending;
+};
+
+Updater::Limits testLimits()
+{
+    Updater::Limits l;
+    l.transferTimeoutMs = 1500;
+    l.totalTimeoutMs = 4000;
+    l.maxFeedBytes = 64 * 1024;
+    l.checkIntervalMs = 24 * 60 * 60 * 1000;
+    return l;
+}
+
+struct Spies {
+    explicit Spies(Updater* u)
+        : available(u, &Updater::updateAvailable)
+        , upToDate(u, &Updater::upToDate)
+        , failed(u, &Updater::checkFailed)
+        , finished(u, &Updater::checkFinished)
+    {
+    }
+    QSignalSpy available, upToDate, failed, finished;
+};
+
+} // namespace
+
+class TestUpdater : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void versionOrder_data();
+    void versionOrder();
+    void feedFormat();
+    void feedProblems_data();
+    void feedProblems();
+    void newerVersionOffered();
+    void sameOrOlderVersion_data();
+    void sameOrOlderVersion();
+    void failuresOnDemand_data();
+    void failuresOnDemand();
+    void slowServers();
+    void hugeFeeds();
+    void automaticChecksStaySilent();
+    void automaticSchedule();
+    void oneRequestAtATime();
+    void failureTextFollowsLanguage();
+
+private:
+    FeedServer* m_server = nullptr;
+};
+
+void TestUpdater::initTestCase()
+{
+    m_server = new FeedServer;
+    m_server->setParent(this);
+}
+
+void TestUpdater::versionOrder_data()
+{
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<int>("order");
+    QTest::newRow("patch above") << "1.0" << "1.0.1" << -1;
+    QTest::newRow("minor above patch") << "1.0.1" << "1.1" << -1;
+    QTest::newRow("numeric not textual") << "1.1" << "1.10" << -1;
+    QTest::newRow("9 < 10") << "1.9" << "1.10" << -1;
+    QTest::newRow("trailing zeros equal") << "1.0" << "1.0.0" << 0;
+    QTest::newRow("bare major equal") << "1" << "1.0" << 0;
+    QTest::newRow("leading zeros") << "1.01" << "1.1" << 0;
+    QTest::newRow("major") << "2.0" << "1.99.99" << 1;
+    QTest::newRow("same") << "1.0" << "1.0" << 0;
+    QTest::newRow("beta before release") << "1.1b2" << "1.1" << -1;
+    QTest::newRow("beta order") << "1.1b2" << "1.1b10" << -1;
+    QTest::newRow("alpha before beta") << "2.0a1" << "2.0b1" << -1;
+    QTest::newRow("rc after patch of older") << "1.0.1" << "1.1rc1" << -1;
+    QTest::newRow("patch after pre-release of same") << "1.0rc1" << "1.0.1" << -1;
+    QTest::newRow("leading v") << "v1.2" << "1.2" << 0;
+    QTest::newRow("dash separator") << "1.2-3" << "1.2.3" << 0;
+    QTest::newRow("huge numbers") << "1.99999999999999999999" << "1.100000000000000000000" << -1;
+    QTest::newRow("whitespace") << " 1.2 " << "1.2" << 0;
+}
+
+void TestUpdater::versionOrder()
+{
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(int, order);
+    QCOMPARE(compareVersions(a, b), order);
+    QCOMPARE(compareVersions(b, a), -order);
+}
+
+void TestUpdater::feedFormat()
+{
+    // Element and attribute forms, channels, other systems, and the page to open.
+    const QByteArray xml = feed(
+        item("1.2", "1.2 (spring)")
+        + "<item><title>attr form</title><link>https://orvane.app/r/1.5</link>"
+          "<enclosure url=\"https://orvane.app/dl/1.5.tgz\" sparkle:version=\"150\" sparkle:shortVersionString=\"1.5\"/></item>"
+        + "<item><sparkle:version>9.0</sparkle:version><sparkle:channel>beta</sparkle:channel>"
+          "<link>https://orvane.app/beta</link></item>"
+        + "<item><sparkle:version>8.0</sparkle:version><link>https://orvane.app/mac</link>"
+          "<enclosure url=\"https://orvane.app/mac.zip\" sparkle:os=\"macos\"/></item>"
+        + "<item><sparkle:version>3.0</sparkle:version>"
+          "<enclosure url=\"https://orvane.app/dl/3.0.tgz\" sparkle:os=\"linux\"/></item>"
+        + "<item><sparkle:version>4.0</sparkle:version><sparkle:releaseNotesLink>\n  https://orvane.app/notes/4\n  </sparkle:releaseNotesLink></item>"
+        + "<item><sparkle:version>7.0</sparkle:version><link>file:///etc/passwd</link></item>"
+        + "<item><title>no version</title><link>https://orvane.app/x</link></item>");
+    const Appcast cast = parseAppcast(xml);
+    QCOMPARE(cast.problem, AppcastProblem::none);
+    QCOMPARE(cast.releases.size(), 4);
+    QCOMPARE(cast.releases.at(0).version, QString("1.2"));
+    QCOMPARE(cast.releases.at(0).displayVersion, QString("1.2 (spring)"));
+    QCOMPARE(cast.releases.at(0).pageUrl, QUrl("https://orvane.app/releases"));
+    QCOMPARE(cast.releases.at(1).version, QString("150"));
+    QCOMPARE(cast.releases.at(1).displayVersion, QString("1.5"));
+    QCOMPARE(cast.releases.at(1).pageUrl, QUrl("https://orvane.app/r/1.5"));
+    QCOMPARE(cast.releases.at(2).displayVersion, QString("3.0"));
+    QCOMPARE(cast.releases.at(2).pageUrl, QUrl("https://orvane.app/dl/3.0.tgz"));
+    QCOMPARE(cast.releases.at(3).pageUrl, QUrl("https://orvane.app/notes/4"));
+
+    // The newest is chosen by version, not by position in the feed.
+    const auto newest = newestRelease(cast.releases);
+    QVERIFY(newest);
+    QCOMPARE(newest->version, QString("150"));
+    QVERIFY(!newestRelease({}));
+}
+
+void TestUpdater::feedProblems_data()
+{
+    QTest::addColumn<QByteArray>("xml");
+    QTest::addColumn<AppcastProblem>("problem");
+    QTest::newRow("empty") << QByteArray() << AppcastProblem::malformed;
+    QTest::newRow("not xml") << QByteArray("<html><body>Hello") << AppcastProblem::malformed;
+    QTest::newRow("html page") << QByteArray("<html><body>Maintenance</body></html>") << AppcastProblem::malformed;
+    QTest::newRow("truncated after item") << feed(item("2.0")).left(feed(item("2.0")).size() - 20) << AppcastProblem::malformed;
+    QTest::newRow("mismatched tags") << QByteArray("<rss><channel><item></channel></rss>") << AppcastProblem::malformed;
+    QTest::newRow("rss without channel") << QByteArray("<rss version=\"2.0\"></rss>") << AppcastProblem::malformed;
+    QTest::newRow("no items") << feed("") << AppcastProblem::noItems;
+    QTest::newRow("only unusable items") << feed("<item><title>x</title></item>") << AppcastProblem::noItems;
+    QTest::newRow("undeclared prefix") << QByteArray("<rss><channel><item><sparkle:version>2</sparkle:version></item></channel></rss>")
+                                       << AppcastProblem::malformed;
+    QTest::newRow("entity bomb")
+        << QByteArray("<?xml version=\"1.0\"?><!DOCTYPE rss [<!ENTITY a \"aaaaaaaaaaaaaaaaaaaa\">"
+                      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\"><!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">"
+                      "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\"><!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">"
+                      "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\"><!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">]>"
+                      "<rss><channel><item><title>&g;</title></item></channel></rss>")
+        << AppcastProblem::malformed;
+}
+
+void TestUpdater::feedProblems()
+{
+    QFETCH(QByteArray, xml);
+    QFETCH(AppcastProblem, problem);
+    QElapsedTimer timer;
+    timer.start();
+    const Appcast cast = parseAppcast(xml);
+    QCOMPARE(cast.problem, problem);
+    QVERIFY(cast.releases.isEmpty());
+    QVERIFY(timer.elapsed() < 2000);
+}
+
+void TestUpdater::newerVersionOffered()
+{
+    m_server->route("/newer.xml", httpResponse(200, feed(item("1.0.1") + item("1.1", "1.1", "https://orvane.app/releases/1.1") + item("0.9"))));
+    Updater updater(m_server->url("/newer.xml"), "1.0");
+    updater.setLimits(testLimits());
+    Spies spies(&updater);
+    QSignalSpy checking(&updater, &Updater::checkingChanged);
+
+    updater.checkForUpdates();
+    QVERIFY(updater.checking());
+    QVERIFY(spies.finished.wait(5000));
+    QVERIFY(!updater.checking());
+    QCOMPARE(checking.size(), 2);
+    QCOMPARE(spies.available.size(), 1);
+    QCOMPARE(spies.available.at(0).at(0).toString(), QString("1.1"));
+    QCOMPARE(spies.available.at(0).at(1).toString(), QString("1.0"));
+    QCOMPARE(spies.available.at(0).at(2).toUrl(), QUrl("https://orvane.app/releases/1.1"));
+    QCOMPARE(spies.upToDate.size(), 0);
+    QCOMPARE(spies.failed.size(), 0);
+    QCOMPARE(spies.finished.at(0).at(0).toBool(), true);
+
+    // An automatic check announces a newer version too.
+    updater.startAutomaticChecks();
+    QVERIFY(spies.finished.wait(5000));
+    QCOMPARE(spies.available.size(), 2);
+    QCOMPARE(spies.finished.at(1).at(0).toBool(), false);
+}
+
+void TestUpdater::sameOrOlderVersion_data()
+{
+    QTest::addColumn<QByteArray>("items");
+    QTest::newRow("equal") << item("1.0");
+    QTest::newRow("equal with trailing zero") << item("1.0.0", "1.0.0");
+    QTest::newRow("older") << item("0.9") + item("0.9.5");
+    QTest::newRow("pre-release of current") << item("1.0b3");
+    QTest::newRow("newer only on a beta channel")
+        << item("0.9") + "<item><sparkle:version>2.0</sparkle:version><sparkle:channel>beta</sparkle:channel>"
+                         "<link>https://orvane.app/beta</link></item>";
+}
+
+void TestUpdater::sameOrOlderVersion()
+{
+    QFETCH(QByteArray, items);
+    const QByteArray path = "/same-" + QByteArray(QTest::currentDataTag()).replace(' ', '-') + ".xml";
+    m_server->route(path, httpResponse(200, feed(items)));
+    Updater updater(m_server->url(QString::fromUtf8(path)), "1.0");
+    updater.setLimits(testLimits());
+    Spies spies(&updater);
+
+    updater.checkForUpdates();
+    QVERIFY(spies.finished.wait(5000));
+    QCOMPARE(spies.upToDate.size(), 1);
+    QCOMPARE(spies.available.size(), 0);
+    QCOMPARE(spies.failed.size(), 0);
+}
+
+void TestUpdater::failuresOnDemand_data()
+{
+    QTest::addColumn<QByteArray>("path");
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<QString>("mentions"); // part of the English message
+    QTest::newRow("404") << QByteArray("/missing.xml") << QByteArray() << "HTTP 404";
+    QTest::newRow("500") << QByteArray("/error.xml") << httpResponse(500, "oops", "text/plain") << "HTTP 500";
+    QTest::newRow("bad xml") << QByteArray("/bad.xml") << httpResponse(200, "<rss><channel><item>") << "couldn't be read";
+    QTest::newRow("html instead of feed") << QByteArray("/html.xml")
+                                          << httpResponse(200, "<!DOCTYPE html><html><p>Hi</p></html>", "text/html")
+                                          << "couldn't be read";
+    QTest::newRow("no items") << QByteArray("/empty.xml") << httpResponse(200, feed("")) << "lists no version";
+    QTest::newRow("garbage status line") << QByteArray("/garbage.xml") << QByteArray("SMTP ready\r\n\r\n") << "";
+}
+
+void TestUpdater::failuresOnDemand()
+{
+    QFETCH(QByteArray, path);
+    QFETCH(QByteArray, response);
+    QFETCH(QString, mentions);
+    LocalizationManager::shared().setLanguage(AppLanguage::en);
+    if (!response.isEmpty())
+        m_server->route(path, response);
+    Updater updater(m_server->url(QString::fromUtf8(path)), "1.0");
+    updater.setLimits(testLimits());
+    Spies spies(&updater);
+
+    updater.checkForUpdates();
+    QVERIFY(spies.finished.wait(5000));
+    QCOMPARE(spies.failed.size(), 1);
+    const QString message = spies.failed.at(0).at(0).toString();
+    QVERIFY(!message.isEmpty());
+    QVERIFY2(message.contains(mentions), qPrintable(message));
+    QVERIFY(message.size() < 120); // a short message, not a dump
+    QCOMPARE(spies.available.size(), 0);
+    QCOMPARE(spies.upToDate.size(), 0);
+    QVERIFY(!updater.checking());
+}
+
+void TestUpdater::slowServers()
+{
+    m_server->route("/silent.xml", {FeedServer::Mode::silent, {}});
+    m_server->route("/drip.xml", {FeedServer::Mode::drip, {}});
+    for (const char* path : {"/silent.xml", "/drip.xml"}) {
+        Updater updater(m_server->url(path), "1.0");
+        Updater::Limits limits = testLimits();
+        limits.transferTimeoutMs = 800;
+        limits.totalTimeoutMs = 1500;
+        updater.setLimits(limits);
+        Spies spies(&updater);
+        QElapsedTimer timer;
+        timer.start();
+        updater.checkForUpdates();
+        QVERIFY2(timer.elapsed() < 500, "starting a check must not wait for the server");
+        QVERIFY(spies.finished.wait(10000));
+        QVERIFY2(timer.elapsed() < 5000, path);
+        QCOMPARE(spies.failed.size(), 1);
+        QVERIFY2(spies.failed.at(0).at(0).toString().contains("too long"),
+                 qPrintable(path + QStringLiteral(": ") + spies.failed.at(0).at(0).toString()));
+    }
+
+    // Nothing listening at all.
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    const quint16 port = closed.serverPort();
+    closed.close();
+    Updater updater(QUrl(QStringLiteral("http://127.0.0.1:%1/feed.xml").arg(port)), "1.0");
+    updater.setLimits(testLimits());
+    Spies spies(&updater);
+    updater.checkForUpdates();
+    QVERIFY(spies.finished.wait(5000));
+    QCOMPARE(spies.failed.size(), 1);
+    QVERIFY(spies.failed.at(0).at(0).toString().contains("reach"));
+}
+
+void TestUpdater::hugeFeeds()
+{
+    // Announced as too big: refused before the body is read.
+    QByteArray big = feed(item("2.0") + QByteArray(200 * 1024, ' '));
+    m_server->route("/big.xml", httpResponse(200, big));
+    // No length announced and no end in sight.
+    m_server->route("/endless.xml", {FeedServer::Mode::endless, {}});
+    for (const char* path : {"/big.xml", "/endless.xml"}) {
+        Updater updater(m_server->url(path), "1.0");
+        updater.setLimits(testLimits());
+        Spies spies(&updater);
+        updater.checkForUpdates();
+        QVERIFY(spies.finished.wait(10000));
+        QCOMPARE(spies.failed.size(), 1);
+        QCOMPARE(spies.available.size(), 0);
+    }
+    QVERIFY2(m_server->bytesSent < 64 * 1024 * 1024, "the endless feed was read far past the limit");
+
+    // Just under the limit is fine.
+    QByteArray fits = feed(item("2.0"));
+    fits.append(QByteArray(64 * 1024 - fits.size() - 10, ' ')); // trailing whitespace is allowed
+    m_server->route("/fits.xml", httpResponse(200, fits));
+    Updater updater(m_server->url("/fits.xml"), "1.0");
+    updater.setLimits(testLimits());
+    Spies spies(&updater);
+    updater.checkForUpdates();
+    QVERIFY(spies.finished.wait(5000));
+    QCOMPARE(spies.available.size(), 1);
+}
+
+void TestUpdater::automaticChecksStaySilent()
+{
+    m_server->route("/auto-same.xml", httpResponse(200, feed(item("1.0"))));
+    for (const char* path : {"/auto-same.xml", "/auto-missing.xml"}) {
+        Updater updater(m_server->url(path), "1.0");
+        updater.setLimits(testLimits());
+        Spies spies(&updater);
+        updater.startAutomaticChecks();
+        QVERIFY(spies.finished.wait(5000));
+        QCOMPARE(spies.finished.at(0).at(0).toBool(), false);
+        QCOMPARE(spies.upToDate.size(), 0);
+        QCOMPARE(spies.failed.size(), 0);
+        QCOMPARE(spies.available.size(), 0);
+    }
+}
+
+void TestUpdater::automaticSchedule()
+{
+    m_server->route("/schedule.xml", httpResponse(200, feed(item("1.0"))));
+    Updater updater(m_server->url("/schedule.xml"), "1.0");
+    Updater::Limits limits = testLimits();
+    limits.checkIntervalMs = 300;
+    updater.setLimits(limits);
+    QVERIFY(!updater.automaticChecksActive());
+    QTest::qWait(400);
+    QCOMPARE(m_server->hits("/schedule.xml"), 0); // nothing before it is started
+
+    updater.startAutomaticChecks(); // at once...
+    QVERIFY(updater.automaticChecksActive());
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->hits("/schedule.xml"), 1, 250);
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hits("/schedule.xml") >= 3, 5000); // ...then on the interval
+    updater.stopAutomaticChecks();
+    QTest::qWait(400);
+    const int settled = m_server->hits("/schedule.xml");
+    QTest::qWait(700);
+    QVERIFY2(m_server->hits("/schedule.xml") == settled,
+             qPrintable(QStringLiteral("%1 then %2 requests").arg(settled).arg(m_server->hits("/schedule.xml"))));
+}
+
+void TestUpdater::oneRequestAtATime()
+{
+    m_server->route("/twice.xml", httpResponse(200, feed(item("1.0"))));
+    Updater updater(m_server->url("/twice.xml"), "1.0");
+    updater.setLimits(testLimits());
+    Spies spies(&updater);
+    // The user asks while the automatic check is under way: one request, and the user hears of it.
+    updater.startAutomaticChecks();
+    updater.checkForUpdates();
+    updater.checkForUpdates();
+    QVERIFY(spies.finished.wait(5000));
+    QTest::qWait(200);
+    QCOMPARE(m_server->hits("/twice.xml"), 1);
+    QCOMPARE(spies.finished.size(), 1);
+    QCOMPARE(spies.upToDate.size(), 1);
+
+    // Presses after it ended each make a new check.
+    updater.checkForUpdates();
+    QVERIFY(spies.finished.wait(5000));
+    updater.checkForUpdates();
+    QVERIFY(spies.finished.wait(5000));
+    QCOMPARE(m_server->hits("/twice.xml"), 3);
+    QCOMPARE(spies.upToDate.size(), 3);
+}
+
+void TestUpdater::failureTextFollowsLanguage()
+{
+    LocalizationManager::shared().setLanguage(AppLanguage::es);
+    const QString es = Updater::failureMessage(Updater::Failure::httpStatus, 503);
+    LocalizationManager::shared().setLanguage(AppLanguage::en);
+    const QString en = Updater::failureMessage(Updater::Failure::httpStatus, 503);
+    QVERIFY(es.contains("503") && en.contains("503"));
+    QVERIFY(es != en);
+    QVERIFY(es.contains("servidor"));
+    for (auto f : {Updater::Failure::network, Updater::Failure::timeout, Updater::Failure::tooLarge,
+                   Updater::Failure::malformed, Updater::Failure::noItems})
+        QVERIFY(!Updater::failureMessage(f).isEmpty());
+}
+
+QTEST_GUILESS_MAIN(TestUpdater)
+#include "tst_updater.moc"
