@@ -1,0 +1,141 @@
+#pragma once
+
+// State of the space explorer: the drill-down path, the rows of the folder shown and the volume
+// figures. Every list is computed on a worker thread; a result that arrives after the user has
+// moved on is dropped.
+
+#include "model_types.h"
+
+#include <QAbstractListModel>
+#include <QFutureWatcher>
+#include <QObject>
+#include <QtQml/qqmlregistration.h>
+
+#include <functional>
+
+namespace orvane {
+
+// Where the figures come from and how an item is shown in the file manager; tests replace them.
+struct SpaceBackend {
+    std::function<DiskInfo()> diskInfo;
+    std::function<QList<SpaceEntry>()> topLevelEntries;
+    std::function<QList<SpaceEntry>(const FilePath&)> childEntries;
+    std::function<void(const FilePath&)> reveal;
+
+    // The engine's measurements and the desktop's file manager.
+    static SpaceBackend system();
+};
+
+class SpaceEntriesModel : public QAbstractListModel
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("Owned by SpaceController")
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+
+public:
+    enum class Role {
+        entryId = Qt::UserRole + 1, // new on every load, so no row stays hovered across reloads
+        name,
+        icon,          // symbol name: "folder" or "doc"
+        sizeInBytes,
+        formattedSize, // in the current language
+        fraction,      // size / largest size in the list, 0..1: the row's bar
+        isDirectory,
+        path,          // readable absolute path
+    };
+    Q_ENUM(Role)
+
+    explicit SpaceEntriesModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    int count() const { return int(m_entries.size()); }
+    const QList<SpaceEntry>& entries() const { return m_entries; }
+    // The greatest size in the list, or 1 when it is empty.
+    qint64 largestSize() const { return m_largest; }
+    void setEntries(const QList<SpaceEntry>& entries);
+
+signals:
+    void countChanged();
+
+private:
+    QList<SpaceEntry> m_entries;
+    qint64 m_largest = 1;
+};
+
+class SpaceController : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
+    Q_PROPERTY(orvane::SpaceEntriesModel* entries READ entries CONSTANT)
+    Q_PROPERTY(qint64 diskTotal READ diskTotal NOTIFY diskChanged)
+    Q_PROPERTY(qint64 diskFree READ diskFree NOTIFY diskChanged)
+    Q_PROPERTY(qint64 diskUsed READ diskUsed NOTIFY diskChanged)
+    Q_PROPERTY(double usedFraction READ usedFraction NOTIFY diskChanged)
+    // "space.usedOfTotal" filled in with the three figures, in the current language.
+    Q_PROPERTY(QString usageText READ usageText NOTIFY usageTextChanged)
+    Q_PROPERTY(bool atTopLevel READ atTopLevel NOTIFY pathChanged)
+    Q_PROPERTY(int depth READ depth NOTIFY pathChanged)
+    Q_PROPERTY(QString currentFolderName READ currentFolderName NOTIFY pathChanged)
+    Q_PROPERTY(QString currentFolder READ currentFolder NOTIFY pathChanged)
+
+public:
+    explicit SpaceController(QObject* parent = nullptr);
+    explicit SpaceController(SpaceBackend backend, QObject* parent = nullptr);
+
+    bool loading() const { return m_loading; }
+    SpaceEntriesModel* entries() { return &m_entries; }
+    DiskInfo disk() const { return m_disk; }
+    qint64 diskTotal() const { return m_disk.total; }
+    qint64 diskFree() const { return m_disk.free; }
+    qint64 diskUsed() const { return m_disk.used(); }
+    double usedFraction() const;
+    QString usageText() const;
+    const FilePaths& path() const { return m_path; }
+    bool atTopLevel() const { return m_path.isEmpty(); }
+    int depth() const { return int(m_path.size()); }
+    QString currentFolderName() const;
+    QString currentFolder() const;
+
+    // Measures the level shown again: the volume and the home folders at the top, else the folder.
+    Q_INVOKABLE void reload();
+    // A folder row drills into it; a file row shows the file in the file manager.
+    // Ignored while a list is loading: the rows on screen belong to the previous level.
+    Q_INVOKABLE void activate(int row);
+    // One level up; nothing at the top.
+    Q_INVOKABLE void back();
+    Q_INVOKABLE void revealCurrentFolder();
+
+signals:
+    void loadingChanged();
+    void diskChanged();
+    void usageTextChanged();
+    void pathChanged();
+    // A list (and at the top level the volume figures) has been put on screen.
+    void loaded();
+
+private:
+    struct LoadResult {
+        quint64 generation = 0;
+        bool topLevel = true;
+        DiskInfo disk;
+        QList<SpaceEntry> entries;
+    };
+
+    void apply();
+    void setLoading(bool loading);
+
+    SpaceBackend m_backend;
+    SpaceEntriesModel m_entries;
+    DiskInfo m_disk;
+    FilePaths m_path;
+    bool m_loading = true;
+    quint64 m_generation = 0;
+    QFutureWatcher<LoadResult> m_watcher;
+};
+
+} // namespace orvane
