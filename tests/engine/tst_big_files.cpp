@@ -105,7 +105,7 @@ private slots:
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<int>("folders");
         QTest::newRow("small") << 31u << 150;
-        QTest::newRow("large") << 32u << 4000;
+        QTest::newRow("large") << 32u << 1500;
     }
     void matchesReference()
     {

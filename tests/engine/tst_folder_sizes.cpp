@@ -177,7 +177,7 @@ private slots:
     void matchesReference()
     {
         const QByteArray folder = home("Documents");
-        fixture::buildRandomTree(folder, 5, 2500, 1 << 20);
+        fixture::buildRandomTree(folder, 5, 1200, 1 << 20);
         const QList<SpaceEntry> entries = childEntries(folder);
         QVERIFY(entries.size() > 3);
         for (const SpaceEntry& e : entries) {

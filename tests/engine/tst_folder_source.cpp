@@ -145,7 +145,7 @@ private slots:
     {
         fixture::TempDir dir;
         const QByteArray root = dir.path() + "/tree";
-        fixture::buildRandomTree(root, 77, 1500, 1 << 20);
+        fixture::buildRandomTree(root, 77, 800, 1 << 20);
         const QList<CleanupFile> files = scanFolder(root, true);
         QVERIFY(files.size() > 5);
         for (const CleanupFile& f : files) {

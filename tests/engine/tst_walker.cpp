@@ -80,7 +80,7 @@ private slots:
         std::vector<qint64> expected;
         for (quint32 seed = 10; seed < 14; ++seed) {
             const QByteArray root = dir.path() + "/tree" + QByteArray::number(seed);
-            fixture::buildRandomTree(root, seed, seed == 10 ? 3000 : 200, 1 << 20);
+            fixture::buildRandomTree(root, seed, seed == 10 ? 1200 : 200, 1 << 20);
             roots.append(root);
             expected.push_back(fixture::ref::treeSize(root));
         }
@@ -105,7 +105,7 @@ private slots:
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<int>("folders");
         QTest::newRow("small") << 21u << 50;
-        QTest::newRow("large") << 22u << 4000;
+        QTest::newRow("large") << 22u << 1500;
     }
     void collectFilesMatchesReferenceOrder()
     {
