@@ -119,6 +119,7 @@ private slots:
         const QList<CleanupCategory> categories = scanPlan(plan);
         const QList<CleanupCategory> duplicates = findDuplicates({m_root + "/dups"}, 1048576,
                                                                  QStringLiteral("doc.on.doc"));
+        QCOMPARE(duplicates.size(), 2);
         QCOMPARE(categories.size(), 2 + duplicates.size());
 
         // Expected: the same categories, ordered by total with source order (then the finder's
@@ -142,7 +143,10 @@ private slots:
                     return f.name == u"Tool" && f.isSelected;
                 }));
             } else if (c.name != u"cache") {
-                QCOMPARE(c.icon, QStringLiteral("doc.on.doc")); // the source's icon, not its name
+                // A duplicate group: the source's icon, named after the copy that stays unselected.
+                QCOMPARE(c.icon, QStringLiteral("doc.on.doc"));
+                QVERIFY(!c.files.isEmpty() && !c.files[0].isSelected);
+                QCOMPARE(c.name, c.files[0].name);
             }
         }
     }
