@@ -7,6 +7,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -90,6 +93,7 @@ private slots:
     void launchctlChildProcess();
     void removalAlert();
     void systemServicesOnThisDesktop();
+    void boundFromQml();
 };
 
 void TestStartupItems::displayName_data()
@@ -405,5 +409,61 @@ void TestStartupItems::systemServicesOnThisDesktop()
     trashed.remove();
 }
 
-QTEST_GUILESS_MAIN(TestStartupItems)
+void TestStartupItems::boundFromQml()
+{
+    // The settings screen's QML drives the toggle, the rows and the alert through these.
+    QTemporaryDir dir, trash, config;
+    touch(dir.filePath("com.example.keystone.agent.plist"));
+    Recorder rec;
+    rec.trashDir = trash.path();
+    SettingsController settings(new LaunchAtLogin(enc(config.filePath("autostart/orvane.desktop")), "/usr/bin/orvane"),
+                                new StartupItemsModel(enc(dir.path()), rec.services()));
+    QQmlEngine engine;
+    engine.rootContext()->setContextProperty("settings", &settings);
+    QQmlComponent component(&engine);
+    component.setData(R"(
+        import QtQuick
+        Item {
+            property bool atLogin: settings.launchAtLogin.enabled
+            property int count: settings.startupItems.count
+            property bool alert: settings.showRemoveConfirm
+            property string asking: settings.itemToRemoveName
+            property string version: settings.version
+            Repeater {
+                id: rows
+                model: settings.startupItems
+                delegate: Item { property string label: displayName + "|" + fileName }
+            }
+            Component.onCompleted: settings.refresh()
+            function row(i) { return rows.itemAt(i) ? rows.itemAt(i).label : "" }
+            function toggle(on) { settings.setLaunchAtLogin(on) }
+            function ask(i) { settings.requestRemoval(i) }
+            function dismiss() { settings.showRemoveConfirm = false }
+            function remove() { settings.confirmRemoval() }
+        })", QUrl("qrc:/SettingsProbe.qml"));
+    std::unique_ptr<QObject> root(component.create());
+    QVERIFY2(root, qPrintable(component.errorString()));
+    QCOMPARE(root->property("count").toInt(), 1);
+    QCOMPARE(root->property("version").toString(), QString("1.0"));
+    QVariant label;
+    QMetaObject::invokeMethod(root.get(), "row", Q_RETURN_ARG(QVariant, label), Q_ARG(QVariant, 0));
+    QCOMPARE(label.toString(), QString("Example Keystone|com.example.keystone.agent.plist"));
+
+    QMetaObject::invokeMethod(root.get(), "toggle", Q_ARG(QVariant, true));
+    QCOMPARE(root->property("atLogin").toBool(), true);
+    QVERIFY(QFile::exists(config.filePath("autostart/orvane.desktop")));
+
+    QMetaObject::invokeMethod(root.get(), "ask", Q_ARG(QVariant, 0));
+    QCOMPARE(root->property("alert").toBool(), true);
+    QCOMPARE(root->property("asking").toString(), QString("Example Keystone"));
+    QMetaObject::invokeMethod(root.get(), "dismiss");
+    QCOMPARE(root->property("alert").toBool(), false);
+    QVERIFY(rec.calls.isEmpty());
+    QMetaObject::invokeMethod(root.get(), "ask", Q_ARG(QVariant, 0));
+    QMetaObject::invokeMethod(root.get(), "remove");
+    QCOMPARE(root->property("count").toInt(), 0);
+    QCOMPARE(rec.calls.size(), 2);
+}
+
+QTEST_MAIN(TestStartupItems)
 #include "tst_startup_items.moc"

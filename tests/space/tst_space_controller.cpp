@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QMutex>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
 #include <QSemaphore>
 #include <QThreadPool>
 #include <QSignalSpy>
@@ -122,6 +125,7 @@ private slots:
     void figuresFollowLanguage();
     void screenGoneBeforeResult();
     void realHomeFolder();
+    void boundFromQml();
 };
 
 void TestSpaceController::initTestCase()
@@ -451,5 +455,59 @@ void TestSpaceController::realHomeFolder()
     QCOMPARE(c.entries()->count(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestSpaceController)
+void TestSpaceController::boundFromQml()
+{
+    // The screen's QML sees the properties, the rows' roles and the invokables.
+    auto home = sampleHome();
+    SpaceController c(home->backend());
+    QQmlEngine engine;
+    engine.rootContext()->setContextProperty("space", &c);
+    QQmlComponent component(&engine);
+    component.setData(R"(
+        import QtQuick
+        Item {
+            property bool loading: space.loading
+            property bool atTop: space.atTopLevel
+            property string folder: space.currentFolderName
+            property real used: space.usedFraction
+            property string usage: space.usageText
+            property int rowCount: space.entries.count
+            Repeater {
+                id: rows
+                model: space.entries
+                delegate: Item {
+                    property string label: name + "|" + formattedSize + "|" + fraction + "|" + isDirectory + "|" + icon
+                }
+            }
+            function row(i) { return rows.itemAt(i) ? rows.itemAt(i).label : "" }
+            function open(i) { space.activate(i) }
+            function up() { space.back() }
+        })", QUrl("qrc:/SpaceProbe.qml"));
+    std::unique_ptr<QObject> root(component.create());
+    QVERIFY2(root, qPrintable(component.errorString()));
+    QCOMPARE(root->property("loading").toBool(), true);
+
+    c.reload();
+    QVERIFY(waitLoaded(c));
+    QCOMPARE(root->property("loading").toBool(), false);
+    QCOMPARE(root->property("rowCount").toInt(), 3);
+    QCOMPARE(root->property("used").toDouble(), 0.75);
+    QCOMPARE(root->property("usage").toString(), c.usageText());
+    QVariant label;
+    QMetaObject::invokeMethod(root.get(), "row", Q_RETURN_ARG(QVariant, label), Q_ARG(QVariant, 1));
+    QCOMPARE(label.toString(), QString("Documents|%1|0.25|true|folder").arg(formatBytes(200)));
+
+    QMetaObject::invokeMethod(root.get(), "open", Q_ARG(QVariant, 0));
+    QVERIFY(waitLoaded(c));
+    QCOMPARE(root->property("atTop").toBool(), false);
+    QCOMPARE(root->property("folder").toString(), QString("Downloads"));
+    QMetaObject::invokeMethod(root.get(), "row", Q_RETURN_ARG(QVariant, label), Q_ARG(QVariant, 2));
+    QVERIFY(label.toString().startsWith(QString("notes.txt|%1|0.08333").arg(formatBytes(50))));
+    QVERIFY(label.toString().endsWith("|false|doc"));
+    QMetaObject::invokeMethod(root.get(), "up");
+    QVERIFY(waitLoaded(c));
+    QCOMPARE(root->property("atTop").toBool(), true);
+}
+
+QTEST_MAIN(TestSpaceController)
 #include "tst_space_controller.moc"
