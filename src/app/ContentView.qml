@@ -25,10 +25,10 @@ Item {
         }
     }
 
-    DiagonalGradient { anchors.fill: parent; colors: Palette.appBackground }
+    DiagonalGradient { anchors.fill: parent; colors: Colors.appBackground }
     DiagonalGradient {
         anchors.fill: parent
-        colors: Palette.sectionBackground(Palette.accent(root.shownId))
+        colors: Colors.sectionBackground(Colors.accent(root.shownId))
         opacity: nav.selectedId !== "" ? 1 : 0
         Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
     }

@@ -6,7 +6,7 @@ Item {
     id: onboarding
     objectName: "onboarding"
     signal finish()
-    DiagonalGradient { anchors.fill: parent; colors: Palette.appBackground }
+    DiagonalGradient { anchors.fill: parent; colors: Colors.appBackground }
     MouseArea { anchors.fill: parent; hoverEnabled: true } // nothing below reacts meanwhile
     Column {
         anchors.centerIn: parent

@@ -35,7 +35,7 @@ signals:
 class ShellPalette : public Palette
 {
     Q_OBJECT
-    QML_NAMED_ELEMENT(Palette)
+    QML_NAMED_ELEMENT(Colors)
     QML_SINGLETON
 
 public:

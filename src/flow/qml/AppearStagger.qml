@@ -1,5 +1,6 @@
 import QtQuick
 import Orvane.Shell
+import Orvane.Flow
 
 // Makes its parent fade, grow and rise into place when it appears, `index` × 0.09 s late.
 // The parent takes `transform: stagger.shift`.

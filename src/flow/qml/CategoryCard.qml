@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
+import Orvane.Flow
 
 // One category: check box, icon tile, name and count, size, turning chevron; files when expanded.
 Item {

@@ -1,5 +1,6 @@
 import QtQuick
 import Orvane.Shell
+import Orvane.Flow
 
 // A brush sweeping 130 sin 3e points to and fro over sparkles that fade and shrink in 1.6 s.
 Item {

@@ -1,5 +1,6 @@
 import QtQuick
 import Orvane.Shell
+import Orvane.Flow
 
 Item {
     objectName: "comingSoonView"

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
+import Orvane.Flow
 
 // The confirmation before removal, in the app's style: Cancel, then the destructive button.
 // Escape or a click outside cancels.

@@ -1,5 +1,6 @@
 import QtQuick
 import Orvane.Shell
+import Orvane.Flow
 
 // A check mark that pops in, the title, what was removed and the way back.
 Item {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
+import Orvane.Flow
 
 Item {
     id: row

@@ -1,5 +1,6 @@
 import QtQuick
 import Orvane.Shell
+import Orvane.Flow
 
 // A plan section's cleanup flow: one screen per state, the confirmation above them all.
 Item {

@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
+import Orvane.Flow
 
 // The plan's introduction: disk ring with the section tile, caption, title, highlights, Analyze.
 Item {

@@ -2,6 +2,7 @@ import QtQuick
 import QtQuick.Layouts
 import QtQuick.Controls.Basic as Controls
 import Orvane.Shell
+import Orvane.Flow
 
 // The scan's categories for selection, the removal style and the way to remove.
 Item {

@@ -1,5 +1,6 @@
 import QtQuick
 import Orvane.Shell
+import Orvane.Flow
 
 // Endlessly turning arc (200°/s) and a pulsing sparkles symbol (1 + 0.15 sin 4t).
 Item {

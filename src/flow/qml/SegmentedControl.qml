@@ -1,5 +1,6 @@
 import QtQuick
 import Orvane.Shell
+import Orvane.Flow
 
 // A two-or-more segment picker; its label is for accessibility only.
 Item {

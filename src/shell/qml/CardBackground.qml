@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 // The light glass card: a top-to-bottom white gradient with a soft shadow below.
 Item {

@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 import QtQuick.Controls.Basic as Controls
 
 // A symbol in a light circle (home, settings, about).

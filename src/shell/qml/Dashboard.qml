@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 import QtQuick.Layouts
 import QtQuick.Controls.Basic as Controls
 

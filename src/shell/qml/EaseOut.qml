@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 NumberAnimation {
     duration: Theme.hoverMs

@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 // A capsule button: "prominent" is filled with a gradient of `tint`, otherwise a light glass pane.
 Item {

@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 // A symbol filled with a soft top-to-bottom gradient of one colour, drawn as horizontal bands.
 Item {

@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 Text {
     property real size: Theme.body

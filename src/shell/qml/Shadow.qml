@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 // A soft shadow or glow behind `target` (a sibling): colour, blur radius and offset.
 SoftShadow {

@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 import QtQuick.Layouts
 
 // The left column: wordmark and home button, the six sections, settings and about, Donate.

@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 // A spring given as (response, damping fraction), played as a curve that follows its motion.
 NumberAnimation {

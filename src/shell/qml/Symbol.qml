@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 
 // A symbol by name, drawn from the icon font.
 Text {

@@ -1,5 +1,6 @@
 pragma Singleton
 import QtQuick
+import Orvane.Shell
 
 // Design values shared by every screen: fonts, text sizes, colours, timings and curves.
 QtObject {
@@ -17,13 +18,13 @@ QtObject {
     readonly property int caption: 10
     readonly property int caption2: 10
 
-    readonly property color brand: Palette.brand
-    function accent(sectionId) { return Palette.accent(sectionId) }
+    readonly property color brand: Colors.brand
+    function accent(sectionId) { return Colors.accent(sectionId) }
     function white(opacity) { return Qt.rgba(1, 1, 1, opacity) }
     function black(opacity) { return Qt.rgba(0, 0, 0, opacity) }
     function tint(c, opacity) { return Qt.rgba(c.r, c.g, c.b, opacity) }
-    function gradientTop(c) { return Palette.gradientTop(c) }
-    function gradientBottom(c) { return Palette.gradientBottom(c) }
+    function gradientTop(c) { return Colors.gradientTop(c) }
+    function gradientBottom(c) { return Colors.gradientBottom(c) }
 
     // Curves (cubic Bézier control points) and durations
     readonly property var easeOut: [0.0, 0.0, 0.58, 1.0, 1.0, 1.0]

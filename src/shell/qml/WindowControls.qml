@@ -1,4 +1,5 @@
 import QtQuick
+import Orvane.Shell
 import QtQuick.Window
 
 // Close, minimize and zoom as small circles at the window's top-left.
