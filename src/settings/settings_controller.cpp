@@ -62,21 +62,25 @@ void SettingsController::requestRemoval(int row)
         m_itemToRemove = item;
         emit itemToRemoveChanged();
     }
+    m_removalPending = true;
     setShowRemoveConfirm(true);
 }
 
 void SettingsController::confirmRemoval()
 {
-    const bool wasShown = m_showRemoveConfirm;
     setShowRemoveConfirm(false);
-    if (!wasShown || m_itemToRemove.isEmpty())
-        return; // a second press on a closing alert must not remove twice
+    // Once per request: a second press on a closing alert must not remove twice. The alert may
+    // already have reported itself closed (showRemoveConfirm) before its button's action runs.
+    if (!m_removalPending)
+        return;
+    m_removalPending = false;
     m_startupItems->removeItem(m_itemToRemove);
     m_launchAtLogin->refresh();
 }
 
 void SettingsController::cancelRemoval()
 {
+    m_removalPending = false;
     setShowRemoveConfirm(false);
 }
 

@@ -60,6 +60,7 @@ private:
     StartupItemsModel* m_startupItems;
     FilePath m_itemToRemove;
     bool m_showRemoveConfirm = false;
+    bool m_removalPending = false; // requested, neither confirmed nor cancelled yet
 };
 
 } // namespace orvane

@@ -366,6 +366,16 @@ void TestStartupItems::removalAlert()
     settings.confirmRemoval();
     QCOMPARE(rec.calls.size(), 2);
 
+    // A dialog that reports itself closed before its button's action still removes, once.
+    touch(dir.filePath("org.second.agent.plist"));
+    settings.refresh();
+    settings.requestRemoval(0);
+    settings.setShowRemoveConfirm(false);
+    settings.confirmRemoval();
+    settings.confirmRemoval();
+    QCOMPARE(rec.calls.size(), 4);
+    QCOMPARE(model->count(), 0);
+
     settings.revealStartupItem(0); // no rows left: nothing to reveal
     touch(dir.filePath("org.x.y.plist"));
     settings.refresh();
