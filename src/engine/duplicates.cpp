@@ -25,6 +25,7 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <unordered_set>
 #include <vector>
@@ -156,8 +157,13 @@ void parallelFor(size_t count, int threads, F&& work)
     };
     const size_t helpers = std::min<size_t>(size_t(std::max(threads, 1)), count);
     std::vector<std::thread> pool;
-    for (size_t t = 1; t < helpers; ++t)
-        pool.emplace_back(run);
+    for (size_t t = 1; t < helpers; ++t) {
+        try {
+            pool.emplace_back(run);
+        } catch (const std::system_error&) {
+            break; // fewer helpers: the same work, on fewer threads
+        }
+    }
     run();
     for (std::thread& t : pool)
         t.join();
