@@ -17,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 #include <functional>
 #include <optional>
@@ -45,6 +46,34 @@ inline bool writeFile(const QByteArray& path, qint64 size, char seed = 'a')
     }
     ::close(fd);
     return true;
+}
+
+// Creates `path` and its missing parents, by bytes (any name the file system can hold).
+inline bool makeDirs(const QByteArray& path)
+{
+    QByteArray partial;
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty())
+            continue;
+        partial += '/' + part;
+        if (::mkdir(partial.constData(), 0755) != 0 && errno != EEXIST)
+            return false;
+    }
+    return true;
+}
+
+// Writes exactly `content` to `path`, creating parent folders by bytes.
+inline bool writeBytes(const QByteArray& path, const QByteArray& content)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash > 0 && !makeDirs(path.left(slash)))
+        return false;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    return ok;
 }
 
 // A sparse file of `size` bytes: full logical size, almost no disk.
@@ -221,6 +250,12 @@ class TempDir
 {
 public:
     TempDir() { m_dir.setAutoRemove(false); }
+    // `templatePath` as for QTemporaryDir, e.g. inside the test's home: "<home>/fixture-XXXXXX".
+    explicit TempDir(const QString& templatePath)
+        : m_dir(templatePath)
+    {
+        m_dir.setAutoRemove(false);
+    }
     ~TempDir()
     {
         if (m_dir.isValid())

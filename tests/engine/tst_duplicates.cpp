@@ -1,21 +1,17 @@
 #include "duplicates_p.h"
 #include "engine.h"
+#include "fixture.h"
 #include "paths.h"
 
 #include <QCryptographicHash>
-#include <QDir>
 #include <QHash>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <ftw.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,40 +20,7 @@ using namespace orvane;
 
 namespace {
 
-// Removes a tree by its bytes (QDir cannot name entries that are not UTF-8).
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return ::remove(path) == 0 || errno == ENOENT ? 0 : -1;
-}
-
-void removeAll(const QByteArray& path)
-{
-    ::nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-bool mkdirs(const QByteArray& path)
-{
-    QByteArray partial;
-    for (const QByteArray& part : path.split('/')) {
-        if (part.isEmpty())
-            continue;
-        partial += '/' + part;
-        if (::mkdir(partial.constData(), 0755) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
-}
-
-bool writeBytes(const QByteArray& path, const QByteArray& content)
-{
-    mkdirs(parentPath(path));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    ::close(fd);
-    return ok;
-}
+using fixture::writeBytes;
 
 QByteArray randomBytes(qint64 size, quint32 seed)
 {
@@ -214,23 +177,15 @@ class TestDuplicates : public QObject
 private:
     QByteArray fresh()
     {
-        QTemporaryDir dir;
-        dir.setAutoRemove(false);
-        m_dirs.push_back(QFile::encodeName(dir.path()));
-        return m_dirs.back();
+        m_dirs.push_back(std::make_unique<fixture::TempDir>());
+        return m_dirs.back()->path();
     }
-    QList<QByteArray> m_dirs;
+    std::vector<std::unique_ptr<fixture::TempDir>> m_dirs;
 
 private slots:
-    void cleanupTestCase()
-    {
-        for (const QByteArray& dir : m_dirs)
-            removeAll(dir);
-    }
     void twoCopiesAcrossRoots();
     void groupsAndSelection();
     void minimumSizeAndHiddenEntries();
-    void stampsRecordWhatWasRead();
     void hardLinksAndOverlappingRoots();
     void onlyRegularFilesAreOpened();
     void equalEndsDifferentMiddles_data();
@@ -263,6 +218,12 @@ void TestDuplicates::twoCopiesAcrossRoots()
     for (const CleanupFile& f : c.files) {
         QCOMPARE(f.sizeInBytes, 2000000);
         QVERIFY(f.extraURLs.isEmpty());
+        // Each copy carries what the scan saw of it, for the check before removal.
+        struct stat st;
+        QCOMPARE(::lstat(f.url.constData(), &st), 0);
+        QCOMPARE(f.stamp.value_or(FileStamp{}),
+                 (FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
+                            quint64(st.st_dev), quint64(st.st_ino)}));
     }
 
     // Same size, other content: nothing.
@@ -343,25 +304,6 @@ void TestDuplicates::minimumSizeAndHiddenEntries()
     QCOMPARE(hidden.first().files.size(), 2);
 }
 
-void TestDuplicates::stampsRecordWhatWasRead()
-{
-    const QByteArray home = fresh();
-    const QByteArray content = randomBytes(50000, 9);
-    QVERIFY(writeBytes(home + "/a", content));
-    QVERIFY(writeBytes(home + "/b", content));
-    const QList<CleanupCategory> cats = findDuplicates({home}, 1, "i");
-    QCOMPARE(cats.size(), 1);
-    for (const CleanupFile& f : cats.first().files) {
-        struct stat st;
-        QCOMPARE(::lstat(f.url.constData(), &st), 0);
-        QVERIFY(f.stamp.has_value());
-        QCOMPARE(f.stamp->size, qint64(st.st_size));
-        QCOMPARE(f.stamp->mtimeNs, qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec);
-        QCOMPARE(f.stamp->device, quint64(st.st_dev));
-        QCOMPARE(f.stamp->inode, quint64(st.st_ino));
-    }
-}
-
 void TestDuplicates::hardLinksAndOverlappingRoots()
 {
     const QByteArray home = fresh();
@@ -397,22 +339,15 @@ void TestDuplicates::onlyRegularFilesAreOpened()
     QVERIFY(writeBytes(home + "/r/empty2", {}));
     QVERIFY(writeBytes(home + "/target", randomBytes(5000, 11)));
     QVERIFY(writeBytes(home + "/r/real", randomBytes(5000, 11)));
-    QCOMPARE(::mkfifo((home + "/r/fifo").constData(), 0644), 0);
-    QCOMPARE(::symlink((home + "/target").constData(), (home + "/r/link").constData()), 0);
-    QCOMPARE(::symlink("/dev/zero", (home + "/r/zero").constData()), 0);
-    QCOMPARE(::symlink(home.constData(), (home + "/r/loop").constData()), 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray sock = home + "/r/sock";
-    QVERIFY(size_t(sock.size()) < sizeof(address.sun_path));
-    std::memcpy(address.sun_path, sock.constData(), size_t(sock.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    QVERIFY(fixture::makeFifo(home + "/r/fifo"));
+    QVERIFY(fixture::makeSymlink(home + "/target", home + "/r/link"));
+    QVERIFY(fixture::makeSymlink("/dev/zero", home + "/r/zero"));
+    QVERIFY(fixture::makeSymlink(home, home + "/r/loop"));
+    QVERIFY(fixture::makeSocket(home + "/r/sock"));
 
     // With no minimum every regular file counts, empty ones too; nothing else is a candidate,
     // and nothing hangs on the FIFO.
     const QList<CleanupCategory> cats = findDuplicates({home + "/r"}, 0, "i");
-    ::close(fd);
     QCOMPARE(cats.size(), 1);
     QCOMPARE(urls(cats.first()), (QList<QByteArray>{home + "/r/empty1", home + "/r/empty2"}));
     QCOMPARE(cats.first().totalSize(), 0);
@@ -559,10 +494,10 @@ void TestDuplicates::matchesReference()
                     QVERIFY(writeBytes(path, content));
                     if (rng.bounded(5) == 0) {
                         const QByteArray linkDir = dirs[int(rng.bounded(int(dirs.size())))];
-                        mkdirs(home + linkDir);
+                        fixture::makeDirs(home + linkDir);
                         QCOMPARE(::link(path.constData(), (home + linkDir + "/h" + QByteArray::number(n++)).constData()), 0);
                     }
-                    mkdirs(home + "/C");
+                    fixture::makeDirs(home + "/C");
                     if (rng.bounded(7) == 0)
                         QCOMPARE(::symlink(path.constData(), (home + "/C/s" + QByteArray::number(n++)).constData()), 0);
                 }

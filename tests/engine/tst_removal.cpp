@@ -1,12 +1,13 @@
 #include "engine.h"
+#include "fixture.h"
 #include "paths.h"
 #include "removal.h"
+#include "trash.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <fcntl.h>
-#include <ftw.h>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -16,40 +17,7 @@ using namespace orvane;
 
 namespace {
 
-// Removes a tree by its bytes (QDir cannot name entries that are not UTF-8).
-int removeEntry(const char* path, const struct stat*, int, struct FTW*)
-{
-    return ::remove(path) == 0 || errno == ENOENT ? 0 : -1;
-}
-
-void removeAll(const QByteArray& path)
-{
-    ::nftw(path.constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
-}
-
-bool mkdirs(const QByteArray& path)
-{
-    QByteArray partial;
-    for (const QByteArray& part : path.split('/')) {
-        if (part.isEmpty())
-            continue;
-        partial += '/' + part;
-        if (::mkdir(partial.constData(), 0755) != 0 && errno != EEXIST)
-            return false;
-    }
-    return true;
-}
-
-bool writeBytes(const QByteArray& path, const QByteArray& content)
-{
-    mkdirs(parentPath(path));
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
-    ::close(fd);
-    return ok;
-}
+using fixture::writeBytes;
 
 bool exists(const QByteArray& path)
 {
@@ -85,10 +53,10 @@ private:
     // Fixtures live inside the test's own home: removal refuses anything outside it.
     QByteArray fresh()
     {
-        m_dirs.push_back(std::make_unique<QTemporaryDir>(QString::fromLocal8Bit(homeDir()) + "/fixture-XXXXXX"));
-        return QFile::encodeName(m_dirs.back()->path());
+        m_dirs.push_back(std::make_unique<fixture::TempDir>(QString::fromLocal8Bit(homeDir()) + "/fixture-XXXXXX"));
+        return m_dirs.back()->path();
     }
-    std::vector<std::unique_ptr<QTemporaryDir>> m_dirs;
+    std::vector<std::unique_ptr<fixture::TempDir>> m_dirs;
     bool m_privateMounts = false;
 
 private slots:
@@ -112,7 +80,7 @@ void TestRemoval::initTestCase()
 {
     // Never run against a real home.
     QVERIFY(homeDir().contains("test-homes"));
-    removeAll(qgetenv("XDG_DATA_HOME") + "/Trash");
+    fixture::removeTree(qgetenv("XDG_DATA_HOME") + "/Trash");
     // Mounts made by the tests stay private to this process and vanish with it.
     m_privateMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
@@ -130,7 +98,7 @@ void TestRemoval::permanentFolderKeepsLinkTargets()
     QVERIFY(writeBytes(dir + "/outside/keep.txt", "precious"));
     QVERIFY(writeBytes(dir + "/chosen/a/b/c/deep.bin", QByteArray(10000, 'x')));
     QVERIFY(writeBytes(dir + "/chosen/top.txt", "t"));
-    QVERIFY(mkdirs(dir + "/chosen/empty"));
+    QVERIFY(fixture::makeDirs(dir + "/chosen/empty"));
     QCOMPARE(::symlink((dir + "/outside").constData(), (dir + "/chosen/to-outside").constData()), 0);
     QCOMPARE(::symlink((dir + "/outside/keep.txt").constData(), (dir + "/chosen/a/to-file").constData()), 0);
     QCOMPARE(::symlink("/nonexistent", (dir + "/chosen/dangling").constData()), 0);
@@ -188,11 +156,11 @@ void TestRemoval::protectedPathsAreRefused()
     QVERIFY(writeBytes(dir + "/victim", "v"));
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     QVERIFY(!dataHome.isEmpty());
-    QVERIFY(mkdirs(dataHome + "/Trash/files"));
-    QVERIFY(mkdirs(dataHome + "/Trash/info"));
-    QVERIFY(mkdirs(home + "/.Trash"));
-    QVERIFY(mkdirs(home + "/Applications"));
-    QVERIFY(mkdirs(dir + "/.Trash-" + QByteArray::number(::getuid()) + "/files"));
+    QVERIFY(fixture::makeDirs(dataHome + "/Trash/files"));
+    QVERIFY(fixture::makeDirs(dataHome + "/Trash/info"));
+    QVERIFY(fixture::makeDirs(home + "/.Trash"));
+    QVERIFY(fixture::makeDirs(home + "/Applications"));
+    QVERIFY(fixture::makeDirs(dir + "/.Trash-" + QByteArray::number(::getuid()) + "/files"));
     // A sibling of the home whose name merely starts like it.
     const QByteArray sibling = home + "X";
     QVERIFY(writeBytes(sibling + "/file", "s"));
@@ -288,7 +256,7 @@ void TestRemoval::oddNamesRemovedExactly()
             QVERIFY(exists(files + name));
         }
         ::unlink((dir + '/' + name).constData());
-        removeAll(dir + "/folder");
+        fixture::removeTree(dir + "/folder");
     }
 }
 
@@ -331,17 +299,31 @@ void TestRemoval::trashFolderWithContent()
         if (entry.startsWith(QString::fromUtf8(name)))
             ++named;
     QCOMPARE(named, 2);
+
+    // The trash layer says why it failed.
+    QString error;
+    QVERIFY(!moveToTrash(dir + "/missing", &error));
+    QVERIFY(!error.isEmpty());
+
+    // A link goes to the Trash as the link itself; its target stays.
+    QVERIFY(fixture::makeSymlink(dir + "/target", dir + "/a-link"));
+    QVERIFY(writeBytes(dir + "/target/inside", "i"));
+    QCOMPARE(removeItems(FilePaths{dir + "/a-link"}, RemovalStyle::trash), QList<bool>{true});
+    struct stat st;
+    QCOMPARE(::lstat((trash + "/files/a-link").constData(), &st), 0);
+    QVERIFY(S_ISLNK(st.st_mode));
+    QVERIFY(exists(dir + "/target/inside"));
 }
 
 void TestRemoval::mountsAreNotCrossed()
 {
     const QByteArray dir = fresh();
     QVERIFY(writeBytes(dir + "/chosen/plain.txt", "p"));
-    QVERIFY(mkdirs(dir + "/chosen/mnt"));
-    QVERIFY(mkdirs(dir + "/bindsrc"));
+    QVERIFY(fixture::makeDirs(dir + "/chosen/mnt"));
+    QVERIFY(fixture::makeDirs(dir + "/bindsrc"));
     QVERIFY(writeBytes(dir + "/bindsrc/kept.txt", "k"));
-    QVERIFY(mkdirs(dir + "/chosen/bind"));
-    QVERIFY(mkdirs(dir + "/mounted"));
+    QVERIFY(fixture::makeDirs(dir + "/chosen/bind"));
+    QVERIFY(fixture::makeDirs(dir + "/mounted"));
     if (!m_privateMounts || ::mount("tmpfs", (dir + "/chosen/mnt").constData(), "tmpfs", 0, "size=1m") != 0)
         QSKIP("mounting is not permitted here");
     QVERIFY(writeBytes(dir + "/chosen/mnt/on-other-fs.txt", "o"));
