@@ -26,11 +26,12 @@ namespace {
 
 using Components = QList<QByteArray>;
 
-// The components of an absolute path; none for a relative path or one with "." or "..".
+// The components of an absolute path; none for a relative path, one with "." or "..", or one
+// holding a NUL byte (no file has such a name; the system would read a shorter path).
 // Repeated and trailing slashes carry no meaning and are dropped.
 std::optional<Components> components(const FilePath& path)
 {
-    if (!path.startsWith('/'))
+    if (!path.startsWith('/') || path.contains('\0'))
         return std::nullopt;
     Components parts;
     for (const QByteArray& part : path.split('/')) {

@@ -187,6 +187,7 @@ void TestRemoval::protectedPathsAreRefused()
                             dir + "/../" + lastComponent(dir) + "/victim",
                             dir + "/./victim",
                             "victim",
+                            dir + QByteArray("/victim\0.txt", 12), // a NUL would cut the path to "victim"
                             lastComponent(dir) + "/victim",
                             "/tmp"};
     for (RemovalStyle style : {RemovalStyle::permanent, RemovalStyle::trash}) {
