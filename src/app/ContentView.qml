@@ -1,6 +1,7 @@
 import QtQuick
 import Orvane.Shell
 import Orvane.Flow
+import Orvane.Settings
 
 // The root view: background, dashboard or sidebar + detail (cross-fading), onboarding above all.
 Item {
@@ -92,6 +93,9 @@ Item {
         visible: opacity > 0
         active: !nav.onboardingDone || opacity > 0
         Behavior on opacity { EaseInOut { duration: Theme.onboardingFadeMs } }
-        sourceComponent: OnboardingPlaceholder { onFinish: nav.finishOnboarding() }
+        sourceComponent: OnboardingView { lastStep: 3; onFinish: nav.finishOnboarding() }
     }
+
+    // The updater's dialogs, above everything else wherever the user is.
+    UpdateDialogs { anchors.fill: parent; z: 2 }
 }

@@ -12,6 +12,8 @@
 
 Q_IMPORT_QML_PLUGIN(Orvane_ShellPlugin)
 Q_IMPORT_QML_PLUGIN(Orvane_FlowPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_SettingsPlugin)
+Q_IMPORT_QML_PLUGIN(Orvane_SpacePlugin)
 
 namespace orvane {
 

@@ -1,6 +1,7 @@
 #include "app_setup.h"
 #include "background_work.h"
 #include "localization_manager.h"
+#include "updater.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -73,6 +74,8 @@ int main(int argc, char* argv[])
     QGuiApplication app(argc, argv);
     orvane::setupApplication();
     orvane::LocalizationManager::shared();
+    // Lives as long as the process; applies the language first, then checks now and daily.
+    orvane::Updater::shared();
 
     QQmlApplicationEngine engine;
     orvane::setupEngine(engine);

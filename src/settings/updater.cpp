@@ -26,7 +26,8 @@ Updater& Updater::shared()
     if (!instance) {
         // First, so that anything the updater shows comes up in the chosen language.
         LocalizationManager::shared().applyToSystem();
-        instance = new Updater(QUrl(QString::fromLatin1(config::updateFeedUrl)),
+        const QString feed = qEnvironmentVariable("ORVANE_UPDATE_FEED", QString::fromLatin1(config::updateFeedUrl));
+        instance = new Updater(QUrl(feed),
                                QString::fromLatin1(config::version), QCoreApplication::instance());
         instance->startAutomaticChecks();
     }
@@ -192,6 +193,19 @@ QString Updater::failureMessage(Failure failure, int httpStatus)
                   : QStringLiteral("La información de actualizaciones no incluye ninguna versión para este sistema.");
     }
     return {};
+}
+
+QString Updater::failureTitle() const
+{
+    return LocalizationManager::shared().language() == AppLanguage::en
+               ? QStringLiteral("Couldn't check for updates")
+               : QStringLiteral("No se pudo buscar actualizaciones");
+}
+
+QString Updater::okText() const
+{
+    return LocalizationManager::shared().language() == AppLanguage::en ? QStringLiteral("OK")
+                                                                        : QStringLiteral("Aceptar");
 }
 
 } // namespace orvane

@@ -42,7 +42,8 @@ public:
     Updater(const QUrl& feedUrl, const QString& currentVersion, QObject* parent = nullptr);
 
     // The application's one updater: applies the chosen language to the system first, then
-    // starts automatic checks against the configured feed. Lives as long as the application.
+    // starts automatic checks against the configured feed (or the one named by the environment
+    // variable ORVANE_UPDATE_FEED, for trying a feed out). Lives as long as the application.
     static Updater& shared();
     static Updater* create(QQmlEngine*, QJSEngine*);
 
@@ -66,6 +67,10 @@ public:
 
     // Short text for a failure, in the current language.
     static QString failureMessage(Failure failure, int httpStatus = 0);
+    // The updater's own words for its dialogs, in the current language: the heading of a failed
+    // check and the button that closes a report.
+    Q_INVOKABLE QString failureTitle() const;
+    Q_INVOKABLE QString okText() const;
 
 signals:
     void checkingChanged();

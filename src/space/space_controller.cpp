@@ -120,6 +120,7 @@ QString SpaceController::currentFolder() const
 
 void SpaceController::reload()
 {
+    setHoveredID(QString());
     setLoading(true);
     const quint64 generation = ++m_generation;
     const bool topLevel = m_path.isEmpty();
@@ -154,6 +155,7 @@ void SpaceController::apply()
             emit usageTextChanged();
         }
     }
+    setHoveredID(QString());
     m_entries.setEntries(result.entries);
     setLoading(false);
     emit loaded();
@@ -194,6 +196,25 @@ void SpaceController::revealCurrentFolder()
 {
     if (!m_path.isEmpty() && m_backend.reveal)
         m_backend.reveal(m_path.last());
+}
+
+void SpaceController::hover(const QString& entryId)
+{
+    setHoveredID(entryId);
+}
+
+void SpaceController::unhover(const QString& entryId)
+{
+    if (!m_hoveredID.isEmpty() && entryId == m_hoveredID)
+        setHoveredID(QString());
+}
+
+void SpaceController::setHoveredID(const QString& id)
+{
+    if (id == m_hoveredID)
+        return;
+    m_hoveredID = id;
+    emit hoveredIDChanged();
 }
 
 } // namespace orvane

@@ -82,6 +82,9 @@ class SpaceController : public QObject
     Q_PROPERTY(int depth READ depth NOTIFY pathChanged)
     Q_PROPERTY(QString currentFolderName READ currentFolderName NOTIFY pathChanged)
     Q_PROPERTY(QString currentFolder READ currentFolder NOTIFY pathChanged)
+    // entryId of the row under the pointer; empty for none. Every load clears it, since its
+    // rows carry new identities.
+    Q_PROPERTY(QString hoveredID READ hoveredID NOTIFY hoveredIDChanged)
 
 public:
     explicit SpaceController(QObject* parent = nullptr);
@@ -100,6 +103,7 @@ public:
     int depth() const { return int(m_path.size()); }
     QString currentFolderName() const;
     QString currentFolder() const;
+    QString hoveredID() const { return m_hoveredID; }
 
     // Measures the level shown again: the volume and the home folders at the top, else the folder.
     Q_INVOKABLE void reload();
@@ -109,12 +113,17 @@ public:
     // One level up; nothing at the top.
     Q_INVOKABLE void back();
     Q_INVOKABLE void revealCurrentFolder();
+    // The pointer entered / left the row with this entryId. Leaving only clears the row that
+    // holds the hover, whatever order the two arrive in.
+    Q_INVOKABLE void hover(const QString& entryId);
+    Q_INVOKABLE void unhover(const QString& entryId);
 
 signals:
     void loadingChanged();
     void diskChanged();
     void usageTextChanged();
     void pathChanged();
+    void hoveredIDChanged();
     // A list (and at the top level the volume figures) has been put on screen.
     void loaded();
 
@@ -128,6 +137,7 @@ private:
 
     void apply();
     void setLoading(bool loading);
+    void setHoveredID(const QString& id);
 
     SpaceBackend m_backend;
     SpaceEntriesModel m_entries;
@@ -135,6 +145,7 @@ private:
     FilePaths m_path;
     bool m_loading = true;
     quint64 m_generation = 0;
+    QString m_hoveredID;
     QFutureWatcher<LoadResult> m_watcher;
 };
 

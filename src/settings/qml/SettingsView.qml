@@ -1,0 +1,157 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Controls.Basic as Controls
+import Orvane.Shell
+import Orvane.Settings
+
+// Settings: language, open at login, updates, and the user's startup items.
+Item {
+    id: view
+    objectName: "settingsView"
+    // The screen's state; tests hand in one with recording services.
+    property SettingsController controller: SettingsController {}
+    readonly property color accent: Theme.accent("settings")
+
+    Component.onCompleted: controller.refresh()
+
+    Flickable {
+        id: flick
+        anchors.fill: parent
+        contentWidth: width
+        contentHeight: column.implicitHeight + 64
+        boundsBehavior: Flickable.StopAtBounds
+        Controls.ScrollBar.vertical: Controls.ScrollBar { policy: Controls.ScrollBar.AsNeeded }
+
+        ColumnLayout {
+            id: column
+            width: Math.min(720, flick.width - 64)
+            x: (flick.width - width) / 2
+            y: 32
+            spacing: 22
+
+            Label {
+                objectName: "settingsTitle"
+                text: (L10n.language, L10n.t("settings.title"))
+                size: 30; bold: true
+            }
+
+            Heading { objectName: "settingsLanguageHeading"; key: "settings.language" }
+            LanguageChooser {
+                objectName: "languageChooser"
+                Layout.fillWidth: true
+                Layout.maximumWidth: 300
+                onChoose: (code) => L10n.language = code
+            }
+
+            Heading { objectName: "settingsGeneralHeading"; key: "settings.general" }
+            Card {
+                RowLayout {
+                    width: parent.width
+                    spacing: 10
+                    Symbol { name: "power"; size: 14 }
+                    Label {
+                        objectName: "launchAtLoginLabel"
+                        Layout.fillWidth: true
+                        text: (L10n.language, L10n.t("settings.launchAtLogin"))
+                        elide: Text.ElideRight
+                    }
+                    ToggleSwitch {
+                        objectName: "launchAtLoginToggle"
+                        tint: view.accent
+                        // What the desktop reports after each attempt, not what was asked for.
+                        checked: view.controller.launchAtLogin.enabled
+                        onToggled: (on) => view.controller.setLaunchAtLogin(on)
+                    }
+                }
+            }
+
+            Heading { objectName: "settingsUpdatesHeading"; key: "settings.updates" }
+            Card {
+                RowLayout {
+                    width: parent.width
+                    spacing: 12
+                    Label {
+                        objectName: "currentVersionLabel"
+                        Layout.fillWidth: true
+                        text: (L10n.language, L10n.t("settings.currentVersion", [view.controller.version]))
+                        elide: Text.ElideRight
+                    }
+                    GlassButton {
+                        objectName: "checkUpdatesButton"
+                        prominent: false
+                        text: (L10n.language, L10n.t("settings.checkUpdates"))
+                        textSize: Theme.callout
+                        fixedHeight: 30
+                        horizontalPadding: 14
+                        onClicked: Updater.checkForUpdates()
+                    }
+                }
+            }
+
+            Heading { objectName: "settingsStartupHeading"; key: "settings.startupTitle" }
+            Repeater {
+                model: view.controller.startupItems
+                delegate: StartupItemRow {
+                    Layout.fillWidth: true
+                    onRemove: view.controller.requestRemoval(index)
+                    onReveal: view.controller.revealStartupItem(index)
+                }
+            }
+            Card {
+                objectName: "startupEmpty"
+                visible: view.controller.startupItems.count === 0
+                Label {
+                    objectName: "startupEmptyText"
+                    width: parent.width
+                    text: (L10n.language, L10n.t("settings.noStartupItems"))
+                    color: Theme.white(0.6)
+                    wrapMode: Text.WordWrap
+                }
+            }
+        }
+    }
+
+    AlertDialog {
+        id: removeAlert
+        objectName: "removeAlert"
+        anchors.fill: parent
+        z: 10
+        shown: view.controller.showRemoveConfirm
+        symbol: "xmark.circle"
+        accent: view.accent
+        destructive: true
+        title: (L10n.language, L10n.t("settings.removeTitle"))
+        message: (L10n.language, L10n.t("settings.removeMsg", [view.controller.itemToRemoveName]))
+        cancelText: (L10n.language, L10n.t("action.cancel"))
+        confirmText: (L10n.language, L10n.t("settings.removeConfirm"))
+        onAccepted: view.controller.confirmRemoval()
+        onRejected: view.controller.cancelRemoval()
+    }
+
+    // A section heading.
+    component Heading: Label {
+        property string key
+        Layout.topMargin: 6
+        text: (L10n.language, L10n.t(key))
+        size: Theme.headline; semibold: true
+        color: Theme.white(0.75)
+    }
+
+    // Content padded 16 on a faint rounded card, stretched to the full width.
+    component Card: Item {
+        default property alias content: holder.data
+        Layout.fillWidth: true
+        implicitHeight: holder.childrenRect.height + 32
+        Rectangle {
+            anchors.fill: parent
+            radius: 14
+            color: Theme.white(0.07)
+        }
+        Item {
+            id: holder
+            x: 16; y: 16
+            width: parent.width - 32
+            height: childrenRect.height
+        }
+    }
+}

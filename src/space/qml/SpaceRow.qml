@@ -1,0 +1,107 @@
+import QtQuick
+import QtQuick.Layouts
+import Orvane.Shell
+
+// One folder or file: symbol, name and size over a bar scaled to the heaviest row, and where a
+// click leads (into the folder, or to the file manager).
+Item {
+    id: row
+    required property int index
+    required property string entryId
+    required property string name
+    required property string icon
+    required property string formattedSize
+    required property real fraction
+    required property bool isDirectory
+    property color accent: "white"
+    property bool hovered: false
+    signal activated()
+    signal pointerEntered()
+    signal pointerExited()
+
+    objectName: "spaceRow_" + index
+    implicitHeight: content.implicitHeight + 32
+    scale: hovered ? 1.01 : 1
+    z: hovered ? 1 : 0
+    Behavior on scale { EaseOut {} }
+
+    Shadow {
+        target: glass
+        color: Theme.tint(row.accent, 0.28)
+        blur: 16
+        cornerRadius: 14
+        opacity: row.hovered ? 1 : 0
+        Behavior on opacity { EaseOut {} }
+    }
+    CardBackground {
+        id: glass
+        anchors.fill: parent
+        radius: 14
+        shadowOpacity: 0.18
+        shadowOffset: 4
+        topColor: Theme.white(row.hovered ? 0.12 : 0.09)
+        bottomColor: Theme.white(row.hovered ? 0.06 : 0.035)
+        borderColor: Theme.white(0.08)
+    }
+    RowLayout {
+        id: content
+        x: 16; y: 16
+        width: parent.width - 32
+        spacing: 14
+        Symbol {
+            Layout.preferredWidth: 28
+            name: row.icon
+            size: Theme.title3
+            color: row.accent
+        }
+        ColumnLayout {
+            Layout.fillWidth: true
+            spacing: 7
+            RowLayout {
+                Layout.fillWidth: true
+                spacing: 10
+                Label {
+                    objectName: row.objectName + "_name"
+                    Layout.fillWidth: true
+                    text: row.name
+                    elide: Text.ElideMiddle
+                    maximumLineCount: 1
+                }
+                Label {
+                    objectName: row.objectName + "_size"
+                    text: row.formattedSize
+                    bold: true
+                    color: Theme.white(0.85)
+                }
+            }
+            Item {
+                Layout.fillWidth: true
+                implicitHeight: 8
+                Rectangle { anchors.fill: parent; radius: 4; color: Theme.white(0.12) }
+                Rectangle {
+                    objectName: row.objectName + "_bar"
+                    height: parent.height
+                    width: parent.width * row.fraction
+                    visible: width > 0.5
+                    radius: 4
+                    gradient: Gradient {
+                        GradientStop { position: 0; color: Theme.gradientTop(row.accent) }
+                        GradientStop { position: 1; color: Theme.gradientBottom(row.accent) }
+                    }
+                }
+            }
+        }
+        Symbol {
+            name: row.isDirectory ? "chevron.right" : "arrow.up.forward.square"
+            size: Theme.body
+            color: Theme.white(0.5)
+        }
+    }
+    MouseArea {
+        anchors.fill: parent
+        hoverEnabled: true
+        cursorShape: Qt.PointingHandCursor
+        onContainsMouseChanged: containsMouse ? row.pointerEntered() : row.pointerExited()
+        onClicked: row.activated()
+    }
+}

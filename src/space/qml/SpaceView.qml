@@ -1,0 +1,147 @@
+import QtQuick
+import QtQuick.Layouts
+import QtQuick.Controls.Basic as Controls
+import Orvane.Shell
+import Orvane.Flow
+import Orvane.Space
+
+// Where the space went: the volume, the heaviest home folders, and drill-down into any of them.
+// While a list is being measured the scanning animation stands in for the whole screen.
+Item {
+    id: view
+    objectName: "spaceView"
+    property color accent: Theme.accent("space")
+    // The screen's state; tests hand in one with their own file manager.
+    property SpaceController controller: SpaceController {}
+
+    Component.onCompleted: controller.reload()
+
+    Loader {
+        anchors.fill: parent
+        active: view.controller.loading
+        visible: active
+        sourceComponent: ScanningView { accent: view.accent }
+    }
+
+    ColumnLayout {
+        objectName: "spaceContent"
+        anchors.fill: parent
+        anchors.margins: 30
+        spacing: 20
+        visible: !view.controller.loading
+
+        // Top level: title, volume card, heading.
+        Label {
+            objectName: "spaceTitle"
+            visible: view.controller.atTopLevel
+            text: (L10n.language, L10n.t("space.title"))
+            size: Theme.largeTitle; bold: true
+        }
+        Item {
+            objectName: "diskCard"
+            visible: view.controller.atTopLevel
+            Layout.fillWidth: true
+            implicitHeight: diskColumn.implicitHeight + 40
+            CardBackground { anchors.fill: parent; shadowOpacity: 0.2 }
+            ColumnLayout {
+                id: diskColumn
+                x: 20; y: 20
+                width: parent.width - 40
+                spacing: 12
+                Item {
+                    Layout.fillWidth: true
+                    implicitHeight: 22
+                    Rectangle { anchors.fill: parent; radius: height / 2; color: Theme.white(0.15) }
+                    Rectangle {
+                        objectName: "volumeBar"
+                        height: parent.height
+                        width: parent.width * view.controller.usedFraction
+                        visible: width > 0
+                        radius: height / 2
+                        gradient: Gradient {
+                            GradientStop { position: 0; color: Theme.gradientTop(view.accent) }
+                            GradientStop { position: 1; color: Theme.gradientBottom(view.accent) }
+                        }
+                    }
+                }
+                Label {
+                    objectName: "usageText"
+                    Layout.fillWidth: true
+                    text: view.controller.usageText
+                    size: Theme.callout
+                    color: Theme.white(0.75)
+                    elide: Text.ElideRight
+                }
+            }
+        }
+        Label {
+            objectName: "heaviestHeading"
+            visible: view.controller.atTopLevel
+            Layout.topMargin: 4
+            text: (L10n.language, L10n.t("space.heaviestFolders"))
+            size: Theme.headline; semibold: true
+            color: Theme.white(0.8)
+        }
+
+        // Inside a folder: Back, the folder's name, Finder.
+        RowLayout {
+            objectName: "folderHeader"
+            visible: !view.controller.atTopLevel
+            Layout.fillWidth: true
+            spacing: 14
+            GlassButton {
+                objectName: "spaceBack"
+                prominent: false
+                symbol: "chevron.left"
+                text: (L10n.language, L10n.t("action.back"))
+                textSize: Theme.callout
+                fixedHeight: 32
+                horizontalPadding: 14
+                onClicked: view.controller.back()
+            }
+            Label {
+                objectName: "folderName"
+                Layout.fillWidth: true
+                text: view.controller.currentFolderName
+                size: Theme.title2; bold: true
+                elide: Text.ElideMiddle
+                maximumLineCount: 1
+            }
+            GlassButton {
+                objectName: "spaceRevealFolder"
+                prominent: false
+                symbol: "arrow.up.forward.square"
+                text: "Finder"
+                textSize: Theme.callout
+                fixedHeight: 32
+                horizontalPadding: 14
+                onClicked: view.controller.revealCurrentFolder()
+            }
+        }
+
+        ListView {
+            id: rows
+            objectName: "spaceRows"
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            // Room for a hovered row's glow and scale at the edges.
+            Layout.leftMargin: -8; Layout.rightMargin: -8
+            leftMargin: 8; rightMargin: 8; topMargin: 8; bottomMargin: 8
+            Layout.topMargin: -8
+            clip: true
+            spacing: 12
+            model: view.controller.entries
+            boundsBehavior: Flickable.StopAtBounds
+            reuseItems: false
+            Controls.ScrollBar.vertical: Controls.ScrollBar { policy: Controls.ScrollBar.AsNeeded }
+            delegate: SpaceRow {
+                width: rows.width - rows.leftMargin - rows.rightMargin
+                accent: view.accent
+                hovered: view.controller.hoveredID === entryId
+                onActivated: view.controller.activate(index)
+                onPointerEntered: view.controller.hover(entryId)
+                onPointerExited: view.controller.unhover(entryId)
+            }
+        }
+    }
+}
