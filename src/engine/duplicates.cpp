@@ -21,6 +21,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -38,10 +41,11 @@ namespace {
 
 constexpr qint64 kBlock = 4096;              // partial comparison at each end
 constexpr qint64 kMinChunk = 64 * 1024;      // first lockstep chunks: an early difference costs little
-constexpr qint64 kMaxChunk = 1024 * 1024;    // sequential reads of up to 1 MiB
+constexpr qint64 kMaxChunk = 256 * 1024;     // reads of up to 256 KiB: the chunks of a class stay in L2
 constexpr qint64 kClassBuffers = 64LL << 20; // chunk buffers one large class may hold at once
 constexpr qint64 kBatchBudget = 32LL << 20;  // partial blocks held between the two stages
 constexpr qsizetype kMaxOpenPerClass = 64;   // larger classes reopen their files per chunk
+constexpr qint64 kPipedHash = 16LL << 20;    // classes this large hash on a thread of their own
 
 struct Candidate {
     FilePath path;
@@ -245,9 +249,95 @@ void closeMember(Member& m)
     m.fd = -1;
 }
 
+using Buffer = std::shared_ptr<std::vector<char>>;
+
+// Feeds SHA-256 states in order. For a large class the updates run on a thread of their own
+// while the caller reads and compares the next chunks, so one big set of copies still keeps
+// two cores busy; for a small one they run at once on the caller's thread.
+class HashPipe
+{
+public:
+    explicit HashPipe(bool threaded)
+    {
+        if (!threaded)
+            return;
+        try {
+            m_thread = std::thread([this] { run(); });
+        } catch (const std::system_error&) {
+        }
+    }
+    ~HashPipe()
+    {
+        if (!m_thread.joinable())
+            return;
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+    HashPipe(const HashPipe&) = delete;
+    HashPipe& operator=(const HashPipe&) = delete;
+
+    void update(const std::shared_ptr<Sha256>& sha, const Buffer& data, qint64 len)
+    {
+        if (!m_thread.joinable()) {
+            sha->update(data->data(), len);
+            return;
+        }
+        std::unique_lock lock(m_mutex);
+        m_done.wait(lock, [this] { return m_jobs.size() < kQueued; }); // the reader keeps only a few chunks ahead
+        m_jobs.push_back({sha, data, len});
+        m_wake.notify_one();
+    }
+    // Returns once every queued update has been applied.
+    void drain()
+    {
+        if (!m_thread.joinable())
+            return;
+        std::unique_lock lock(m_mutex);
+        m_done.wait(lock, [this] { return m_jobs.empty() && !m_busy; });
+    }
+
+private:
+    struct Job {
+        std::shared_ptr<Sha256> sha;
+        Buffer data;
+        qint64 len;
+    };
+    static constexpr size_t kQueued = 4;
+
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_wake.wait(lock, [this] { return m_stop || !m_jobs.empty(); });
+            if (m_jobs.empty())
+                return;
+            Job job = std::move(m_jobs.front());
+            m_jobs.pop_front();
+            m_busy = true;
+            lock.unlock();
+            job.sha->update(job.data->data(), job.len);
+            job = {};
+            lock.lock();
+            m_busy = false;
+            m_done.notify_all();
+        }
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake, m_done;
+    std::deque<Job> m_jobs;
+    bool m_busy = false;
+    bool m_stop = false;
+    std::thread m_thread;
+};
+
 // Files whose bytes have been equal so far, and the SHA-256 state of those bytes.
 struct Twins {
-    std::unique_ptr<Sha256> sha;
+    std::shared_ptr<Sha256> sha;
     std::vector<Member> members;
 };
 
@@ -262,7 +352,7 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
     const bool keepOpen = qsizetype(cls.members.size()) <= kMaxOpenPerClass;
 
     Twins all;
-    all.sha = std::make_unique<Sha256>();
+    all.sha = std::make_shared<Sha256>();
     all.sha->update(cls.head);
     for (int m : cls.members) {
         Member member;
@@ -283,15 +373,18 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
             closeMember(m);
     }
 
-    std::vector<std::vector<char>> pool; // spare chunk buffers
+    HashPipe pipe(!sets.empty() && end - begin >= kPipedHash);
+    std::vector<Buffer> pool; // chunk buffers; one still held by the pipe is not reused
     auto takeBuffer = [&pool](qint64 len) {
-        std::vector<char> buf;
-        if (!pool.empty()) {
-            buf = std::move(pool.back());
-            pool.pop_back();
+        for (Buffer& b : pool) {
+            if (b.use_count() == 1) {
+                Buffer taken = b;
+                taken->resize(size_t(len));
+                return taken;
+            }
         }
-        buf.resize(size_t(len));
-        return buf;
+        pool.push_back(std::make_shared<std::vector<char>>(size_t(len)));
+        return pool.back();
     };
 
     for (qint64 pos = begin; pos < end && !sets.empty();) {
@@ -305,15 +398,15 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
         std::vector<Twins> next;
         for (Twins& twins : sets) {
             // The chunk of each distinct content met, with the files that have it.
-            std::vector<std::pair<std::vector<char>, std::vector<Member>>> refs;
-            std::vector<char> buf = takeBuffer(len);
+            std::vector<std::pair<Buffer, std::vector<Member>>> refs;
             for (Member& m : twins.members) {
+                Buffer buf = takeBuffer(len);
                 bool ok;
                 if (m.fd >= 0) {
-                    ok = readAt(m.fd, buf.data(), len, pos, counters);
+                    ok = readAt(m.fd, buf->data(), len, pos, counters);
                 } else {
                     const int fd = openCandidate(cands[size_t(m.cand)], counters);
-                    ok = fd >= 0 && readAt(fd, buf.data(), len, pos, counters);
+                    ok = fd >= 0 && readAt(fd, buf->data(), len, pos, counters);
                     if (fd >= 0)
                         ::close(fd);
                 }
@@ -322,16 +415,13 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
                     continue;
                 }
                 auto same = std::find_if(refs.begin(), refs.end(), [&](const auto& r) {
-                    return std::memcmp(r.first.data(), buf.data(), size_t(len)) == 0;
+                    return std::memcmp(r.first->data(), buf->data(), size_t(len)) == 0;
                 });
-                if (same != refs.end()) {
+                if (same != refs.end())
                     same->second.push_back(m);
-                } else {
+                else
                     refs.emplace_back(std::move(buf), std::vector<Member>{m});
-                    buf = takeBuffer(len);
-                }
             }
-            pool.push_back(std::move(buf));
 
             std::vector<size_t> kept;
             for (size_t r = 0; r < refs.size(); ++r) {
@@ -343,20 +433,21 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
                 }
             }
             // Each content that still has twins continues from the state before this chunk.
+            if (kept.size() > 1)
+                pipe.drain();
             for (size_t k = 0; k < kept.size(); ++k) {
                 auto& [block, members] = refs[kept[k]];
                 Twins split;
-                split.sha = k + 1 < kept.size() ? twins.sha->clone() : std::move(twins.sha);
-                split.sha->update(block.data(), len);
+                split.sha = k + 1 < kept.size() ? std::shared_ptr<Sha256>(twins.sha->clone()) : std::move(twins.sha);
+                pipe.update(split.sha, block, len);
                 split.members = std::move(members);
                 next.push_back(std::move(split));
             }
-            for (auto& ref : refs)
-                pool.push_back(std::move(ref.first));
         }
         sets = std::move(next);
         pos += len;
     }
+    pipe.drain();
 
     std::vector<Group> groups;
     for (Twins& twins : sets) {
