@@ -21,13 +21,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <unordered_set>
