@@ -44,7 +44,7 @@ private:
 
     QByteArray freshFolder()
     {
-        // Inside the test's own HOME: removal only ever touches the home folder.
+        // Inside the test's own HOME (see main): removal only ever touches the home folder.
         const QByteArray dir = QFile::encodeName(QDir::homePath()) + "/report-" + QByteArray::number(++m_count);
         QDir(QFile::decodeName(dir)).removeRecursively();
         return dir;
@@ -209,5 +209,18 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCliReport)
+// Removal acts only inside HOME, so this test gets a home of its own even when started by hand,
+// set before anything (GIO included) reads it.
+int main(int argc, char* argv[])
+{
+    QTemporaryDir home;
+    if (!home.isValid())
+        return 1;
+    qputenv("HOME", QFile::encodeName(home.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/.local/share")));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
+    QCoreApplication app(argc, argv);
+    TestCliReport test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_cli_report.moc"
