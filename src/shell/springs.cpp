@@ -45,8 +45,10 @@ SpringCurve springCurve(double response, double dampingFraction)
     const double total = settleTime(response, dampingFraction);
     SpringCurve curve;
     curve.durationMs = int(std::lround(total * 1000.0));
-    // Cubic Hermite pieces (value and slope at both ends) written as Bézier segments.
-    constexpr int segments = 40;
+    // Cubic Hermite pieces (value and slope at both ends) written as Bézier segments. Qt 6.4's
+    // BezierSpline easing keeps its segments in arrays of 10 and writes past them when given more
+    // (garbage values, then heap corruption), so 10 it is: still within 0.02 of the spring.
+    constexpr int segments = 10;
     double u0 = 0.0;
     Motion m0 = spring(response, dampingFraction, 0.0);
     for (int i = 1; i <= segments; ++i) {
