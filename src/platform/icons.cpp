@@ -2,6 +2,7 @@
 
 #include "paths.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QMutex>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QThread>
 #include <QUrl>
 
 #include <plist/plist.h>
@@ -46,7 +48,8 @@ QImage scaled(const QImage& image, int size)
 
 QImage themeIcon(const QString& name, int size)
 {
-    if (name.isEmpty())
+    // QIcon and the pixmaps it makes belong to the GUI thread.
+    if (name.isEmpty() || !QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread())
         return {};
     if (QIcon::themeName().isEmpty() || QIcon::themeName() == u"hicolor")
         QIcon::setThemeName(QStringLiteral("Adwaita"));

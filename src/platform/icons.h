@@ -35,6 +35,7 @@ QString bundleInfoString(const FilePath& bundle, const char* key);
 
 // The icon of an item, or a null image when nothing better than a generic glyph exists.
 // Cached for the life of the process by `name`: the first answer for a name is reused.
+// Call it on the GUI thread: desktop theme icons can only be made there.
 QImage itemIcon(const QString& name, const FilePath& path, int size);
 
 } // namespace orvane

@@ -34,6 +34,12 @@ QString L10n::t(const QString& key, const QStringList& args) const
     return LocalizationManager::shared().t(key, args);
 }
 
+QString L10n::text(const QString& language, const QString& key, const QStringList& args) const
+{
+    Q_UNUSED(language);
+    return LocalizationManager::shared().t(key, args);
+}
+
 QString L10n::bytes(qint64 count) const
 {
     return formatBytes(count);

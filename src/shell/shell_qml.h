@@ -11,8 +11,8 @@ class QQmlEngine;
 
 namespace orvane {
 
-// The language manager for QML. Bind texts as `L10n.language, L10n.t("key")` (or use `L10n.tr`)
-// so they are looked up again when the language changes.
+// The language manager for QML. Bind texts as `L10n.text(L10n.language, "key", [args])`: reading
+// `language` in the call is what makes the binding look the text up again after a switch.
 class L10n : public QObject
 {
     Q_OBJECT
@@ -25,6 +25,8 @@ public:
     QString language() const;
     void setLanguage(const QString& code);
     Q_INVOKABLE QString t(const QString& key, const QStringList& args = {}) const;
+    // The text of `key` in the current language; `language` is the caller's binding dependency.
+    Q_INVOKABLE QString text(const QString& language, const QString& key, const QStringList& args = {}) const;
     Q_INVOKABLE QString bytes(qint64 count) const;
 
 signals:

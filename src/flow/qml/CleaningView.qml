@@ -51,7 +51,7 @@ Item {
         Label {
             objectName: "cleaningTitle"
             anchors.horizontalCenter: parent.horizontalCenter
-            text: (L10n.language, L10n.t("cleaning.title"))
+            text: L10n.text(L10n.language, "cleaning.title")
             size: Theme.title2
         }
     }

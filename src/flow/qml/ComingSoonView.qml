@@ -13,7 +13,7 @@ Item {
         Label {
             objectName: "comingSoonText"
             anchors.horizontalCenter: parent.horizontalCenter
-            text: (L10n.language, L10n.t("detail.comingSoon"))
+            text: L10n.text(L10n.language, "detail.comingSoon")
             color: Theme.white(0.6)
         }
     }

@@ -79,7 +79,7 @@ Item {
                     Layout.fillWidth: true
                     prominent: false
                     fixedHeight: 34
-                    text: (L10n.language, L10n.t("action.cancel"))
+                    text: L10n.text(L10n.language, "action.cancel")
                     onClicked: dialog.flow.cancelClean()
                 }
                 GlassButton {

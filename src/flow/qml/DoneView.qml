@@ -31,7 +31,7 @@ Item {
         }
         Label {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: (L10n.language, L10n.t("done.title"))
+            text: L10n.text(L10n.language, "done.title")
             size: 36; bold: true
         }
         Label {
@@ -49,7 +49,7 @@ Item {
                 y: 8
                 fixedWidth: 180; fixedHeight: 50
                 tint: done.accent
-                text: (L10n.language, L10n.t("done.back"))
+                text: L10n.text(L10n.language, "done.back")
                 textSize: Theme.headline
                 onClicked: done.back()
             }

@@ -43,7 +43,7 @@ Item {
             source: row.iconSource
             sourceSize: Qt.size(44, 44)
             fillMode: Image.PreserveAspectFit
-            asynchronous: true
+            asynchronous: false // theme icons (QIcon, QPixmap) may only be made on the GUI thread
             smooth: true
         }
         Label {

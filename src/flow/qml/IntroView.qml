@@ -140,7 +140,7 @@ Item {
             Layout.alignment: Qt.AlignHCenter
             fixedWidth: 200; fixedHeight: 58
             tint: intro.flow.accent
-            text: (L10n.language, L10n.t("action.analyze"))
+            text: L10n.text(L10n.language, "action.analyze")
             textSize: Theme.title3
             onClicked: intro.flow.startScan()
         }

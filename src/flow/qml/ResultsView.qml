@@ -28,7 +28,7 @@ Item {
             GlassButton {
                 objectName: "analyzeAgain"
                 prominent: false
-                text: (L10n.language, L10n.t("results.analyzeAgain"))
+                text: L10n.text(L10n.language, "results.analyzeAgain")
                 onClicked: results.flow.startScan()
             }
         }
@@ -46,7 +46,7 @@ Item {
                 Label {
                     objectName: "emptyStateText"
                     anchors.horizontalCenter: parent.horizontalCenter
-                    text: (L10n.language, L10n.t("results.clean"))
+                    text: L10n.text(L10n.language, "results.clean")
                 }
             }
 

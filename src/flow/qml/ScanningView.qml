@@ -34,7 +34,7 @@ Item {
         Label {
             objectName: "scanningTitle"
             anchors.horizontalCenter: parent.horizontalCenter
-            text: (L10n.language, L10n.t("scanning.title"))
+            text: L10n.text(L10n.language, "scanning.title")
             size: Theme.title3
         }
     }

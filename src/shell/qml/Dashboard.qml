@@ -50,7 +50,7 @@ Item {
                     objectName: "dashboardDonate"
                     tint: Theme.brand
                     symbol: "heart.fill"
-                    text: (L10n.language, L10n.t("action.donate"))
+                    text: L10n.text(L10n.language, "action.donate")
                     textSize: Theme.callout
                     horizontalPadding: 16
                     verticalPadding: 10
@@ -92,7 +92,7 @@ Item {
                             }
                             Label {
                                 anchors.horizontalCenter: parent.horizontalCenter
-                                text: (L10n.language, L10n.t("label.inUse"))
+                                text: L10n.text(L10n.language, "label.inUse")
                                 size: Theme.caption2
                                 color: Theme.white(0.55)
                             }
@@ -107,7 +107,7 @@ Item {
                             Layout.topMargin: 4
                             tint: Theme.brand
                             symbol: "bolt.fill"
-                            text: (L10n.language, L10n.t("dashboard.analyzeNow"))
+                            text: L10n.text(L10n.language, "dashboard.analyzeNow")
                             onClicked: dashboard.select(sections.idAt(0))
                         }
                     }

@@ -86,7 +86,7 @@ Rectangle {
                 symbolOpacity: 0.9
                 fill: 0.12
                 edge: 0.2
-                tooltip: (L10n.language, L10n.t("tooltip.home"))
+                tooltip: L10n.text(L10n.language, "tooltip.home")
                 onClicked: sidebar.home()
             }
         }
@@ -122,7 +122,7 @@ Rectangle {
                 anchors.rightMargin: 12
                 spacing: 10
                 Symbol { name: "heart.fill"; size: 14 }
-                Label { text: (L10n.language, L10n.t("action.donate")); bold: true; Layout.fillWidth: true }
+                Label { text: L10n.text(L10n.language, "action.donate"); bold: true; Layout.fillWidth: true }
             }
             MouseArea {
                 id: donateArea
