@@ -144,6 +144,18 @@ void SoftShadow::paint(QPainter* painter)
             ap.drawRoundedRect(shape, m_cornerRadius, m_cornerRadius);
     }
     blurAlpha(alpha, m_blur);
+    if (m_knockout) {
+        QPainter ap(&alpha);
+        ap.setRenderHint(QPainter::Antialiasing);
+        ap.setCompositionMode(QPainter::CompositionMode_Clear);
+        ap.setPen(Qt::NoPen);
+        ap.setBrush(QColor(0, 0, 0, 255));
+        const QRectF shape(p + m_knockoutDx, p + m_knockoutDy, width() - 2 * p, height() - 2 * p);
+        if (m_circle)
+            ap.drawEllipse(shape);
+        else
+            ap.drawRoundedRect(shape, m_cornerRadius, m_cornerRadius);
+    }
     colorize(painter, alpha, m_color, QPointF(0, 0));
 }
 

@@ -24,6 +24,11 @@ class SoftShadow : public QQuickPaintedItem
     Q_PROPERTY(double blur READ blur WRITE setBlur NOTIFY changed)
     Q_PROPERTY(bool circle READ circle WRITE setCircle NOTIFY changed)
     Q_PROPERTY(double pad READ pad NOTIFY changed)
+    // Leaves the shape itself clear (at this offset from where it is drawn), so a glow behind a
+    // translucent card shows around it, not through it.
+    Q_PROPERTY(bool knockout MEMBER m_knockout NOTIFY changed)
+    Q_PROPERTY(double knockoutDx MEMBER m_knockoutDx NOTIFY changed)
+    Q_PROPERTY(double knockoutDy MEMBER m_knockoutDy NOTIFY changed)
 
 public:
     explicit SoftShadow(QQuickItem* parent = nullptr);
@@ -47,6 +52,9 @@ private:
     double m_cornerRadius = 0;
     double m_blur = 8;
     bool m_circle = false;
+    bool m_knockout = false;
+    double m_knockoutDx = 0;
+    double m_knockoutDy = 0;
 };
 
 // A circle stroked from `from` to `to` (fractions of a turn, clockwise from the top) with a soft

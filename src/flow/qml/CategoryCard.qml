@@ -32,14 +32,14 @@ Item {
         scale: card.hovered ? 1.012 : 1
         Behavior on scale { EaseOut {} }
 
-        Shadow { target: face; color: Theme.black(0.38); blur: 14; offsetY: 8; cornerRadius: 16 }
+        Shadow { target: face; color: Theme.black(0.38); blur: 14; offsetY: 8; cornerRadius: 16; knockout: true }
         Shadow {
-            target: face; color: Theme.tint(card.accent, 0.3); blur: 20; cornerRadius: 16
+            target: face; color: Theme.tint(card.accent, 0.3); blur: 20; cornerRadius: 16; knockout: true
             opacity: card.expanded ? 1 : 0
             Behavior on opacity { EaseOut {} }
         }
         Shadow {
-            target: face; color: Theme.tint(card.accent, 0.35); blur: 22; cornerRadius: 16
+            target: face; color: Theme.tint(card.accent, 0.35); blur: 22; cornerRadius: 16; knockout: true
             opacity: card.hovered ? 1 : 0
             Behavior on opacity { EaseOut {} }
         }

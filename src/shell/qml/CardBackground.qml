@@ -18,6 +18,7 @@ Item {
         blur: card.shadowBlur
         offsetY: card.shadowOffset
         cornerRadius: card.radius
+        knockout: true
     }
     Rectangle {
         id: face

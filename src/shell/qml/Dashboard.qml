@@ -144,6 +144,7 @@ Item {
                             color: Theme.tint(card.accent, 0.3)
                             blur: 16
                             cornerRadius: Theme.cardRadius
+                            knockout: true
                             opacity: card.hovered ? 1 : 0
                             Behavior on opacity { EaseOut {} }
                         }

@@ -7,6 +7,8 @@ SoftShadow {
     property Item target
     property real offsetX: 0
     property real offsetY: 0
+    knockoutDx: -offsetX
+    knockoutDy: -offsetY
     x: target ? target.x - pad + offsetX : 0
     y: target ? target.y - pad + offsetY : 0
     width: target ? target.width + 2 * pad : 0
