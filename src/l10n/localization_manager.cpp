@@ -83,7 +83,8 @@ void LocalizationManager::setLanguageCode(const QString& code)
 void LocalizationManager::applyToSystem()
 {
     const QString code = rawValue(m_language);
-    if (m_settings) {
+    // Written only when it differs, so a start-up that changes nothing leaves the file alone.
+    if (m_settings && m_settings->value(systemLanguagesKey).toStringList() != QStringList{code}) {
         m_settings->setValue(systemLanguagesKey, QStringList{code});
         m_settings->sync(); // a settings file that cannot be written only sets status()
     }
