@@ -11,8 +11,10 @@
 #include <QQmlApplicationEngine>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <signal.h>
 #include <QtQml/qqmlextensionplugin.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,6 +23,14 @@ Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
 namespace {
 
 constexpr char demoHomeVariable[] = "ORVANE_DEMO_HOME";
+volatile std::sig_atomic_t demoChild = 0;
+
+// Passed on to the demo's application, so the demo folder is still removed afterwards.
+void forwardToDemo(int signal)
+{
+    if (demoChild > 0)
+        ::kill(pid_t(demoChild), signal);
+}
 
 // `orvane --demo`: a sample home in a temporary folder, made by orvane-cli, and the application
 // started again with HOME and the XDG folders inside it, so settings and Trash live there too
@@ -58,6 +68,10 @@ int runDemo(int argc, char* argv[])
     child.start(self, app.arguments().mid(1));
     if (!child.waitForStarted(-1))
         return 1;
+    demoChild = std::sig_atomic_t(child.processId());
+    std::signal(SIGTERM, forwardToDemo);
+    std::signal(SIGINT, forwardToDemo);
+    std::signal(SIGHUP, forwardToDemo);
     child.waitForFinished(-1);
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
 }
