@@ -31,7 +31,7 @@ Item {
 
             Label {
                 objectName: "settingsTitle"
-                text: (L10n.language, L10n.t("settings.title"))
+                text: L10n.text(L10n.language, "settings.title")
                 size: 30; bold: true
             }
 
@@ -52,7 +52,7 @@ Item {
                     Label {
                         objectName: "launchAtLoginLabel"
                         Layout.fillWidth: true
-                        text: (L10n.language, L10n.t("settings.launchAtLogin"))
+                        text: L10n.text(L10n.language, "settings.launchAtLogin")
                         elide: Text.ElideRight
                     }
                     ToggleSwitch {
@@ -73,13 +73,13 @@ Item {
                     Label {
                         objectName: "currentVersionLabel"
                         Layout.fillWidth: true
-                        text: (L10n.language, L10n.t("settings.currentVersion", [view.controller.version]))
+                        text: L10n.text(L10n.language, "settings.currentVersion", [view.controller.version])
                         elide: Text.ElideRight
                     }
                     GlassButton {
                         objectName: "checkUpdatesButton"
                         prominent: false
-                        text: (L10n.language, L10n.t("settings.checkUpdates"))
+                        text: L10n.text(L10n.language, "settings.checkUpdates")
                         textSize: Theme.callout
                         fixedHeight: 30
                         horizontalPadding: 14
@@ -103,7 +103,7 @@ Item {
                 Label {
                     objectName: "startupEmptyText"
                     width: parent.width
-                    text: (L10n.language, L10n.t("settings.noStartupItems"))
+                    text: L10n.text(L10n.language, "settings.noStartupItems")
                     color: Theme.white(0.6)
                     wrapMode: Text.WordWrap
                 }
@@ -120,10 +120,10 @@ Item {
         symbol: "xmark.circle"
         accent: view.accent
         destructive: true
-        title: (L10n.language, L10n.t("settings.removeTitle"))
-        message: (L10n.language, L10n.t("settings.removeMsg", [view.controller.itemToRemoveName]))
-        cancelText: (L10n.language, L10n.t("action.cancel"))
-        confirmText: (L10n.language, L10n.t("settings.removeConfirm"))
+        title: L10n.text(L10n.language, "settings.removeTitle")
+        message: L10n.text(L10n.language, "settings.removeMsg", [view.controller.itemToRemoveName])
+        cancelText: L10n.text(L10n.language, "action.cancel")
+        confirmText: L10n.text(L10n.language, "settings.removeConfirm")
         onAccepted: view.controller.confirmRemoval()
         onRejected: view.controller.cancelRemoval()
     }
@@ -132,7 +132,7 @@ Item {
     component Heading: Label {
         property string key
         Layout.topMargin: 6
-        text: (L10n.language, L10n.t(key))
+        text: L10n.text(L10n.language, key)
         size: Theme.headline; semibold: true
         color: Theme.white(0.75)
     }

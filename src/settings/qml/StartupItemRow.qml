@@ -42,7 +42,7 @@ Item {
             objectName: row.objectName + "_remove"
             prominent: false
             symbol: "xmark.circle"
-            text: (L10n.language, L10n.t("settings.removeStartup"))
+            text: L10n.text(L10n.language, "settings.removeStartup")
             textSize: Theme.callout
             bold: false
             fixedHeight: 30
@@ -57,7 +57,7 @@ Item {
             fixedHeight: 30
             onClicked: row.reveal()
             Symbol { anchors.centerIn: parent; name: "magnifyingglass"; size: Theme.callout + 1 }
-            HoverTip { visible: revealButton.hovered; text: (L10n.language, L10n.t("settings.viewInFinder")) }
+            HoverTip { visible: revealButton.hovered; text: L10n.text(L10n.language, "settings.viewInFinder") }
         }
     }
 }

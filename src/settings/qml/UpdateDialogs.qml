@@ -43,24 +43,24 @@ Item {
         symbol: dialogs.kind === "available" ? "arrow.down.circle"
               : dialogs.kind === "upToDate" ? "checkmark.seal.fill" : "info.circle"
         title: {
-            L10n.language
+            const language = L10n.language
             switch (dialogs.kind) {
-            case "available": return L10n.t("update.title")
-            case "upToDate": return L10n.t("settings.upToDate")
-            default: return dialogs.updater.failureTitle()
+            case "available": return L10n.text(language, "update.title")
+            case "upToDate": return L10n.text(language, "settings.upToDate")
+            default: return language !== "" ? dialogs.updater.failureTitle() : ""
             }
         }
         message: {
-            L10n.language
+            const language = L10n.language
             switch (dialogs.kind) {
-            case "available": return L10n.t("update.message", [dialogs.newVersion, dialogs.currentVersion])
-            case "upToDate": return L10n.t("settings.currentVersion", [dialogs.updater.currentVersion])
+            case "available": return L10n.text(language, "update.message", [dialogs.newVersion, dialogs.currentVersion])
+            case "upToDate": return L10n.text(language, "settings.currentVersion", [dialogs.updater.currentVersion])
             default: return dialogs.failure
             }
         }
-        cancelText: dialogs.kind === "available" ? (L10n.language, L10n.t("update.later")) : ""
-        confirmText: dialogs.kind === "available" ? (L10n.language, L10n.t("update.download"))
-                                                  : (L10n.language, dialogs.updater.okText())
+        cancelText: dialogs.kind === "available" ? L10n.text(L10n.language, "update.later") : ""
+        confirmText: dialogs.kind === "available" ? L10n.text(L10n.language, "update.download")
+                                                  : (L10n.language !== "" ? dialogs.updater.okText() : "")
         onAccepted: {
             dialogs.open = false
             if (dialogs.kind === "available")

@@ -22,14 +22,14 @@ Item {
         Label {
             objectName: "aboutVersion"
             Layout.alignment: Qt.AlignHCenter
-            text: (L10n.language, L10n.t("about.version", [AboutLinks.version]))
+            text: L10n.text(L10n.language, "about.version", [AboutLinks.version])
             size: Theme.callout
             color: Theme.white(0.6)
         }
         Label {
             objectName: "aboutMadeBy"
             Layout.alignment: Qt.AlignHCenter
-            text: (L10n.language, L10n.t("about.madeBy"))
+            text: L10n.text(L10n.language, "about.madeBy")
             size: Theme.title3
             color: Theme.white(0.85)
         }
@@ -41,7 +41,7 @@ Item {
             horizontalAlignment: Text.AlignHCenter
             wrapMode: Text.WordWrap
             lineHeight: 1.15
-            text: (L10n.language, L10n.t("about.tagline"))
+            text: L10n.text(L10n.language, "about.tagline")
             color: Theme.white(0.55)
         }
         RowLayout {
@@ -53,7 +53,7 @@ Item {
                 fixedWidth: 150; fixedHeight: 46
                 tint: Theme.brand
                 symbol: "heart.fill"
-                text: (L10n.language, L10n.t("action.donate"))
+                text: L10n.text(L10n.language, "action.donate")
                 onClicked: AboutLinks.open(AboutLinks.donation)
             }
             GlassButton {
@@ -61,7 +61,7 @@ Item {
                 fixedWidth: 150; fixedHeight: 46
                 prominent: false
                 symbol: "envelope.fill"
-                text: (L10n.language, L10n.t("action.contact"))
+                text: L10n.text(L10n.language, "action.contact")
                 onClicked: AboutLinks.open(AboutLinks.contact)
             }
         }
@@ -71,13 +71,13 @@ Item {
             spacing: 8
             LinkText {
                 objectName: "aboutTerms"
-                text: (L10n.language, L10n.t("about.terms"))
+                text: L10n.text(L10n.language, "about.terms")
                 onClicked: AboutLinks.open(AboutLinks.terms)
             }
             Label { text: "·"; size: Theme.subheadline; color: Theme.white(0.5); opacity: 0.3 }
             LinkText {
                 objectName: "aboutPrivacy"
-                text: (L10n.language, L10n.t("about.privacy"))
+                text: L10n.text(L10n.language, "about.privacy")
                 onClicked: AboutLinks.open(AboutLinks.privacy)
             }
         }

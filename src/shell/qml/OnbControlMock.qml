@@ -8,9 +8,9 @@ Item {
     objectName: "onbControlMock"
     property var checked: [false, false, false]
     readonly property var labels: [
-        (L10n.language, L10n.t("onb.mock.caches")),
-        (L10n.language, L10n.t("onb.mock.duplicates")),
-        (L10n.language, L10n.t("onb.mock.bigFiles"))
+        L10n.text(L10n.language, "onb.mock.caches"),
+        L10n.text(L10n.language, "onb.mock.duplicates"),
+        L10n.text(L10n.language, "onb.mock.bigFiles")
     ]
     implicitWidth: 300
     implicitHeight: column.implicitHeight
@@ -20,15 +20,10 @@ Item {
         next[row] = true
         mock.checked = next
     }
-    Repeater {
-        model: 3
-        Timer {
-            required property int index
-            interval: 500 + 550 * index
-            running: true
-            onTriggered: mock.check(index)
-        }
-    }
+    // Row i ticks 0.5 + 0.55 × i seconds after the slide is built.
+    Timer { interval: 500; running: true; onTriggered: mock.check(0) }
+    Timer { interval: 1050; running: true; onTriggered: mock.check(1) }
+    Timer { interval: 1600; running: true; onTriggered: mock.check(2) }
 
     Column {
         id: column

@@ -96,7 +96,7 @@ Item {
                 objectName: "onboardingBack"
                 visible: tour.canGoBack
                 prominent: false
-                text: (L10n.language, L10n.t("action.back"))
+                text: L10n.text(L10n.language, "action.back")
                 textSize: Theme.body
                 horizontalPadding: 20
                 fixedHeight: 40
@@ -107,7 +107,7 @@ Item {
                 fixedWidth: 180
                 fixedHeight: 48
                 tint: Theme.brand
-                text: (L10n.language, L10n.t(tour.continueKey))
+                text: L10n.text(L10n.language, tour.continueKey)
                 textSize: Theme.headline + 1
                 onClicked: tour.advance()
             }
@@ -159,7 +159,7 @@ Item {
                     width: parent.width
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
-                    text: (L10n.language, L10n.t("onb.langTitle"))
+                    text: L10n.text(L10n.language, "onb.langTitle")
                     size: 30; bold: true
                 }
                 Label {
@@ -167,7 +167,7 @@ Item {
                     width: parent.width
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
-                    text: (L10n.language, L10n.t("onb.langSubtitle"))
+                    text: L10n.text(L10n.language, "onb.langSubtitle")
                     size: Theme.title3
                     color: Theme.white(0.6)
                 }
@@ -254,7 +254,7 @@ Item {
                     width: parent.width
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
-                    text: (L10n.language, L10n.t("onb.s" + slideColumn.step + ".title"))
+                    text: L10n.text(L10n.language, "onb.s" + slideColumn.step + ".title")
                     size: 30; bold: true
                 }
                 Label {
@@ -262,7 +262,7 @@ Item {
                     width: parent.width
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
-                    text: (L10n.language, L10n.t("onb.s" + slideColumn.step + ".body"))
+                    text: L10n.text(L10n.language, "onb.s" + slideColumn.step + ".body")
                     size: Theme.title3
                     color: Theme.white(0.65)
                     lineHeight: 1.1

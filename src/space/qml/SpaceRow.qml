@@ -98,10 +98,22 @@ Item {
         }
     }
     MouseArea {
+        // Hovered once the pointer moves over the row: a row that appears under a pointer at rest
+        // (after a reload, every row is new) is not hovered until the pointer moves.
+        property point enteredAt
         anchors.fill: parent
         hoverEnabled: true
         cursorShape: Qt.PointingHandCursor
-        onContainsMouseChanged: containsMouse ? row.pointerEntered() : row.pointerExited()
+        onContainsMouseChanged: {
+            if (containsMouse)
+                enteredAt = Qt.point(mouseX, mouseY)
+            else
+                row.pointerExited()
+        }
+        onPositionChanged: (mouse) => {
+            if (!row.hovered && (mouse.x !== enteredAt.x || mouse.y !== enteredAt.y))
+                row.pointerEntered()
+        }
         onClicked: row.activated()
     }
 }

@@ -34,7 +34,7 @@ Item {
         Label {
             objectName: "spaceTitle"
             visible: view.controller.atTopLevel
-            text: (L10n.language, L10n.t("space.title"))
+            text: L10n.text(L10n.language, "space.title")
             size: Theme.largeTitle; bold: true
         }
         Item {
@@ -78,7 +78,7 @@ Item {
             objectName: "heaviestHeading"
             visible: view.controller.atTopLevel
             Layout.topMargin: 4
-            text: (L10n.language, L10n.t("space.heaviestFolders"))
+            text: L10n.text(L10n.language, "space.heaviestFolders")
             size: Theme.headline; semibold: true
             color: Theme.white(0.8)
         }
@@ -93,7 +93,7 @@ Item {
                 objectName: "spaceBack"
                 prominent: false
                 symbol: "chevron.left"
-                text: (L10n.language, L10n.t("action.back"))
+                text: L10n.text(L10n.language, "action.back")
                 textSize: Theme.callout
                 fixedHeight: 32
                 horizontalPadding: 14

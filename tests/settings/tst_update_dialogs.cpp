@@ -1,0 +1,297 @@
+#include "localization_manager.h"
+#include "ui_driver.h"
+#include "app_setup.h"
+#include "updater.h"
+
+#include <QDesktopServices>
+#include <QQmlApplicationEngine>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+using namespace orvane;
+using namespace orvane::testing;
+
+namespace {
+
+QByteArray feedOffering(const QByteArray& version)
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>"
+           "<title>Orvane</title><item><title>Orvane "
+           + version + "</title><sparkle:version>" + version + "</sparkle:version><sparkle:shortVersionString>" + version
+           + "</sparkle:shortVersionString><link>https://orvane.app/releases/" + version
+           + "</link><enclosure url=\"https://orvane.app/dl/orvane-" + version
+           + ".tar.gz\" length=\"1000\" type=\"application/octet-stream\"/></item></channel></rss>\n";
+}
+
+QByteArray http(int status, const QByteArray& body)
+{
+    return "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Error")
+           + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " + QByteArray::number(body.size())
+           + "\r\nConnection: close\r\n\r\n" + body;
+}
+
+// The update feed, on the loopback interface; what it answers can change between checks.
+class Feed : public QTcpServer
+{
+public:
+    QByteArray response;
+    int hits = 0;
+    Feed()
+    {
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = nextPendingConnection()) {
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+                connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    m_request[s] += s->readAll();
+                    if (!m_request[s].contains("\r\n\r\n"))
+                        return;
+                    m_request.remove(s);
+                    ++hits;
+                    s->write(response);
+                    s->disconnectFromHost();
+                });
+            }
+        });
+    }
+
+private:
+    QHash<QTcpSocket*, QByteArray> m_request;
+};
+
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+} // namespace
+
+// The updater's dialogs in the running application, against a feed served on loopback: the
+// offer of a newer version (automatic or asked for), "up to date" and failures only when asked
+// for, in both languages, over whatever screen is showing.
+class TestUpdateDialogs : public QObject
+{
+    Q_OBJECT
+
+    Feed m_feed;
+    OpenedUrls m_opened;
+    QQmlApplicationEngine* m_engine = nullptr;
+    QQuickWindow* m_window = nullptr;
+
+    QQuickItem* item(const QString& name) const { return findItem(m_window->contentItem(), name); }
+    QString text(const QString& name) const
+    {
+        QQuickItem* i = item(name);
+        return i ? i->property("text").toString() : QStringLiteral("<no %1>").arg(name);
+    }
+    void clickItem(const QString& name)
+    {
+        QQuickItem* i = item(name);
+        QVERIFY2(i, qPrintable(QStringLiteral("missing item ") + name));
+        QVERIFY2(shown(i), qPrintable(QStringLiteral("hidden item ") + name));
+        click(m_window, i);
+    }
+    bool alertShown() const { return shown(item(QStringLiteral("updateAlert"))); }
+    // One check asked for from the settings screen, waited for to the end.
+    void checkNow()
+    {
+        QSignalSpy finished(&Updater::shared(), &Updater::checkFinished);
+        clickItem(QStringLiteral("checkUpdatesButton"));
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toBool(), true);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!QDir::homePath().startsWith(QStringLiteral("/root")), "tests run in their own home");
+        QVERIFY(m_feed.listen(QHostAddress::LocalHost));
+        const QString feedUrl = QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_feed.serverPort());
+        qputenv("ORVANE_UPDATE_FEED", feedUrl.toUtf8());
+        m_feed.response = http(200, feedOffering("1.1"));
+        for (const char* scheme : {"https", "http"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_opened, "open");
+        QSettings(QStringLiteral("Orvane"), QStringLiteral("Orvane")).remove(QStringLiteral("hasCompletedOnboarding"));
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
+
+        // As the application starts: the updater first (it checks at once), then the window.
+        setupApplication();
+        QCOMPARE(Updater::shared().feedUrl(), QUrl(feedUrl));
+        QVERIFY(Updater::shared().automaticChecksActive());
+        m_engine = new QQmlApplicationEngine(this);
+        setupEngine(*m_engine);
+        m_engine->load(mainQmlUrl());
+        QCOMPARE(m_engine->rootObjects().size(), 1);
+        m_window = qobject_cast<QQuickWindow*>(m_engine->rootObjects().first());
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    }
+
+    void cleanupTestCase()
+    {
+        for (const char* scheme : {"https", "http"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+
+    void automaticCheckOffersNewerVersionOverEverything()
+    {
+        // The launch check finds 1.1 and says so even above the first-run tour.
+        QTRY_VERIFY(alertShown());
+        QVERIFY(shown(item(QStringLiteral("onboarding"))));
+        QCOMPARE(m_feed.hits, 1);
+        QCOMPARE(text("updateAlertTitle"), QStringLiteral("A new version is available"));
+        QCOMPARE(text("updateAlertMessage"), QStringLiteral("Orvane 1.1 is now available. You have 1.0."));
+        QCOMPARE(text("updateAlertCancelText"), QStringLiteral("Later"));
+        QCOMPARE(text("updateAlertConfirmText"), QStringLiteral("Download"));
+        QVERIFY(item("updateAlertCancel")->mapToScene(QPointF(0, 0)).x() < item("updateAlertConfirm")->mapToScene(QPointF(0, 0)).x());
+        QTest::qWait(300);
+        screenshot(m_window, QStringLiteral("update-available-en"));
+        // The tour underneath takes no click while the alert is up.
+        QQuickItem* next = item(QStringLiteral("onboardingContinue"));
+        QTest::mouseClick(m_window, Qt::LeftButton, {}, next->mapToScene(QPointF(next->width() / 2, next->height() / 2)).toPoint());
+        QVERIFY(alertShown());
+        QCOMPARE(item(QStringLiteral("onboarding"))->property("steps").value<QObject*>()->property("step").toInt(), 0);
+
+        clickItem("updateAlertCancel"); // Later
+        QTRY_VERIFY(!alertShown());
+        QVERIFY(m_opened.urls.isEmpty());
+    }
+
+    void checkOnDemandFromSettings()
+    {
+        for (int i = 0; i < 4; ++i) {
+            clickItem(QStringLiteral("onboardingContinue"));
+            QTest::qWait(400);
+        }
+        QTRY_VERIFY(!item(QStringLiteral("onboardingLayer"))->isVisible());
+        clickItem(QStringLiteral("dashboardSettings"));
+        QTRY_VERIFY(shown(item(QStringLiteral("settingsView"))));
+
+        // In Spanish: the offer, and Download opens the release page.
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        checkNow();
+        QTRY_VERIFY(alertShown());
+        QCOMPARE(text("updateAlertTitle"), QStringLiteral("Hay una versión nueva"));
+        QCOMPARE(text("updateAlertMessage"), QStringLiteral("Orvane 1.1 ya está disponible. Tú tienes la 1.0."));
+        QCOMPARE(text("updateAlertCancelText"), QStringLiteral("Después"));
+        QCOMPARE(text("updateAlertConfirmText"), QStringLiteral("Descargar"));
+        QTest::qWait(300);
+        screenshot(m_window, QStringLiteral("update-available-es"));
+        clickItem("updateAlertConfirm");
+        QTRY_VERIFY(!alertShown());
+        QCOMPARE(m_opened.urls, QList<QUrl>{QUrl(QStringLiteral("https://orvane.app/releases/1.1"))});
+    }
+
+    void upToDateOnlyWhenAsked()
+    {
+        m_feed.response = http(200, feedOffering("1.0"));
+        checkNow();
+        QTRY_VERIFY(alertShown());
+        QCOMPARE(text("updateAlertTitle"), QStringLiteral("Ya tienes la última versión."));
+        QCOMPARE(text("updateAlertMessage"), QStringLiteral("Versión actual: 1.0"));
+        QVERIFY(!shown(item("updateAlertCancel")));
+        QCOMPARE(text("updateAlertConfirmText"), QStringLiteral("Aceptar"));
+        QTest::qWait(300);
+        screenshot(m_window, QStringLiteral("update-uptodate-es"));
+        QTest::keyClick(m_window, Qt::Key_Escape);
+        QTRY_VERIFY(!alertShown());
+
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
+        checkNow();
+        QTRY_VERIFY(alertShown());
+        QCOMPARE(text("updateAlertTitle"), QStringLiteral("You're on the latest version."));
+        QCOMPARE(text("updateAlertMessage"), QStringLiteral("Current version: 1.0"));
+        QCOMPARE(text("updateAlertConfirmText"), QStringLiteral("OK"));
+        QTest::qWait(300);
+        screenshot(m_window, QStringLiteral("update-uptodate-en"));
+        clickItem("updateAlertConfirm");
+        QTRY_VERIFY(!alertShown());
+
+        // An automatic check that finds nothing new says nothing.
+        QSignalSpy finished(&Updater::shared(), &Updater::checkFinished);
+        Updater::shared().startAutomaticChecks();
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().toBool(), false);
+        QTest::qWait(200);
+        QVERIFY(!alertShown());
+    }
+
+    void failuresOnlyWhenAsked_data()
+    {
+        QTest::addColumn<QByteArray>("response");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("http error") << http(500, "oops")
+                                    << "The update server answered with an error (HTTP 500). Try again later.";
+        QTest::newRow("bad xml") << http(200, "<rss><channel><item>") << "The update information couldn't be read. Try again later.";
+        QTest::newRow("no items") << http(200, "<rss version=\"2.0\"><channel><title>x</title></channel></rss>")
+                                  << "The update information lists no version for this system.";
+    }
+
+    void failuresOnlyWhenAsked()
+    {
+        QFETCH(QByteArray, response);
+        QFETCH(QString, message);
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
+        m_feed.response = response;
+
+        QSignalSpy finished(&Updater::shared(), &Updater::checkFinished);
+        Updater::shared().startAutomaticChecks();
+        QTRY_COMPARE(finished.count(), 1);
+        QTest::qWait(200);
+        QVERIFY(!alertShown());
+
+        checkNow();
+        QTRY_VERIFY(alertShown());
+        QCOMPARE(text("updateAlertTitle"), QStringLiteral("Couldn't check for updates"));
+        QCOMPARE(text("updateAlertMessage"), message);
+        QCOMPARE(text("updateAlertConfirmText"), QStringLiteral("OK"));
+        QVERIFY(!shown(item("updateAlertCancel")));
+        if (QByteArray(QTest::currentDataTag()) == "http error") {
+            QTest::qWait(300);
+            screenshot(m_window, QStringLiteral("update-failed-en"));
+        }
+        clickItem("updateAlertConfirm");
+        QTRY_VERIFY(!alertShown());
+    }
+
+    void failureInSpanish()
+    {
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        m_feed.response = http(404, "missing");
+        checkNow();
+        QTRY_VERIFY(alertShown());
+        QCOMPARE(text("updateAlertTitle"), QStringLiteral("No se pudo buscar actualizaciones"));
+        QVERIFY(text("updateAlertMessage").contains(QStringLiteral("HTTP 404")));
+        QCOMPARE(text("updateAlertConfirmText"), QStringLiteral("Aceptar"));
+        QTest::qWait(300);
+        screenshot(m_window, QStringLiteral("update-failed-es"));
+        clickItem("updateAlertConfirm");
+        QTRY_VERIFY(!alertShown());
+    }
+
+    void pressesWhileCheckingJoinTheRunningCheck()
+    {
+        m_feed.response = http(200, feedOffering("1.0"));
+        const int hitsBefore = m_feed.hits;
+        QSignalSpy finished(&Updater::shared(), &Updater::checkFinished);
+        QSignalSpy upToDate(&Updater::shared(), &Updater::upToDate);
+        clickItem(QStringLiteral("checkUpdatesButton"));
+        clickItem(QStringLiteral("checkUpdatesButton"));
+        QTRY_COMPARE(finished.count(), 1);
+        QTest::qWait(300);
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(upToDate.count(), 1);
+        QCOMPARE(m_feed.hits, hitsBefore + 1);
+        QTRY_VERIFY(alertShown());
+        clickItem("updateAlertConfirm");
+        QTRY_VERIFY(!alertShown());
+    }
+};
+
+QTEST_MAIN(TestUpdateDialogs)
+#include "tst_update_dialogs.moc"

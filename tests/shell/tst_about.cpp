@@ -1,0 +1,131 @@
+#include "app_config.h"
+#include "localization_manager.h"
+#include "onboarding.h"
+#include "screen_host.h"
+
+#include <QDesktopServices>
+#include <QTextDocument>
+
+using namespace orvane;
+using namespace orvane::testing;
+
+// Stands in for the browser and the mail client: records what would have been opened.
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+// The About screen on its own, in both languages: its texts, the line break of the tagline and
+// where each button and link leads.
+class TestAbout : public QObject
+{
+    Q_OBJECT
+
+    ScreenHost m_host;
+    OpenedUrls m_opened;
+
+    QString text(const QString& name) const { return m_host.text(name); }
+    void clickItem(const QString& name)
+    {
+        QQuickItem* i = m_host.item(name);
+        QVERIFY2(i && shown(i), qPrintable(QStringLiteral("no visible item ") + name));
+        click(m_host.window(), i);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        for (const char* scheme : {"https", "http", "mailto"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_opened, "open");
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        setupApplication();
+        QVERIFY2(m_host.show("import Orvane.Shell", "AboutView { anchors.fill: parent }", {}, {}, QSize(860, 640)),
+                 qPrintable(m_host.error()));
+    }
+
+    void cleanupTestCase()
+    {
+        for (const char* scheme : {"https", "http", "mailto"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+
+    void textsInBothLanguages_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<QString>("madeBy");
+        QTest::addColumn<QString>("tagline");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::newRow("es") << "es" << "Versión 1.0" << "Hecho con 🔥 por Pardell"
+                            << "Optimización de almacenamiento nativa para macOS.\nRápida, precisa y sin antivirus falso."
+                            << QStringList{"Donar", "Contacto", "Términos y Condiciones", "Política de Privacidad"};
+        QTest::newRow("en") << "en" << "Version 1.0" << "Made with 🔥 by Pardell"
+                            << "Native storage optimization for macOS.\nFast, precise and no fake antivirus."
+                            << QStringList{"Donate", "Contact", "Terms & Conditions", "Privacy Policy"};
+    }
+
+    void textsInBothLanguages()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, version);
+        QFETCH(QString, madeBy);
+        QFETCH(QString, tagline);
+        QFETCH(QStringList, buttons);
+        LocalizationManager::shared().setLanguageCode(language);
+        QCOMPARE(text("aboutVersion"), version);
+        QCOMPARE(text("aboutMadeBy"), madeBy);
+        QCOMPARE(text("aboutTagline"), tagline);
+        // The line break shows as two lines, each on its own (the screen is wide enough for either).
+        QQuickItem* taglineItem = m_host.item("aboutTagline");
+        QTRY_COMPARE(taglineItem->property("lineCount").toInt(), 2);
+        QCOMPARE(text("aboutDonateText"), buttons[0]);
+        QCOMPARE(text("aboutContactText"), buttons[1]);
+        QCOMPARE(text("aboutTerms"), buttons[2]);
+        QCOMPARE(text("aboutPrivacy"), buttons[3]);
+        QCOMPARE(m_host.item("aboutDonate")->size(), QSizeF(150, 46));
+        QCOMPARE(m_host.item("aboutContact")->size(), QSizeF(150, 46));
+        // Everything stacked in order, centred in the screen.
+        const auto centreX = [this](const char* name) {
+            QQuickItem* i = m_host.item(QString::fromLatin1(name));
+            return i->mapToScene(QPointF(i->width() / 2, 0)).x();
+        };
+        for (const char* name : {"aboutVersion", "aboutMadeBy", "aboutTagline"})
+            QVERIFY2(qAbs(centreX(name) - m_host.window()->width() / 2.0) <= 1.0, name);
+        const auto top = [this](const char* name) { return m_host.item(QString::fromLatin1(name))->mapToScene(QPointF(0, 0)).y(); };
+        QVERIFY(top("aboutVersion") < top("aboutMadeBy"));
+        QVERIFY(top("aboutMadeBy") < top("aboutTagline"));
+        QVERIFY(top("aboutTagline") < top("aboutDonate"));
+        QVERIFY(top("aboutDonate") < top("aboutTerms"));
+        QTest::qWait(100);
+        screenshot(m_host.window(), QStringLiteral("about-") + language);
+    }
+
+    void buttonsAndLinksOpenTheirPages()
+    {
+        m_opened.urls.clear();
+        clickItem("aboutDonate");
+        clickItem("aboutContact");
+        clickItem("aboutTerms");
+        clickItem("aboutPrivacy");
+        const QList<QUrl> expected{QUrl(QString::fromLatin1(config::donationUrl)),
+                                   QUrl(QString::fromLatin1(config::contactUrl)),
+                                   QUrl(QString::fromLatin1(config::termsUrl)),
+                                   QUrl(QString::fromLatin1(config::privacyUrl))};
+        QCOMPARE(m_opened.urls, expected);
+        QCOMPARE(m_opened.urls[1].scheme(), QStringLiteral("mailto"));
+        // The Donate page is the one the sidebar and the dashboard open.
+        QCOMPARE(AboutLinks::donation(), QUrl(QString::fromLatin1(config::donationUrl)));
+        // The separator is not a link.
+        QQuickItem* terms = m_host.item("aboutTerms");
+        const QPointF between = terms->mapToScene(QPointF(terms->width() + 9, terms->height() / 2));
+        QTest::mouseClick(m_host.window(), Qt::LeftButton, {}, between.toPoint());
+        QCOMPARE(m_opened.urls.size(), 4);
+    }
+};
+
+QTEST_MAIN(TestAbout)
+#include "tst_about.moc"

@@ -1,0 +1,365 @@
+#include "localization_manager.h"
+#include "onboarding.h"
+#include "screen_host.h"
+
+#include <QElapsedTimer>
+#include <QQmlApplicationEngine>
+#include <QSettings>
+#include <QSignalSpy>
+
+using namespace orvane;
+using namespace orvane::testing;
+
+namespace {
+
+QSettings store()
+{
+    return QSettings(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
+}
+
+} // namespace
+
+// The first-run tour: its step rules, the language it stores, and the real screen driven like a
+// user would, in both languages, up to the flag that keeps it from coming back.
+class TestOnboarding : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<ScreenHost> m_host;
+
+    QQuickItem* item(const QString& name) const { return m_host->item(name); }
+    QString text(const QString& name) const { return m_host->text(name); }
+    void clickItem(const QString& name)
+    {
+        QQuickItem* i = item(name);
+        QVERIFY2(i, qPrintable(QStringLiteral("missing item ") + name));
+        QVERIFY2(shown(i), qPrintable(QStringLiteral("hidden item ") + name));
+        click(m_host->window(), i);
+    }
+    // Pages on the stage: two while one slides out, one once it has gone.
+    int pages() const { return int(item(QStringLiteral("onboardingStage"))->childItems().size()); }
+    void settle()
+    {
+        QTRY_COMPARE(pages(), 1);
+        QTRY_COMPARE(item(QStringLiteral("onboardingStage"))->childItems().first()->x(), 0.0);
+    }
+    OnboardingSteps* steps() const
+    {
+        return qobject_cast<OnboardingSteps*>(item(QStringLiteral("onboarding"))->property("steps").value<QObject*>());
+    }
+    void showTour()
+    {
+        m_host = std::make_unique<ScreenHost>();
+        QVERIFY2(m_host->show("import Orvane.Shell", "OnboardingView { anchors.fill: parent; lastStep: 3 }"),
+                 qPrintable(m_host->error()));
+        QVERIFY(item(QStringLiteral("onboarding")));
+        settle();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!QDir::homePath().startsWith(QStringLiteral("/root")), "tests run in their own home");
+        // The full application below must not reach out to the real update feed.
+        qputenv("ORVANE_UPDATE_FEED", "http://127.0.0.1:9/appcast.xml");
+        store().clear();
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        setupApplication();
+    }
+
+    void stepRules()
+    {
+        OnboardingSteps tour;
+        QSignalSpy moved(&tour, &OnboardingSteps::stepChanged);
+        QSignalSpy finished(&tour, &OnboardingSteps::finished);
+        QCOMPARE(tour.step(), 0);
+        QCOMPARE(tour.lastStep(), 3);
+        QVERIFY(!tour.canGoBack());
+        QCOMPARE(tour.continueKey(), QStringLiteral("onb.continue"));
+
+        tour.back(); // no Back on step 0
+        QCOMPARE(tour.step(), 0);
+        QCOMPARE(moved.count(), 0);
+
+        for (int expected = 1; expected <= 3; ++expected) {
+            tour.advance();
+            QCOMPARE(tour.step(), expected);
+            QVERIFY(tour.canGoBack());
+        }
+        QVERIFY(tour.onLastStep());
+        QCOMPARE(tour.continueKey(), QStringLiteral("onb.start"));
+        QCOMPARE(finished.count(), 0);
+
+        // Get started ends the tour once and never opens a step 4, however often it is pressed.
+        tour.advance();
+        tour.advance();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(tour.step(), 3);
+        QVERIFY(tour.done());
+        tour.back();
+        QCOMPARE(tour.step(), 3);
+        QCOMPARE(moved.count(), 3);
+    }
+
+    void backThenContinue()
+    {
+        OnboardingSteps tour;
+        tour.advance();
+        tour.advance();
+        tour.advance();
+        QSignalSpy moved(&tour, &OnboardingSteps::stepChanged);
+        tour.back();
+        QCOMPARE(tour.step(), 2);
+        QCOMPARE(tour.continueKey(), QStringLiteral("onb.continue"));
+        tour.advance();
+        QCOMPARE(tour.step(), 3);
+        QCOMPARE(moved.count(), 2);
+        tour.back();
+        tour.back();
+        tour.back();
+        QCOMPARE(tour.step(), 0);
+        QVERIFY(!tour.canGoBack());
+        QVERIFY(!tour.done());
+    }
+
+    void otherLengths()
+    {
+        // A one-slide tour: step 1 is already the last.
+        OnboardingSteps shortTour;
+        shortTour.setLastStep(1);
+        shortTour.advance();
+        QVERIFY(shortTour.onLastStep());
+        QCOMPARE(shortTour.continueKey(), QStringLiteral("onb.start"));
+        // Its length is fixed once it has moved.
+        shortTour.setLastStep(5);
+        QCOMPARE(shortTour.lastStep(), 1);
+
+        // Nothing below zero: a tour of the language step alone ends on its first Continue.
+        OnboardingSteps single;
+        QSignalSpy finished(&single, &OnboardingSteps::finished);
+        single.setLastStep(-2);
+        QCOMPARE(single.lastStep(), 0);
+        single.advance();
+        QCOMPARE(single.step(), 0);
+        QCOMPARE(finished.count(), 1);
+    }
+
+    void languageChoiceIsStoredAtOnce()
+    {
+        LocalizationManager& loc = LocalizationManager::shared();
+        loc.setLanguage(AppLanguage::es);
+        OnboardingSteps tour;
+        QSignalSpy changed(&loc, &LocalizationManager::languageChanged);
+        QSignalSpy moved(&tour, &OnboardingSteps::stepChanged);
+
+        tour.chooseLanguage(QStringLiteral("en"));
+        QCOMPARE(loc.language(), AppLanguage::en);
+        QCOMPARE(store().value(QStringLiteral("app_language")).toString(), QStringLiteral("en"));
+        QCOMPARE(store().value(QStringLiteral("AppleLanguages")).toStringList(), QStringList{QStringLiteral("en")});
+        QCOMPARE(tour.step(), 0);
+        QCOMPARE(moved.count(), 0);
+
+        tour.chooseLanguage(QStringLiteral("en")); // already current: nothing happens
+        tour.chooseLanguage(QStringLiteral("fr")); // not one of ours
+        tour.chooseLanguage(QString());
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(loc.language(), AppLanguage::en);
+
+        const QVariantList languages = LanguageOptions::all();
+        QCOMPARE(languages.size(), 2);
+        QCOMPARE(languages[0].toMap().value(QStringLiteral("code")).toString(), QStringLiteral("es"));
+        QCOMPARE(languages[0].toMap().value(QStringLiteral("name")).toString(), QStringLiteral("Español"));
+        QCOMPARE(languages[1].toMap().value(QStringLiteral("flag")).toString(), QStringLiteral("🇺🇸"));
+        loc.setLanguage(AppLanguage::es);
+    }
+
+    void languageStepOnScreen()
+    {
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        showTour();
+        QCOMPARE(text(QStringLiteral("onbTitle_0")), QStringLiteral("Elige tu idioma"));
+        QCOMPARE(text(QStringLiteral("onbBody_0")), QStringLiteral("Puedes cambiarlo cuando quieras en Ajustes."));
+        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Continuar"));
+        QCOMPARE(text(QStringLiteral("langCard_es_name")), QStringLiteral("Español"));
+        QCOMPARE(text(QStringLiteral("langCard_en_name")), QStringLiteral("English"));
+        QVERIFY(!shown(item(QStringLiteral("onboardingBack"))));
+        QCOMPARE(item(QStringLiteral("pageDot_0"))->width(), 26.0);
+        QCOMPARE(item(QStringLiteral("pageDot_1"))->width(), 8.0);
+        QVERIFY(!item(QStringLiteral("pageDot_4")));
+        QTRY_COMPARE(item(QStringLiteral("langCard_es"))->property("chosen").toDouble(), 1.0);
+        QCOMPARE(item(QStringLiteral("langCard_en"))->property("chosen").toDouble(), 0.0);
+        screenshot(m_host->window(), QStringLiteral("onboarding-0-es"));
+
+        // English: every text changes at once, the step stays, the English card lights up.
+        clickItem(QStringLiteral("langCard_en"));
+        QCOMPARE(LocalizationManager::shared().language(), AppLanguage::en);
+        QCOMPARE(store().value(QStringLiteral("app_language")).toString(), QStringLiteral("en"));
+        QCOMPARE(text(QStringLiteral("onbTitle_0")), QStringLiteral("Choose your language"));
+        QCOMPARE(text(QStringLiteral("onbBody_0")), QStringLiteral("You can change it anytime in Settings."));
+        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Continue"));
+        QCOMPARE(steps()->step(), 0);
+        QCOMPARE(pages(), 1);
+        QVERIFY(!shown(item(QStringLiteral("onboardingBack"))));
+        QTRY_COMPARE(item(QStringLiteral("langCard_en"))->property("chosen").toDouble(), 1.0);
+        QTRY_COMPARE(item(QStringLiteral("langCard_es"))->property("chosen").toDouble(), 0.0);
+        screenshot(m_host->window(), QStringLiteral("onboarding-0-en"));
+    }
+
+    void slidesPlayInEnglish()
+    {
+        // Continues from the language step above, now in English.
+        clickItem(QStringLiteral("onboardingContinue"));
+        QCOMPARE(steps()->step(), 1);
+        QVERIFY(item(QStringLiteral("onboardingPage_1")));
+        settle();
+        QVERIFY(!item(QStringLiteral("onboardingPage_0")));
+        QCOMPARE(text(QStringLiteral("onbTitle_1")), QStringLiteral("Welcome to Orvane"));
+        QCOMPARE(text(QStringLiteral("onbBody_1")),
+                 QStringLiteral("Reclaim real gigabytes with a precise scan engine — native and ultra-fast."));
+        QVERIFY(shown(item(QStringLiteral("onboardingBack"))));
+        QCOMPARE(text(QStringLiteral("onboardingBackText")), QStringLiteral("Back"));
+        QCOMPARE(item(QStringLiteral("pageDot_1"))->width(), 26.0);
+        QCOMPARE(item(QStringLiteral("pageDot_0"))->width(), 8.0);
+        // The ring fills to 68 % while the counter rolls up to 62.
+        QQuickItem* reclaim = item(QStringLiteral("onbReclaimMock"));
+        QVERIFY(reclaim);
+        QVERIFY(reclaim->property("gb").toDouble() < 62);
+        QTRY_COMPARE(reclaim->property("gb").toDouble(), 62.0);
+        QCOMPARE(reclaim->property("progress").toDouble(), 0.68);
+        QCOMPARE(text(QStringLiteral("onbReclaimNumber")), QStringLiteral("62"));
+        QTest::qWait(300); // the last digit's roll
+        screenshot(m_host->window(), QStringLiteral("onboarding-1-en"));
+
+        clickItem(QStringLiteral("onboardingContinue"));
+        settle();
+        QCOMPARE(text(QStringLiteral("onbTitle_2")), QStringLiteral("Your whole Mac, in one place"));
+        // The tiles pop in one after another and all end in place.
+        QVERIFY(item(QStringLiteral("onbModulesMock"))->property("shown").toBool());
+        QTRY_COMPARE(item(QStringLiteral("onbTile_5"))->scale(), 1.0);
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(item(QStringLiteral("onbTile_%1").arg(i))->opacity(), 1.0);
+        screenshot(m_host->window(), QStringLiteral("onboarding-2-en"));
+
+        clickItem(QStringLiteral("onboardingContinue"));
+        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Get started"));
+        settle();
+        QCOMPARE(text(QStringLiteral("onbTitle_3")), QStringLiteral("You're in control"));
+        QCOMPARE(text(QStringLiteral("onbCheckLabel_0")), QStringLiteral("Caches"));
+        QCOMPARE(text(QStringLiteral("onbCheckLabel_2")), QStringLiteral("Large files"));
+        QTRY_COMPARE(item(QStringLiteral("onbControlMock"))->property("checked").toList(),
+                     QVariantList({true, true, true}));
+        QTest::qWait(500); // the last tick's spring
+        screenshot(m_host->window(), QStringLiteral("onboarding-3-en"));
+    }
+
+    void checklistTicksInTurn()
+    {
+        // Straight after the slide is built: nothing ticked; then rows 1, 2, 3 at 0.5, 1.05, 1.6 s.
+        QCOMPARE(steps()->step(), 3);
+        clickItem(QStringLiteral("onboardingBack"));
+        QCOMPARE(steps()->step(), 2);
+        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Continue"));
+        settle();
+        // Back on step 2 the tiles start over from small and hidden.
+        QQuickItem* lastTile = item(QStringLiteral("onbTile_5"));
+        QVERIFY(lastTile->scale() < 0.5);
+        QTRY_COMPARE(lastTile->scale(), 1.0);
+
+        clickItem(QStringLiteral("onboardingContinue"));
+        QElapsedTimer clock;
+        clock.start();
+        QQuickItem* control = nullptr;
+        for (QQuickItem* page : item(QStringLiteral("onboardingStage"))->childItems())
+            if (page->objectName() == QStringLiteral("onboardingPage_3"))
+                control = findItem(page, QStringLiteral("onbControlMock"));
+        QVERIFY(control);
+        const auto checked = [control] { return control->property("checked").toList(); };
+        QCOMPARE(checked(), QVariantList({false, false, false}));
+        QTRY_VERIFY(checked().at(0).toBool());
+        QVERIFY2(clock.elapsed() >= 480, qPrintable(QString::number(clock.elapsed())));
+        if (clock.elapsed() < 950)
+            QVERIFY(!checked().at(1).toBool());
+        QTRY_VERIFY(checked().at(1).toBool());
+        QVERIFY2(clock.elapsed() >= 1030, qPrintable(QString::number(clock.elapsed())));
+        QTRY_VERIFY(checked().at(2).toBool());
+        QVERIFY2(clock.elapsed() >= 1580, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void getStartedFinishesOnce()
+    {
+        QQuickItem* view = item(QStringLiteral("onboarding"));
+        QSignalSpy finish(view, SIGNAL(finish()));
+        QCOMPARE(steps()->step(), 3);
+        clickItem(QStringLiteral("onboardingContinue"));
+        clickItem(QStringLiteral("onboardingContinue"));
+        QCOMPARE(finish.count(), 1);
+        QCOMPARE(steps()->step(), 3);
+        QVERIFY(!item(QStringLiteral("onboardingPage_4")));
+        QVERIFY(!item(QStringLiteral("pageDot_4")));
+    }
+
+    void slidesInSpanish()
+    {
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        showTour();
+        clickItem(QStringLiteral("onboardingContinue"));
+        settle();
+        QCOMPARE(text(QStringLiteral("onbTitle_1")), QStringLiteral("Bienvenido a Orvane"));
+        QCOMPARE(text(QStringLiteral("onboardingBackText")), QStringLiteral("Atrás"));
+        QTRY_COMPARE(item(QStringLiteral("onbReclaimMock"))->property("gb").toDouble(), 62.0);
+        QTest::qWait(300);
+        screenshot(m_host->window(), QStringLiteral("onboarding-1-es"));
+        clickItem(QStringLiteral("onboardingContinue"));
+        settle();
+        QCOMPARE(text(QStringLiteral("onbTitle_2")), QStringLiteral("Todo tu Mac, en un solo lugar"));
+        QCOMPARE(text(QStringLiteral("onbBody_2")),
+                 QStringLiteral("Cachés, aplicaciones, duplicados, privacidad y más. Analiza y libera espacio en segundos."));
+        QTRY_COMPARE(item(QStringLiteral("onbTile_5"))->scale(), 1.0);
+        screenshot(m_host->window(), QStringLiteral("onboarding-2-es"));
+        clickItem(QStringLiteral("onboardingContinue"));
+        settle();
+        QCOMPARE(text(QStringLiteral("onbTitle_3")), QStringLiteral("Tú tienes el control"));
+        QCOMPARE(text(QStringLiteral("onbCheckLabel_0")), QStringLiteral("Cachés"));
+        QCOMPARE(text(QStringLiteral("onbCheckLabel_1")), QStringLiteral("Duplicados"));
+        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Empezar"));
+        QTRY_COMPARE(item(QStringLiteral("onbControlMock"))->property("checked").toList(),
+                     QVariantList({true, true, true}));
+        QTest::qWait(500);
+        screenshot(m_host->window(), QStringLiteral("onboarding-3-es"));
+
+        // A language change on a later slide redraws it too (the settings can change it meanwhile).
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
+        QCOMPARE(text(QStringLiteral("onbTitle_3")), QStringLiteral("You're in control"));
+        QCOMPARE(text(QStringLiteral("onbCheckLabel_1")), QStringLiteral("Duplicates"));
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        m_host.reset();
+    }
+
+    void finishingInTheApplication()
+    {
+        // The whole window: the tour lies over the dashboard until Get started, then the flag is
+        // stored and the dashboard takes input.
+        store().remove(QStringLiteral("hasCompletedOnboarding"));
+        QQmlApplicationEngine engine;
+        setupEngine(engine);
+        engine.load(mainQmlUrl());
+        QCOMPARE(engine.rootObjects().size(), 1);
+        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QQuickItem* layer = findItem(window->contentItem(), QStringLiteral("onboardingLayer"));
+        QVERIFY(layer && layer->isVisible());
+        QVERIFY(findItem(window->contentItem(), QStringLiteral("dashboard")));
+        for (int i = 0; i < 4; ++i) {
+            QQuickItem* next = findItem(window->contentItem(), QStringLiteral("onboardingContinue"));
+            QVERIFY(next && shown(next));
+            click(window, next);
+            QTest::qWait(400);
+        }
+        QTRY_VERIFY(!layer->isVisible());
+        QVERIFY(store().value(QStringLiteral("hasCompletedOnboarding")).toBool());
+        screenshot(window, QStringLiteral("onboarding-finished-dashboard"));
+    }
+};
+
+QTEST_MAIN(TestOnboarding)
+#include "tst_onboarding.moc"
