@@ -48,6 +48,7 @@ Item {
                     blur: 10
                     offsetY: 4
                     cornerRadius: 15
+                    knockout: true
                 }
                 Rectangle {
                     id: face

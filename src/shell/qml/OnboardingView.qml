@@ -195,6 +195,7 @@ Item {
                             opacity: card.c
                             blur: 16
                             cornerRadius: 18
+                            knockout: true
                         }
                         Rectangle {
                             id: face

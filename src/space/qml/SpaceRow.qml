@@ -30,6 +30,7 @@ Item {
         color: Theme.tint(row.accent, 0.28)
         blur: 16
         cornerRadius: 14
+        knockout: true // a glow around the glass row, not through it
         opacity: row.hovered ? 1 : 0
         Behavior on opacity { EaseOut {} }
     }
