@@ -108,7 +108,7 @@ Item {
                 fixedHeight: 48
                 tint: Theme.brand
                 text: L10n.text(L10n.language, tour.continueKey)
-                textSize: Theme.headline + 1
+                textSize: Theme.headline
                 onClicked: tour.advance()
             }
         }
