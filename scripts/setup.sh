@@ -13,7 +13,7 @@ packages=(
   libgl-dev libegl-dev libvulkan-dev libxkbcommon-dev
   libssl-dev libglib2.0-dev libplist-dev
   libgtest-dev libbenchmark-dev
-  fonts-noto-color-emoji fonts-material-design-icons-iconfont
+  fonts-noto-color-emoji fonts-material-design-icons-iconfont fonts-inter
   xvfb xauth desktop-file-utils appstream
   jdupes rdfind fdupes time
 )
