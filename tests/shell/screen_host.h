@@ -3,19 +3,16 @@
 // Shows one screen of the real QML, on its own, in a window set up the way the application sets
 // up its own (fonts, style, icon font, image provider, the built-in modules).
 
-#include "app_setup.h"
 #include "ui_driver.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QQuickWindow>
-#include <QTest>
 
 #include <memory>
 
 namespace orvane::testing {
 
-class ScreenHost
+class ScreenHost : public UiHost
 {
 public:
     ScreenHost() { setupEngine(m_engine); }
@@ -43,13 +40,7 @@ public:
 
     QString error() const { return m_error; }
     QQmlEngine& engine() { return m_engine; }
-    QQuickWindow* window() const { return m_window.get(); }
-    QQuickItem* item(const QString& name) const { return m_window ? findItem(m_window->contentItem(), name) : nullptr; }
-    QString text(const QString& name) const
-    {
-        QQuickItem* i = item(name);
-        return i ? i->property("text").toString() : QStringLiteral("<no %1>").arg(name);
-    }
+    QQuickWindow* window() const override { return m_window.get(); }
     void close() { m_window.reset(); }
 
 private:

@@ -1,10 +1,8 @@
 #include "app_config.h"
 #include "localization_manager.h"
-#include "onboarding.h"
 #include "screen_host.h"
 
 #include <QDesktopServices>
-#include <QTextDocument>
 
 using namespace orvane;
 using namespace orvane::testing;
@@ -29,12 +27,7 @@ class TestAbout : public QObject
     OpenedUrls m_opened;
 
     QString text(const QString& name) const { return m_host.text(name); }
-    void clickItem(const QString& name)
-    {
-        QQuickItem* i = m_host.item(name);
-        QVERIFY2(i && shown(i), qPrintable(QStringLiteral("no visible item ") + name));
-        click(m_host.window(), i);
-    }
+    void clickItem(const QString& name) { m_host.clickItem(name); }
 
 private slots:
     void initTestCase()
@@ -86,8 +79,6 @@ private slots:
         QCOMPARE(text("aboutContactText"), buttons[1]);
         QCOMPARE(text("aboutTerms"), buttons[2]);
         QCOMPARE(text("aboutPrivacy"), buttons[3]);
-        QCOMPARE(m_host.item("aboutDonate")->size(), QSizeF(150, 46));
-        QCOMPARE(m_host.item("aboutContact")->size(), QSizeF(150, 46));
         // Everything stacked in order, centred in the screen.
         const auto centreX = [this](const char* name) {
             QQuickItem* i = m_host.item(QString::fromLatin1(name));
@@ -100,8 +91,7 @@ private slots:
         QVERIFY(top("aboutMadeBy") < top("aboutTagline"));
         QVERIFY(top("aboutTagline") < top("aboutDonate"));
         QVERIFY(top("aboutDonate") < top("aboutTerms"));
-        QTest::qWait(100);
-        screenshot(m_host.window(), QStringLiteral("about-") + language);
+        m_host.snap(QStringLiteral("about-") + language, 100);
     }
 
     void buttonsAndLinksOpenTheirPages()
@@ -116,9 +106,6 @@ private slots:
                                    QUrl(QString::fromLatin1(config::termsUrl)),
                                    QUrl(QString::fromLatin1(config::privacyUrl))};
         QCOMPARE(m_opened.urls, expected);
-        QCOMPARE(m_opened.urls[1].scheme(), QStringLiteral("mailto"));
-        // The Donate page is the one the sidebar and the dashboard open.
-        QCOMPARE(AboutLinks::donation(), QUrl(QString::fromLatin1(config::donationUrl)));
         // The separator is not a link.
         QQuickItem* terms = m_host.item("aboutTerms");
         const QPointF between = terms->mapToScene(QPointF(terms->width() + 9, terms->height() / 2));

@@ -3,21 +3,10 @@
 #include "screen_host.h"
 
 #include <QElapsedTimer>
-#include <QQmlApplicationEngine>
-#include <QSettings>
 #include <QSignalSpy>
 
 using namespace orvane;
 using namespace orvane::testing;
-
-namespace {
-
-QSettings store()
-{
-    return QSettings(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
-}
-
-} // namespace
 
 // The first-run tour: its step rules, the language it stores, and the real screen driven like a
 // user would, in both languages, up to the flag that keeps it from coming back.
@@ -29,13 +18,7 @@ class TestOnboarding : public QObject
 
     QQuickItem* item(const QString& name) const { return m_host->item(name); }
     QString text(const QString& name) const { return m_host->text(name); }
-    void clickItem(const QString& name)
-    {
-        QQuickItem* i = item(name);
-        QVERIFY2(i, qPrintable(QStringLiteral("missing item ") + name));
-        QVERIFY2(shown(i), qPrintable(QStringLiteral("hidden item ") + name));
-        click(m_host->window(), i);
-    }
+    void clickItem(const QString& name) { m_host->clickItem(name); }
     // Pages on the stage: two while one slides out, one once it has gone.
     int pages() const { return int(item(QStringLiteral("onboardingStage"))->childItems().size()); }
     void settle()
@@ -60,9 +43,7 @@ private slots:
     void initTestCase()
     {
         QVERIFY2(!QDir::homePath().startsWith(QStringLiteral("/root")), "tests run in their own home");
-        // The full application below must not reach out to the real update feed.
-        qputenv("ORVANE_UPDATE_FEED", "http://127.0.0.1:9/appcast.xml");
-        store().clear();
+        appSettings().clear();
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         setupApplication();
     }
@@ -72,25 +53,23 @@ private slots:
         OnboardingSteps tour;
         QSignalSpy moved(&tour, &OnboardingSteps::stepChanged);
         QSignalSpy finished(&tour, &OnboardingSteps::finished);
-        QCOMPARE(tour.step(), 0);
         QCOMPARE(tour.lastStep(), 3);
-        QVERIFY(!tour.canGoBack());
-        QCOMPARE(tour.continueKey(), QStringLiteral("onb.continue"));
-
         tour.back(); // no Back on step 0
         QCOMPARE(tour.step(), 0);
-        QCOMPARE(moved.count(), 0);
-
+        QVERIFY(!tour.canGoBack());
         for (int expected = 1; expected <= 3; ++expected) {
             tour.advance();
             QCOMPARE(tour.step(), expected);
-            QVERIFY(tour.canGoBack());
         }
-        QVERIFY(tour.onLastStep());
         QCOMPARE(tour.continueKey(), QStringLiteral("onb.start"));
+        tour.back();
+        QCOMPARE(tour.continueKey(), QStringLiteral("onb.continue"));
+        tour.advance();
+        QCOMPARE(moved.count(), 5);
         QCOMPARE(finished.count(), 0);
 
-        // Get started ends the tour once and never opens a step 4, however often it is pressed.
+        // Get started ends the tour once and never opens a step 4, however often it is pressed;
+        // Back does nothing after that.
         tour.advance();
         tour.advance();
         QCOMPARE(finished.count(), 1);
@@ -98,39 +77,16 @@ private slots:
         QVERIFY(tour.done());
         tour.back();
         QCOMPARE(tour.step(), 3);
-        QCOMPARE(moved.count(), 3);
-    }
-
-    void backThenContinue()
-    {
-        OnboardingSteps tour;
-        tour.advance();
-        tour.advance();
-        tour.advance();
-        QSignalSpy moved(&tour, &OnboardingSteps::stepChanged);
-        tour.back();
-        QCOMPARE(tour.step(), 2);
-        QCOMPARE(tour.continueKey(), QStringLiteral("onb.continue"));
-        tour.advance();
-        QCOMPARE(tour.step(), 3);
-        QCOMPARE(moved.count(), 2);
-        tour.back();
-        tour.back();
-        tour.back();
-        QCOMPARE(tour.step(), 0);
-        QVERIFY(!tour.canGoBack());
-        QVERIFY(!tour.done());
+        QCOMPARE(moved.count(), 5);
     }
 
     void otherLengths()
     {
-        // A one-slide tour: step 1 is already the last.
+        // Its length is fixed once it has moved.
         OnboardingSteps shortTour;
         shortTour.setLastStep(1);
         shortTour.advance();
         QVERIFY(shortTour.onLastStep());
-        QCOMPARE(shortTour.continueKey(), QStringLiteral("onb.start"));
-        // Its length is fixed once it has moved.
         shortTour.setLastStep(5);
         QCOMPARE(shortTour.lastStep(), 1);
 
@@ -154,8 +110,8 @@ private slots:
 
         tour.chooseLanguage(QStringLiteral("en"));
         QCOMPARE(loc.language(), AppLanguage::en);
-        QCOMPARE(store().value(QStringLiteral("app_language")).toString(), QStringLiteral("en"));
-        QCOMPARE(store().value(QStringLiteral("AppleLanguages")).toStringList(), QStringList{QStringLiteral("en")});
+        QCOMPARE(appSettings().value(QStringLiteral("app_language")).toString(), QStringLiteral("en"));
+        QCOMPARE(appSettings().value(QStringLiteral("AppleLanguages")).toStringList(), QStringList{QStringLiteral("en")});
         QCOMPARE(tour.step(), 0);
         QCOMPARE(moved.count(), 0);
 
@@ -164,12 +120,6 @@ private slots:
         tour.chooseLanguage(QString());
         QCOMPARE(changed.count(), 1);
         QCOMPARE(loc.language(), AppLanguage::en);
-
-        const QVariantList languages = LanguageOptions::all();
-        QCOMPARE(languages.size(), 2);
-        QCOMPARE(languages[0].toMap().value(QStringLiteral("code")).toString(), QStringLiteral("es"));
-        QCOMPARE(languages[0].toMap().value(QStringLiteral("name")).toString(), QStringLiteral("Español"));
-        QCOMPARE(languages[1].toMap().value(QStringLiteral("flag")).toString(), QStringLiteral("🇺🇸"));
         loc.setLanguage(AppLanguage::es);
     }
 
@@ -178,10 +128,6 @@ private slots:
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         showTour();
         QCOMPARE(text(QStringLiteral("onbTitle_0")), QStringLiteral("Elige tu idioma"));
-        QCOMPARE(text(QStringLiteral("onbBody_0")), QStringLiteral("Puedes cambiarlo cuando quieras en Ajustes."));
-        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Continuar"));
-        QCOMPARE(text(QStringLiteral("langCard_es_name")), QStringLiteral("Español"));
-        QCOMPARE(text(QStringLiteral("langCard_en_name")), QStringLiteral("English"));
         QVERIFY(!shown(item(QStringLiteral("onboardingBack"))));
         QCOMPARE(item(QStringLiteral("pageDot_0"))->width(), 26.0);
         QCOMPARE(item(QStringLiteral("pageDot_1"))->width(), 8.0);
@@ -193,9 +139,8 @@ private slots:
         // English: every text changes at once, the step stays, the English card lights up.
         clickItem(QStringLiteral("langCard_en"));
         QCOMPARE(LocalizationManager::shared().language(), AppLanguage::en);
-        QCOMPARE(store().value(QStringLiteral("app_language")).toString(), QStringLiteral("en"));
+        QCOMPARE(appSettings().value(QStringLiteral("app_language")).toString(), QStringLiteral("en"));
         QCOMPARE(text(QStringLiteral("onbTitle_0")), QStringLiteral("Choose your language"));
-        QCOMPARE(text(QStringLiteral("onbBody_0")), QStringLiteral("You can change it anytime in Settings."));
         QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Continue"));
         QCOMPARE(steps()->step(), 0);
         QCOMPARE(pages(), 1);
@@ -214,10 +159,7 @@ private slots:
         settle();
         QVERIFY(!item(QStringLiteral("onboardingPage_0")));
         QCOMPARE(text(QStringLiteral("onbTitle_1")), QStringLiteral("Welcome to Orvane"));
-        QCOMPARE(text(QStringLiteral("onbBody_1")),
-                 QStringLiteral("Reclaim real gigabytes with a precise scan engine — native and ultra-fast."));
         QVERIFY(shown(item(QStringLiteral("onboardingBack"))));
-        QCOMPARE(text(QStringLiteral("onboardingBackText")), QStringLiteral("Back"));
         QCOMPARE(item(QStringLiteral("pageDot_1"))->width(), 26.0);
         QCOMPARE(item(QStringLiteral("pageDot_0"))->width(), 8.0);
         // The ring fills to 68 % while the counter rolls up to 62.
@@ -227,8 +169,7 @@ private slots:
         QTRY_COMPARE(reclaim->property("gb").toDouble(), 62.0);
         QCOMPARE(reclaim->property("progress").toDouble(), 0.68);
         QCOMPARE(text(QStringLiteral("onbReclaimNumber")), QStringLiteral("62"));
-        QTest::qWait(300); // the last digit's roll
-        screenshot(m_host->window(), QStringLiteral("onboarding-1-en"));
+        m_host->snap(QStringLiteral("onboarding-1-en"), 300);
 
         clickItem(QStringLiteral("onboardingContinue"));
         settle();
@@ -243,13 +184,18 @@ private slots:
         clickItem(QStringLiteral("onboardingContinue"));
         QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Get started"));
         settle();
-        QCOMPARE(text(QStringLiteral("onbTitle_3")), QStringLiteral("You're in control"));
-        QCOMPARE(text(QStringLiteral("onbCheckLabel_0")), QStringLiteral("Caches"));
         QCOMPARE(text(QStringLiteral("onbCheckLabel_2")), QStringLiteral("Large files"));
         QTRY_COMPARE(item(QStringLiteral("onbControlMock"))->property("checked").toList(),
                      QVariantList({true, true, true}));
-        QTest::qWait(500); // the last tick's spring
-        screenshot(m_host->window(), QStringLiteral("onboarding-3-en"));
+        m_host->snap(QStringLiteral("onboarding-3-en"), 500);
+
+        // A language change on a later slide redraws it too (the settings can change it meanwhile).
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        QCOMPARE(text(QStringLiteral("onbTitle_3")), QStringLiteral("Tú tienes el control"));
+        QCOMPARE(text(QStringLiteral("onbCheckLabel_1")), QStringLiteral("Duplicados"));
+        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Empezar"));
+        m_host->snap(QStringLiteral("onboarding-3-es"));
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
     }
 
     void checklistTicksInTurn()
@@ -300,66 +246,22 @@ private slots:
         QVERIFY(!item(QStringLiteral("pageDot_4")));
     }
 
-    void slidesInSpanish()
-    {
-        LocalizationManager::shared().setLanguage(AppLanguage::es);
-        showTour();
-        clickItem(QStringLiteral("onboardingContinue"));
-        settle();
-        QCOMPARE(text(QStringLiteral("onbTitle_1")), QStringLiteral("Bienvenido a Orvane"));
-        QCOMPARE(text(QStringLiteral("onboardingBackText")), QStringLiteral("Atrás"));
-        QTRY_COMPARE(item(QStringLiteral("onbReclaimMock"))->property("gb").toDouble(), 62.0);
-        QTest::qWait(300);
-        screenshot(m_host->window(), QStringLiteral("onboarding-1-es"));
-        clickItem(QStringLiteral("onboardingContinue"));
-        settle();
-        QCOMPARE(text(QStringLiteral("onbTitle_2")), QStringLiteral("Todo tu Mac, en un solo lugar"));
-        QCOMPARE(text(QStringLiteral("onbBody_2")),
-                 QStringLiteral("Cachés, aplicaciones, duplicados, privacidad y más. Analiza y libera espacio en segundos."));
-        QTRY_COMPARE(item(QStringLiteral("onbTile_5"))->scale(), 1.0);
-        screenshot(m_host->window(), QStringLiteral("onboarding-2-es"));
-        clickItem(QStringLiteral("onboardingContinue"));
-        settle();
-        QCOMPARE(text(QStringLiteral("onbTitle_3")), QStringLiteral("Tú tienes el control"));
-        QCOMPARE(text(QStringLiteral("onbCheckLabel_0")), QStringLiteral("Cachés"));
-        QCOMPARE(text(QStringLiteral("onbCheckLabel_1")), QStringLiteral("Duplicados"));
-        QCOMPARE(text(QStringLiteral("onboardingContinueText")), QStringLiteral("Empezar"));
-        QTRY_COMPARE(item(QStringLiteral("onbControlMock"))->property("checked").toList(),
-                     QVariantList({true, true, true}));
-        QTest::qWait(500);
-        screenshot(m_host->window(), QStringLiteral("onboarding-3-es"));
-
-        // A language change on a later slide redraws it too (the settings can change it meanwhile).
-        LocalizationManager::shared().setLanguage(AppLanguage::en);
-        QCOMPARE(text(QStringLiteral("onbTitle_3")), QStringLiteral("You're in control"));
-        QCOMPARE(text(QStringLiteral("onbCheckLabel_1")), QStringLiteral("Duplicates"));
-        LocalizationManager::shared().setLanguage(AppLanguage::es);
-        m_host.reset();
-    }
-
     void finishingInTheApplication()
     {
         // The whole window: the tour lies over the dashboard until Get started, then the flag is
         // stored and the dashboard takes input.
-        store().remove(QStringLiteral("hasCompletedOnboarding"));
-        QQmlApplicationEngine engine;
-        setupEngine(engine);
-        engine.load(mainQmlUrl());
-        QCOMPARE(engine.rootObjects().size(), 1);
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        QQuickItem* layer = findItem(window->contentItem(), QStringLiteral("onboardingLayer"));
+        AppHost app;
+        QVERIFY(app.load(false));
+        QQuickItem* layer = app.item(QStringLiteral("onboardingLayer"));
         QVERIFY(layer && layer->isVisible());
-        QVERIFY(findItem(window->contentItem(), QStringLiteral("dashboard")));
+        QVERIFY(app.item(QStringLiteral("dashboard")));
         for (int i = 0; i < 4; ++i) {
-            QQuickItem* next = findItem(window->contentItem(), QStringLiteral("onboardingContinue"));
-            QVERIFY(next && shown(next));
-            click(window, next);
+            app.clickItem(QStringLiteral("onboardingContinue"));
             QTest::qWait(400);
         }
         QTRY_VERIFY(!layer->isVisible());
-        QVERIFY(store().value(QStringLiteral("hasCompletedOnboarding")).toBool());
-        screenshot(window, QStringLiteral("onboarding-finished-dashboard"));
+        QVERIFY(appSettings().value(QStringLiteral("hasCompletedOnboarding")).toBool());
+        app.snap(QStringLiteral("onboarding-finished-dashboard"));
     }
 };
 

@@ -48,6 +48,11 @@ private slots:
         QCOMPARE(curve.bezier.last().toDouble(), 1.0);
         QCOMPARE(curve.bezier[curve.bezier.size() - 2].toDouble(), 1.0);
         QVERIFY(curve.durationMs > 0);
+        double x = 0; // time only moves forward along the curve
+        for (qsizetype i = 0; i < curve.bezier.size(); i += 2) {
+            QVERIFY(curve.bezier[i].toDouble() >= x);
+            x = curve.bezier[i].toDouble();
+        }
 
         const QEasingCurve easing = easingOf(curve);
         const double seconds = curve.durationMs / 1000.0;

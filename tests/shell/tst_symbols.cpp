@@ -1,5 +1,5 @@
 #include "painted_items.h"
-#include "springs.h"
+#include "palette.h"
 #include "symbols.h"
 
 #include <QFile>
@@ -39,32 +39,16 @@ private slots:
                                    "checkmark.circle.fill"};
         for (const QString& name : names)
             QVERIFY2(symbolTable().contains(name), qPrintable(name));
-        QVERIFY(symbolGlyph(QStringLiteral("trash")) != symbolGlyph(QStringLiteral("trash.fill")));
         QCOMPARE(symbolGlyph(QStringLiteral("no.such.symbol")), QString(QChar(0xe8fd)));
     }
 
-    void springsSettleWhereTheyShould()
+    void unknownSectionsFallBackToTheBrandColour()
     {
-        // Response 0.5 s, damping 0.6: overshoots, then settles on the target.
-        const SpringCurve pop = springCurve(0.5, 0.6);
-        QVERIFY(pop.durationMs > 500 && pop.durationMs < 1500);
-        QCOMPARE(pop.bezier.size(), 10 * 6); // Qt 6.4 takes at most 10 segments
-        QCOMPARE(pop.bezier.last().toDouble(), 1.0);
-        double peak = 0;
-        for (qsizetype i = 5; i < pop.bezier.size(); i += 6)
-            peak = qMax(peak, pop.bezier[i].toDouble());
-        QVERIFY(peak > 1.05); // visible overshoot
-        QCOMPARE(springValue(0.5, 0.6, 0.0), 0.0);
-        QVERIFY(qAbs(springValue(0.5, 0.6, pop.durationMs / 1000.0) - 1.0) < 0.002);
-        // Critically damped: no overshoot at all.
-        for (double t = 0; t < 2; t += 0.01)
-            QVERIFY(springValue(0.35, 1.0, t) <= 1.0);
-        // x of the curve only moves forward.
-        double x = 0;
-        for (qsizetype i = 0; i < pop.bezier.size(); i += 2) {
-            QVERIFY(pop.bezier[i].toDouble() >= x);
-            x = pop.bezier[i].toDouble();
-        }
+        // Section ids are matched exactly; anything else takes the brand colour, not black.
+        QVERIFY(accentColor(QStringLiteral("smart")) != brandColor());
+        QCOMPARE(accentColor(QStringLiteral("Smart")), brandColor());
+        QCOMPARE(accentColor(QString()), brandColor());
+        QCOMPARE(accentColor(QStringLiteral("settings")), accentColor(QStringLiteral("about")));
     }
 
     void blurKeepsTheShapeCentredAndSoft()

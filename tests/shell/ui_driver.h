@@ -1,10 +1,16 @@
 #pragma once
 
-// Helpers for tests that drive the real QML like a user: find items by objectName, click them.
+// Helpers for tests that drive the real QML like a user: find items by objectName, click them,
+// and the window hosts every UI test shares (one screen on its own, or the whole application).
+
+#include "app_setup.h"
 
 #include <QDir>
+#include <QFile>
+#include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickWindow>
+#include <QSettings>
 #include <QTest>
 
 namespace orvane::testing {
@@ -37,14 +43,79 @@ inline void click(QQuickWindow* window, QQuickItem* item)
     QTest::mouseClick(window, Qt::LeftButton, {}, at);
 }
 
-// Saves the window into $ORVANE_SCREENSHOTS/<name>.png when that variable is set.
-inline void screenshot(QQuickWindow* window, const QString& name)
+// Saves the window into $ORVANE_SCREENSHOTS/<name>.png when that variable is set, after letting
+// the animations run for `settleMs` (only then: without screenshots nobody waits).
+inline void screenshot(QQuickWindow* window, const QString& name, int settleMs = 0)
 {
     const QString dir = qEnvironmentVariable("ORVANE_SCREENSHOTS");
     if (dir.isEmpty())
         return;
+    QTest::qWait(settleMs);
     QDir().mkpath(dir);
     window->grabWindow().save(dir + u'/' + name + QStringLiteral(".png"));
 }
+
+inline void writeFile(const QString& path, qint64 size)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(size, 'x'));
+}
+
+inline QSettings appSettings()
+{
+    return QSettings(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
+}
+
+// Item lookups by objectName in whatever window a host shows.
+class UiHost
+{
+public:
+    virtual ~UiHost() = default;
+    virtual QQuickWindow* window() const = 0;
+    QQuickItem* item(const QString& name) const { return window() ? findItem(window()->contentItem(), name) : nullptr; }
+    QString text(const QString& name) const
+    {
+        QQuickItem* i = item(name);
+        return i ? i->property("text").toString() : QStringLiteral("<no %1>").arg(name);
+    }
+    // Clicks the item only if a user could see it.
+    void clickItem(const QString& name) const
+    {
+        QQuickItem* i = item(name);
+        QVERIFY2(i, qPrintable(QStringLiteral("missing item ") + name));
+        QVERIFY2(shown(i), qPrintable(QStringLiteral("hidden item ") + name));
+        click(window(), i);
+    }
+    void snap(const QString& name, int settleMs = 0) const { screenshot(window(), name, settleMs); }
+};
+
+// The whole application window, loaded from Main.qml in the test's own home, with the update
+// feed at a closed loopback port unless the test set one, and onboarding done or not.
+class AppHost : public UiHost
+{
+public:
+    bool load(bool onboardingDone)
+    {
+        if (QDir::homePath().startsWith(QStringLiteral("/root")))
+            return false; // tests run in their own home
+        if (qEnvironmentVariableIsEmpty("ORVANE_UPDATE_FEED"))
+            qputenv("ORVANE_UPDATE_FEED", "http://127.0.0.1:9/appcast.xml");
+        appSettings().setValue(QStringLiteral("hasCompletedOnboarding"), onboardingDone);
+        setupApplication();
+        setupEngine(m_engine);
+        m_engine.load(mainQmlUrl());
+        if (m_engine.rootObjects().size() != 1)
+            return false;
+        m_window = qobject_cast<QQuickWindow*>(m_engine.rootObjects().first());
+        return m_window && QTest::qWaitForWindowExposed(m_window);
+    }
+    QQuickWindow* window() const override { return m_window; }
+
+private:
+    QQmlApplicationEngine m_engine;
+    QQuickWindow* m_window = nullptr;
+};
 
 } // namespace orvane::testing
