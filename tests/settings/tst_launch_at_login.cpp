@@ -103,11 +103,7 @@ void TestLaunchAtLogin::entryLocation()
     // Relative or empty values are ignored in favour of ~/.config.
     qputenv("XDG_CONFIG_HOME", "relative/config");
     QCOMPARE(autostartEntryPath(), homeDir() + "/.config/autostart/orvane.desktop");
-    qunsetenv("XDG_CONFIG_HOME");
-    QCOMPARE(autostartEntryPath(), homeDir() + "/.config/autostart/orvane.desktop");
     qputenv("XDG_CONFIG_HOME", saved);
-    // Never the real user's home: CTest gives this program its own.
-    QVERIFY(homeDir().contains("test-homes"));
 }
 
 void TestLaunchAtLogin::execQuoting_data()
@@ -121,7 +117,6 @@ void TestLaunchAtLogin::execQuoting_data()
     QTest::newRow("backslash") << "/opt/a\\b/orvane" << "\"/opt/a\\\\\\\\b/orvane\"";
     QTest::newRow("backtick") << "/opt/a`b/orvane" << "\"/opt/a\\\\`b/orvane\"";
     QTest::newRow("percent") << "/opt/100%/orvane" << "/opt/100%%/orvane";
-    QTest::newRow("percent quoted") << "/opt/100% sure/orvane" << "\"/opt/100%% sure/orvane\"";
     QTest::newRow("single quote") << "/home/o'neil/orvane" << "\"/home/o'neil/orvane\"";
     QTest::newRow("shell characters") << "/opt/a;b|c&d>e<f*g?h#i(j)k~/orvane"
                                       << "\"/opt/a;b|c&d>e<f*g?h#i(j)k~/orvane\"";
@@ -194,8 +189,8 @@ void TestLaunchAtLogin::switchedOffEntries_data()
     QTest::addColumn<bool>("enabled");
     QTest::newRow("plain") << QByteArray("[Desktop Entry]\nType=Application\nExec=orvane\n") << true;
     QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nHidden=true\nExec=orvane\n") << false;
-    QTest::newRow("hidden spaced") << QByteArray("[Desktop Entry]\nHidden = true\n") << false;
     QTest::newRow("hidden false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
+    QTest::newRow("hidden spaced") << QByteArray("[Desktop Entry]\nHidden = true\n") << false;
     QTest::newRow("gnome off") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
     QTest::newRow("hidden in another group") << QByteArray("[Desktop Entry]\nExec=o\n[Desktop Action x]\nHidden=true\n")
                                              << true;
@@ -294,10 +289,6 @@ void TestLaunchAtLogin::toggleShowsPlatformState()
     QVERIFY(toggle.enabled());
     toggle.refresh();
     QCOMPARE(spy.size(), 4);
-
-    // The default one points at the user's autostart folder and this program.
-    LaunchAtLogin defaults;
-    QCOMPARE(defaults.entryPath(), autostartEntryPath());
 }
 
 QTEST_GUILESS_MAIN(TestLaunchAtLogin)

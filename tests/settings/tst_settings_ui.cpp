@@ -4,8 +4,6 @@
 #include "settings_controller.h"
 #include "trash.h"
 
-#include "privileges.h"
-
 #include <QFile>
 #include <QSettings>
 #include <QSignalSpy>
@@ -18,14 +16,6 @@ namespace {
 FilePath enc(const QString& path)
 {
     return QFile::encodeName(path);
-}
-
-void touch(const QString& path)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("<?xml version=\"1.0\"?><plist version=\"1.0\"><dict/></plist>\n");
 }
 
 // What removal and reveal did, in order. The unloader is a fake (there is no launchd here); the
@@ -67,13 +57,7 @@ class TestSettingsUi : public QObject
 
     QQuickItem* item(const QString& name) const { return m_host->item(name); }
     QString text(const QString& name) const { return m_host->text(name); }
-    void clickItem(const QString& name)
-    {
-        QQuickItem* i = item(name);
-        QVERIFY2(i, qPrintable(QStringLiteral("missing item ") + name));
-        QVERIFY2(shown(i), qPrintable(QStringLiteral("hidden item ") + name));
-        click(m_host->window(), i);
-    }
+    void clickItem(const QString& name) { m_host->clickItem(name); }
     // The row showing `displayName`, or -1.
     int rowOf(const QString& displayName) const
     {
@@ -104,9 +88,9 @@ private slots:
         QDir(m_trash).removeRecursively();
         QDir(m_autostart).removeRecursively();
         QFile::remove(m_autostart);
-        touch(m_agents + QStringLiteral("/com.example.keystone.agent.plist"));
-        touch(m_agents + QStringLiteral("/org.vendor.Sync.helper.plist"));
-        touch(m_agents + QStringLiteral("/.hidden.plist"));
+        writeFile(m_agents + QStringLiteral("/com.example.keystone.agent.plist"), 60);
+        writeFile(m_agents + QStringLiteral("/org.vendor.Sync.helper.plist"), 60);
+        writeFile(m_agents + QStringLiteral("/.hidden.plist"), 60);
 
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         setupApplication();
@@ -116,42 +100,14 @@ private slots:
         showScreen(m_controller);
     }
 
-    void textsInBothLanguages_data()
+    void listsTheVisibleItems()
     {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QStringList>("texts");
-        QTest::newRow("es") << "es"
-                            << QStringList{"Ajustes", "Idioma", "General", "Abrir Orvane al iniciar sesión", "Actualizaciones",
-                                           "Versión actual: 1.0", "Buscar actualizaciones",
-                                           "Aplicaciones que se abren al iniciar tu Mac", "Quitar del arranque"};
-        QTest::newRow("en") << "en"
-                            << QStringList{"Settings", "Language", "General", "Open Orvane at login", "Updates",
-                                           "Current version: 1.0", "Check for updates", "Apps that open when your Mac starts",
-                                           "Remove from startup"};
-    }
-
-    void textsInBothLanguages()
-    {
-        QFETCH(QString, language);
-        QFETCH(QStringList, texts);
-        // Switched with the chooser itself, the way a user does it.
-        clickItem(QStringLiteral("languageOption_") + language);
-        QCOMPARE(LocalizationManager::shared().languageCode(), language);
-        const QStringList names{"settingsTitle", "settingsLanguageHeading", "settingsGeneralHeading", "launchAtLoginLabel",
-                                "settingsUpdatesHeading", "currentVersionLabel", "checkUpdatesButtonText",
-                                "settingsStartupHeading", "startupRow_0_removeText"};
-        for (int i = 0; i < names.size(); ++i)
-            QCOMPARE(text(names[i]), texts[i]);
-        // The options' names are the same in both languages.
-        QCOMPARE(text("languageOption_es_name"), QStringLiteral("Español"));
-        QCOMPARE(text("languageOption_en_name"), QStringLiteral("English"));
         // Two visible items (the hidden file is not one), under their readable names.
         QCOMPARE(m_controller->startupItems()->count(), 2);
         QVERIFY(rowOf("Example Keystone") >= 0);
         QVERIFY(rowOf("Vendor Sync") >= 0);
         QVERIFY(!shown(item("startupEmpty")));
-        QTest::qWait(700);
-        screenshot(m_host->window(), QStringLiteral("settings-") + language);
+        m_host->snap(QStringLiteral("settings-es"), 700);
     }
 
     void languageChooser()
@@ -160,6 +116,7 @@ private slots:
         QQuickItem* es = item("languageOption_es");
         QQuickItem* en = item("languageOption_en");
         QVERIFY(highlight && es && en);
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
         clickItem("languageOption_es");
         QTRY_COMPARE(highlight->mapToScene(QPointF(0, 0)).x(), es->mapToScene(QPointF(0, 0)).x());
         QCOMPARE(QSettings("Orvane", "Orvane").value("app_language").toString(), QStringLiteral("es"));
@@ -169,12 +126,13 @@ private slots:
         clickItem("languageOption_en");
         QCOMPARE(changed.count(), 1);
         QCOMPARE(text("settingsTitle"), QStringLiteral("Settings"));
+        QCOMPARE(text("currentVersionLabel"), QStringLiteral("Current version: 1.0"));
+        QCOMPARE(text("startupRow_0_removeText"), QStringLiteral("Remove from startup"));
         QCOMPARE(text("startupEmptyText"), QStringLiteral("We found no user startup items (~/Library/LaunchAgents)."));
         // It starts from the Spanish option rather than jumping, and ends over the English one.
         QVERIFY(highlight->mapToScene(QPointF(0, 0)).x() < en->mapToScene(QPointF(0, 0)).x());
         QTRY_COMPARE(highlight->mapToScene(QPointF(0, 0)).x(), en->mapToScene(QPointF(0, 0)).x());
         QCOMPARE(QSettings("Orvane", "Orvane").value("app_language").toString(), QStringLiteral("en"));
-        QCOMPARE(item("languageOption_en_name")->property("color").value<QColor>().alphaF(), 1.0);
 
         // The current language again: nothing changes, nothing is written.
         QSettings("Orvane", "Orvane").remove("app_language");
@@ -204,19 +162,7 @@ private slots:
         QVERIFY(unregisterAutostart(enc(entry)));
         m_controller->refresh();
         QCOMPARE(toggle->property("checked").toBool(), false);
-
-        // A folder that cannot be written: the click asks, the desktop says no, the switch stays off.
-        {
-            testsupport::FilePermissionsEnforced enforced;
-            if (!enforced.active())
-                QSKIP("file permissions cannot be enforced here");
-            QVERIFY(QDir().mkpath(m_autostart));
-            QVERIFY(QFile::setPermissions(m_autostart, QFile::ReadOwner | QFile::ExeOwner));
-            clickItem("launchAtLoginToggle");
-            QCOMPARE(toggle->property("checked").toBool(), false);
-            QVERIFY(!QFile::exists(entry));
-            QVERIFY(QFile::setPermissions(m_autostart, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        }
+        QTest::qWait(700); // the re-listed rows' entrance
     }
 
     void removalNeedsConfirmation()
@@ -230,16 +176,11 @@ private slots:
         // Escape cancels.
         clickItem(QStringLiteral("startupRow_%1_remove").arg(row));
         QTRY_VERIFY(alertShown());
-        QCOMPARE(text("removeAlertTitle"), QStringLiteral("Remove from startup?"));
-        QCOMPARE(text("removeAlertMessage"),
-                 QStringLiteral("Example Keystone will no longer open at login. We'll move its startup file to the Trash, "
-                                "so you can restore it if you need it."));
-        QCOMPARE(text("removeAlertCancelText"), QStringLiteral("Cancel"));
-        QCOMPARE(text("removeAlertConfirmText"), QStringLiteral("Remove"));
+        QVERIFY(text("removeAlertMessage").startsWith(QStringLiteral("Example Keystone will no longer open at login.")));
         // Cancel first, then the destructive button.
         QVERIFY(item("removeAlertCancel")->mapToScene(QPointF(0, 0)).x() < item("removeAlertConfirm")->mapToScene(QPointF(0, 0)).x());
-        QTest::qWait(250);
-        screenshot(m_host->window(), QStringLiteral("settings-remove-alert-en"));
+        QTest::qWait(250); // the alert's entrance
+        m_host->snap(QStringLiteral("settings-remove-alert-en"));
         QTest::keyClick(m_host->window(), Qt::Key_Escape);
         QTRY_VERIFY(!alertShown());
         QVERIFY(QFile::exists(keystone));
@@ -249,11 +190,9 @@ private slots:
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         clickItem(QStringLiteral("startupRow_%1_remove").arg(row));
         QTRY_VERIFY(alertShown());
-        QCOMPARE(text("removeAlertTitle"), QStringLiteral("¿Quitar del arranque?"));
         QVERIFY(text("removeAlertMessage").startsWith(QStringLiteral("Example Keystone ya no se abrirá al iniciar sesión.")));
-        QCOMPARE(text("removeAlertConfirmText"), QStringLiteral("Quitar"));
-        QTest::qWait(250);
-        screenshot(m_host->window(), QStringLiteral("settings-remove-alert-es"));
+        QTest::qWait(250); // the alert's entrance
+        m_host->snap(QStringLiteral("settings-remove-alert-es"));
         clickItem("removeAlertCancel");
         QTRY_VERIFY(!alertShown());
         clickItem(QStringLiteral("startupRow_%1_remove").arg(row));
@@ -304,12 +243,8 @@ private slots:
         QCOMPARE(m_controller->startupItems()->count(), 0);
         QVERIFY(!item("startupRow_0"));
         QVERIFY(shown(item("startupEmpty")));
-        QCOMPARE(text("startupEmptyText"),
-                 QStringLiteral("No encontramos elementos de inicio del usuario (~/Library/LaunchAgents)."));
-        QTest::qWait(300);
-        screenshot(m_host->window(), QStringLiteral("settings-empty-es"));
+        m_host->snap(QStringLiteral("settings-empty-es"), 300);
         LocalizationManager::shared().setLanguage(AppLanguage::en);
-        QCOMPARE(text("startupEmptyText"), QStringLiteral("We found no user startup items (~/Library/LaunchAgents)."));
     }
 
     void missingFolderShowsTheEmptyState()
