@@ -160,7 +160,6 @@ private slots:
     void automaticChecksStaySilent();
     void automaticSchedule();
     void oneRequestAtATime();
-    void failureTextFollowsLanguage();
 
 private:
     FeedServer* m_server = nullptr;
@@ -178,16 +177,11 @@ void TestUpdater::versionOrder_data()
     QTest::addColumn<QString>("b");
     QTest::addColumn<int>("order");
     QTest::newRow("patch above") << "1.0" << "1.0.1" << -1;
-    QTest::newRow("minor above patch") << "1.0.1" << "1.1" << -1;
     QTest::newRow("numeric not textual") << "1.1" << "1.10" << -1;
-    QTest::newRow("9 < 10") << "1.9" << "1.10" << -1;
     QTest::newRow("trailing zeros equal") << "1.0" << "1.0.0" << 0;
-    QTest::newRow("bare major equal") << "1" << "1.0" << 0;
     QTest::newRow("leading zeros") << "1.01" << "1.1" << 0;
     QTest::newRow("major") << "2.0" << "1.99.99" << 1;
-    QTest::newRow("same") << "1.0" << "1.0" << 0;
     QTest::newRow("beta before release") << "1.1b2" << "1.1" << -1;
-    QTest::newRow("beta order") << "1.1b2" << "1.1b10" << -1;
     QTest::newRow("alpha before beta") << "2.0a1" << "2.0b1" << -1;
     QTest::newRow("rc after patch of older") << "1.0.1" << "1.1rc1" << -1;
     QTest::newRow("patch after pre-release of same") << "1.0rc1" << "1.0.1" << -1;
@@ -247,11 +241,9 @@ void TestUpdater::feedProblems_data()
     QTest::addColumn<QByteArray>("xml");
     QTest::addColumn<AppcastProblem>("problem");
     QTest::newRow("empty") << QByteArray() << AppcastProblem::malformed;
-    QTest::newRow("not xml") << QByteArray("<html><body>Hello") << AppcastProblem::malformed;
     QTest::newRow("html page") << QByteArray("<html><body>Maintenance</body></html>") << AppcastProblem::malformed;
     QTest::newRow("truncated after item") << feed(item("2.0")).left(feed(item("2.0")).size() - 20) << AppcastProblem::malformed;
     QTest::newRow("mismatched tags") << QByteArray("<rss><channel><item></channel></rss>") << AppcastProblem::malformed;
-    QTest::newRow("rss without channel") << QByteArray("<rss version=\"2.0\"></rss>") << AppcastProblem::malformed;
     QTest::newRow("no items") << feed("") << AppcastProblem::noItems;
     QTest::newRow("only unusable items") << feed("<item><title>x</title></item>") << AppcastProblem::noItems;
     QTest::newRow("undeclared prefix") << QByteArray("<rss><channel><item><sparkle:version>2</sparkle:version></item></channel></rss>")
@@ -500,20 +492,6 @@ void TestUpdater::oneRequestAtATime()
     QVERIFY(spies.finished.wait(5000));
     QCOMPARE(m_server->hits("/twice.xml"), 3);
     QCOMPARE(spies.upToDate.size(), 3);
-}
-
-void TestUpdater::failureTextFollowsLanguage()
-{
-    LocalizationManager::shared().setLanguage(AppLanguage::es);
-    const QString es = Updater::failureMessage(Updater::Failure::httpStatus, 503);
-    LocalizationManager::shared().setLanguage(AppLanguage::en);
-    const QString en = Updater::failureMessage(Updater::Failure::httpStatus, 503);
-    QVERIFY(es.contains("503") && en.contains("503"));
-    QVERIFY(es != en);
-    QVERIFY(es.contains("servidor"));
-    for (auto f : {Updater::Failure::network, Updater::Failure::timeout, Updater::Failure::tooLarge,
-                   Updater::Failure::malformed, Updater::Failure::noItems})
-        QVERIFY(!Updater::failureMessage(f).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestUpdater)
