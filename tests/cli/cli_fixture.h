@@ -2,54 +2,21 @@
 
 // Fixture homes for the command-line tests, built by code in a temporary folder.
 
+#include "../engine/fixture.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QMap>
 #include <QTemporaryDir>
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace clifixture {
 
-inline bool makeParents(const QByteArray& path)
-{
-    const qsizetype slash = path.lastIndexOf('/');
-    return slash <= 0 || QDir().mkpath(QFile::decodeName(path.left(slash)));
-}
-
-// `size` bytes of a pattern drawn from `seed`; equal seeds and sizes give equal files.
-inline bool writeFile(const QByteArray& path, qint64 size, char seed = 'a')
-{
-    if (!makeParents(path))
-        return false;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    QByteArray block(64 * 1024, '\0');
-    for (int i = 0; i < block.size(); ++i)
-        block[i] = char(seed + (i * 7 + i / 251) % 23);
-    bool ok = true;
-    for (qint64 left = size; ok && left > 0;) {
-        const qint64 n = qMin<qint64>(left, block.size());
-        ok = ::write(fd, block.constData(), size_t(n)) == n;
-        left -= n;
-    }
-    return ::close(fd) == 0 && ok;
-}
-
-inline bool writeSparse(const QByteArray& path, qint64 size)
-{
-    if (!makeParents(path))
-        return false;
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::ftruncate(fd, size) == 0;
-    return ::close(fd) == 0 && ok;
-}
+using fixture::writeFile;
+using fixture::writeSparse;
 
 inline bool exists(const QByteArray& path)
 {

@@ -162,51 +162,6 @@ private slots:
                  (QStringList{QFile::decodeName(dir + "/b"), QFile::decodeName(dir + "/leftovers/prefs.plist")}));
         QCOMPARE(strings(o.value(QStringLiteral("removed"))).size(), 3);
     }
-
-    // Locations outside the home folder are refused: reported failed, left in place.
-    void outsideHomeIsRefused()
-    {
-        QTemporaryDir outside; // under /tmp, not the test's HOME
-        QVERIFY(outside.isValid());
-        const QByteArray path = QFile::encodeName(outside.path()) + "/file";
-        QVERIFY(writeFile(path, 10));
-        CleanupCategory c;
-        c.files = {item(path, 10, true)};
-        const CleanReport r = cleanCategories({c}, RemovalStyle::permanent, true);
-        QCOMPARE(r.failed, FilePaths{path});
-        QCOMPARE(r.freed, 0);
-        QVERIFY(exists(path));
-    }
-
-    void jsonShapes()
-    {
-        CleanupCategory c;
-        c.name = QStringLiteral("Caches");
-        c.icon = QStringLiteral("shippingbox");
-        CleanupFile f = item("/h/Library/Caches/\xff", 5, true);
-        f.extraURLs = {"/h/x"};
-        c.files = {f, item("/h/Library/Caches/b", 7, false)};
-        const QJsonObject a = analyzeJson(QStringLiteral("smart"), QStringLiteral("Smart Care"), {c});
-        QCOMPARE(a.keys(), (QStringList{"categories", "section", "title"}));
-        const QJsonObject cat = a.value(QStringLiteral("categories")).toArray().at(0).toObject();
-        QCOMPARE(cat.value(QStringLiteral("total")).toInteger(), 12);
-        const QJsonObject file = cat.value(QStringLiteral("files")).toArray().at(0).toObject();
-        QCOMPARE(pathFromJson(file.value(QStringLiteral("path")).toString()), QByteArray("/h/Library/Caches/\xff"));
-        QCOMPARE(strings(file.value(QStringLiteral("extra"))), QStringList{QStringLiteral("/h/x")});
-
-        SpaceEntry e;
-        e.name = QStringLiteral("Downloads");
-        e.icon = QStringLiteral("arrow.down.circle");
-        e.url = "/h/Downloads";
-        e.sizeInBytes = 5'000'000'000'123LL; // beyond 32 bits, still exact
-        e.isDirectory = true;
-        const QJsonObject s = spaceJson({e});
-        QCOMPARE(s.value(QStringLiteral("entries")).toArray().at(0).toObject().value(QStringLiteral("size")).toInteger(),
-                 5'000'000'000'123LL);
-        const QJsonObject d = diskJson(DiskInfo{1000, 10});
-        QCOMPARE(d.value(QStringLiteral("total")).toInteger(), 1000);
-        QCOMPARE(d.value(QStringLiteral("free")).toInteger(), 10);
-    }
 };
 
 // Removal acts only inside HOME, so this test gets a home of its own even when started by hand,
