@@ -48,8 +48,8 @@ private slots:
         QVERIFY(QDir().mkpath(QString::fromUtf8(m_root)));
     }
 
-    // Heaviest category first whatever the source order; equal totals keep source order; a
-    // source that finds nothing has no category and does not disturb the others.
+    // Heaviest category first whatever the source order and selection; equal totals keep source
+    // order; a source that finds nothing has no category and does not disturb the others.
     void orderingAndEmptySources()
     {
         QVERIFY(fixture::writeSparse(m_root + "/small/a", 10 * MB));
@@ -63,7 +63,7 @@ private slots:
             folderSource("small", m_root + "/small"),
             folderSource("missing", m_root + "/missing"),
             folderSource("tieA", m_root + "/tieA"),
-            folderSource("large", m_root + "/large"),
+            folderSource("large", m_root + "/large", false), // unselected files still count for order
             folderSource("emptyish", m_root + "/emptyish"),
             folderSource("tieB", m_root + "/tieB", false),
         };
@@ -71,6 +71,7 @@ private slots:
         QCOMPARE(namesOf(categories), (QStringList{"large", "small", "tieA", "tieB"}));
         QCOMPARE(categories[0].icon, QStringLiteral("icon.large"));
         QCOMPARE(categories[0].totalSize(), 1999 * MB);
+        QCOMPARE(categories[0].selectedSize(), 0);
         QCOMPARE(categories[0].files.size(), 2);
         QCOMPARE(categories[0].files[0].url, m_root + "/large/a"); // the scanner's own order kept
         QCOMPARE(categories[3].files[0].url, m_root + "/tieB/y");
@@ -78,23 +79,6 @@ private slots:
         for (const CleanupCategory& c : categories)
             QVERIFY(!c.isExpanded);
         QVERIFY(categories[0].id != scanPlan(plan)[0].id); // fresh categories on every scan
-    }
-
-    // Totals count unselected files: a 5 GB category nobody selected still comes first.
-    void unselectedFilesCountForOrder()
-    {
-        QVERIFY(fixture::writeSparse(m_root + "/picked/a", 1000 * MB));
-        QVERIFY(fixture::writeSparse(m_root + "/big/files/a", 5000 * MB));
-        CleanupPlan plan;
-        plan.sources = {
-            folderSource("picked", m_root + "/picked", true),
-            {QStringLiteral("big"), QStringLiteral("doc.fill"), BigFilesSource{m_root + "/big", 104857600}, false},
-        };
-        const QList<CleanupCategory> categories = scanPlan(plan);
-        QCOMPARE(namesOf(categories), (QStringList{"big", "picked"}));
-        QCOMPARE(categories[0].selectedSize(), 0);
-        QCOMPARE(categories[0].files[0].url, m_root + "/big/files/a");
-        QCOMPARE(categories[0].icon, QStringLiteral("doc.fill"));
     }
 
     // The dispatcher hands each kind to its scanner with the source's arguments and, for the
@@ -109,18 +93,20 @@ private slots:
         QVERIFY(fixture::writeFile(m_root + "/dups/other", 3 * 1024 * 1024, 'r'));
         QVERIFY(fixture::writeFile(m_root + "/dups/other2", 3 * 1024 * 1024, 'r'));
         QVERIFY(fixture::writeFile(m_root + "/cache/a", 1));
+        QVERIFY(fixture::writeSparse(m_root + "/big/files/a", 5000 * MB));
 
         CleanupPlan plan;
         plan.sources = {
             folderSource("cache", m_root + "/cache"),
             {QStringLiteral("apps"), QStringLiteral("square.grid.2x2"), InstalledAppsSource{}, true},
             {QStringLiteral("dups"), QStringLiteral("doc.on.doc"), DuplicatesSource{{m_root + "/dups"}, 1048576}, false},
+            {QStringLiteral("big"), QStringLiteral("doc.fill"), BigFilesSource{m_root + "/big", 104857600}, false},
         };
         const QList<CleanupCategory> categories = scanPlan(plan);
         const QList<CleanupCategory> duplicates = findDuplicates({m_root + "/dups"}, 1048576,
                                                                  QStringLiteral("doc.on.doc"));
         QCOMPARE(duplicates.size(), 2);
-        QCOMPARE(categories.size(), 2 + duplicates.size());
+        QCOMPARE(categories.size(), 3 + duplicates.size());
 
         // Expected: the same categories, ordered by total with source order (then the finder's
         // own order) for ties.
@@ -129,7 +115,8 @@ private slots:
         for (const CleanupFile& app : scanInstalledApps(true))
             appsTotal += app.sizeInBytes;
         QVERIFY(appsTotal >= 3 * MB);
-        QList<QPair<QString, qint64>> expected{{QStringLiteral("cache"), 1}, {QStringLiteral("apps"), appsTotal}};
+        QList<QPair<QString, qint64>> expected{{QStringLiteral("cache"), 1}, {QStringLiteral("apps"), appsTotal},
+                                                 {QStringLiteral("big"), 5000 * MB}};
         for (const CleanupCategory& d : duplicates)
             expected.append({d.name, d.totalSize()});
         std::stable_sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.second > b.second; });
@@ -142,6 +129,8 @@ private slots:
                 QVERIFY(std::any_of(c.files.begin(), c.files.end(), [](const CleanupFile& f) {
                     return f.name == u"Tool" && f.isSelected;
                 }));
+            } else if (c.name == u"big") {
+                QCOMPARE(c.files[0].url, m_root + "/big/files/a");
             } else if (c.name != u"cache") {
                 // A duplicate group: the source's icon, named after the copy that stays unselected.
                 QCOMPARE(c.icon, QStringLiteral("doc.on.doc"));
@@ -149,15 +138,6 @@ private slots:
                 QCOMPARE(c.name, c.files[0].name);
             }
         }
-    }
-
-    void emptyPlan()
-    {
-        CleanupPlan plan;
-        QVERIFY(scanPlan(plan).isEmpty());
-        plan.sources = {folderSource("nothing", m_root + "/none"),
-                        {QStringLiteral("big"), QStringLiteral("doc"), BigFilesSource{m_root, 104857600}, false}};
-        QVERIFY(scanPlan(plan).isEmpty());
     }
 
     void diskCapacity()
