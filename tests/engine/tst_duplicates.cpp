@@ -9,7 +9,6 @@
 #include <QSet>
 #include <QtTest>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,37 +52,6 @@ QList<QByteArray> urls(const CleanupCategory& c)
 
 // ---- A straightforward reference: walk, group by size, SHA-256 every file, group by digest.
 
-struct RefFile {
-    QByteArray path;
-    qint64 size;
-};
-
-void refWalk(const QByteArray& dir, qint64 minSize, QSet<QPair<quint64, quint64>>& seen, QList<RefFile>& out)
-{
-    DIR* d = ::opendir(dir.constData());
-    if (!d)
-        return;
-    while (dirent* e = ::readdir(d)) {
-        const QByteArray name(e->d_name);
-        if (name.startsWith('.'))
-            continue;
-        const QByteArray path = dir + '/' + name;
-        struct stat st;
-        if (::lstat(path.constData(), &st) != 0)
-            continue;
-        if (S_ISDIR(st.st_mode)) {
-            refWalk(path, minSize, seen, out);
-        } else if (S_ISREG(st.st_mode) && st.st_size >= minSize) {
-            const QPair<quint64, quint64> id(st.st_dev, st.st_ino);
-            if (!seen.contains(id)) {
-                seen.insert(id);
-                out.push_back({path, qint64(st.st_size)});
-            }
-        }
-    }
-    ::closedir(d);
-}
-
 QList<uint> refKey(const QByteArray& path)
 {
     return QString::fromUtf8(path).normalized(QString::NormalizationForm_C).toUcs4();
@@ -101,13 +69,15 @@ struct RefGroup {
 
 QList<RefGroup> referenceDuplicates(const QList<QByteArray>& roots, qint64 minSize)
 {
-    QList<RefFile> files;
+    // Visible regular files from the minimum size up, each inode once (first name met).
     QSet<QPair<quint64, quint64>> seen;
-    for (const QByteArray& root : roots)
-        refWalk(root, minSize, seen, files);
     QHash<qint64, QList<QByteArray>> bySize;
-    for (const RefFile& f : files)
-        bySize[f.size].push_back(f.path);
+    for (const QByteArray& root : roots)
+        for (const fixture::ref::Entry& e : fixture::ref::walk(root, true))
+            if (S_ISREG(e.st.st_mode) && e.st.st_size >= minSize && !seen.contains({e.st.st_dev, e.st.st_ino})) {
+                seen.insert({e.st.st_dev, e.st.st_ino});
+                bySize[e.st.st_size].push_back(e.path);
+            }
     QList<RefGroup> groups;
     for (auto it = bySize.cbegin(); it != bySize.cend(); ++it) {
         if (it->size() < 2)
