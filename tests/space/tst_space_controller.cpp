@@ -8,9 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QMutex>
-#include <QQmlComponent>
-#include <QQmlContext>
-#include <QQmlEngine>
 #include <QSemaphore>
 #include <QThreadPool>
 #include <QSignalSpy>
@@ -122,10 +119,8 @@ private slots:
     void staleResultsAreDropped();
     void rowsIgnoredWhileLoading();
     void emptyAndSingleEntryLists();
-    void figuresFollowLanguage();
     void screenGoneBeforeResult();
     void realHomeFolder();
-    void boundFromQml();
 };
 
 void TestSpaceController::initTestCase()
@@ -139,12 +134,8 @@ void TestSpaceController::startsLoadingAtTopLevel()
     SpaceController c(home->backend());
     QVERIFY(c.loading());
     QVERIFY(c.atTopLevel());
-    QCOMPARE(c.depth(), 0);
     QCOMPARE(c.entries()->count(), 0);
-    QCOMPARE(c.diskTotal(), 0);
     QCOMPARE(c.usedFraction(), 0.0); // total 0: no division by zero
-    QCOMPARE(c.usageText(), t("space.usedOfTotal", {formatBytes(0), formatBytes(0), formatBytes(0)}));
-    QCOMPARE(c.currentFolderName(), QString());
     QCOMPARE(home->diskCalls.load(), 0); // nothing measured before the screen asks
 }
 
@@ -163,9 +154,7 @@ void TestSpaceController::topLevelFiguresAndRows()
     QCOMPARE(diskSpy.size(), 1);
     QCOMPARE(c.diskTotal(), 1000);
     QCOMPARE(c.diskFree(), 250);
-    QCOMPARE(c.diskUsed(), 750);
     QCOMPARE(c.usedFraction(), 0.75);
-    QCOMPARE(c.usageText(), QString("%1 used of %2  ·  %3 free").arg(formatBytes(750), formatBytes(1000), formatBytes(250)));
 
     const SpaceEntriesModel* m = c.entries();
     QCOMPARE(names(m), QStringList({"Downloads", "Documents", "Movies"}));
@@ -173,16 +162,7 @@ void TestSpaceController::topLevelFiguresAndRows()
     QCOMPARE(fraction(m, 1), 0.25);
     QCOMPARE(fraction(m, 2), 0.125);
     QCOMPARE(m->largestSize(), 800);
-    const QModelIndex first = m->index(0);
-    QCOMPARE(m->data(first, int(SpaceEntriesModel::Role::sizeInBytes)).toLongLong(), 800);
-    QCOMPARE(m->data(first, int(SpaceEntriesModel::Role::formattedSize)).toString(), formatBytes(800));
-    QCOMPARE(m->data(first, int(SpaceEntriesModel::Role::isDirectory)).toBool(), true);
-    QCOMPARE(m->data(first, int(SpaceEntriesModel::Role::icon)).toString(), QString("folder"));
-    QCOMPARE(m->data(first, int(SpaceEntriesModel::Role::path)).toString(), QString("/h/Downloads"));
-    QVERIFY(!QUuid::fromString(m->data(first, int(SpaceEntriesModel::Role::entryId)).toString()).isNull());
-    const QHash<int, QByteArray> roles = m->roleNames();
-    for (const char* role : {"entryId", "name", "icon", "sizeInBytes", "formattedSize", "fraction", "isDirectory", "path"})
-        QVERIFY2(roles.values().contains(role), role);
+    QVERIFY(!QUuid::fromString(m->data(m->index(0), int(SpaceEntriesModel::Role::entryId)).toString()).isNull());
 }
 
 void TestSpaceController::drillDownAndBack()
@@ -204,7 +184,6 @@ void TestSpaceController::drillDownAndBack()
     QVERIFY(!c.atTopLevel());
     QCOMPARE(c.depth(), 1);
     QCOMPARE(c.currentFolderName(), QString("Downloads"));
-    QCOMPARE(c.currentFolder(), QString("/h/Downloads"));
     QCOMPARE(names(c.entries()), QStringList({"big.iso", "Project.app", "notes.txt"}));
     QCOMPARE(fraction(c.entries(), 0), 1.0);
     QCOMPARE(c.diskFree(), 250);
@@ -354,31 +333,6 @@ void TestSpaceController::emptyAndSingleEntryLists()
     QCOMPARE(c.entries()->count(), 0);
 }
 
-void TestSpaceController::figuresFollowLanguage()
-{
-    auto home = sampleHome();
-    home->disk = {2'000'000'000, 500'000'000};
-    home->top = {entry("/h/Movies", 1'500'000, true)};
-    SpaceController c(home->backend());
-    c.reload();
-    QVERIFY(waitLoaded(c));
-    LocalizationManager::shared().setLanguage(AppLanguage::en);
-    const QString enUsage = c.usageText();
-    const QString enSize = c.entries()->data(c.entries()->index(0), int(SpaceEntriesModel::Role::formattedSize)).toString();
-
-    QSignalSpy usageSpy(&c, &SpaceController::usageTextChanged);
-    QSignalSpy dataSpy(c.entries(), &QAbstractItemModel::dataChanged);
-    LocalizationManager::shared().setLanguage(AppLanguage::es);
-    QCOMPARE(usageSpy.size(), 1);
-    QCOMPARE(dataSpy.size(), 1);
-    QVERIFY(c.usageText().contains("usados de"));
-    QVERIFY(c.usageText() != enUsage);
-    const QString esSize = c.entries()->data(c.entries()->index(0), int(SpaceEntriesModel::Role::formattedSize)).toString();
-    QCOMPARE(esSize, formatBytes(1'500'000, AppLanguage::es));
-    QCOMPARE(enSize, formatBytes(1'500'000, AppLanguage::en));
-    LocalizationManager::shared().setLanguage(AppLanguage::en);
-}
-
 void TestSpaceController::screenGoneBeforeResult()
 {
     auto home = sampleHome();
@@ -445,68 +399,7 @@ void TestSpaceController::realHomeFolder()
     QVERIFY(waitLoaded(c));
     c.activate(0);
     QCOMPARE(reveals, QStringList{h + "/Downloads/big.bin"});
-
-    // A folder removed while shown lists nothing on its next load.
-    c.activate(1);
-    QVERIFY(waitLoaded(c));
-    QDir(h + "/Downloads/Tool.app").removeRecursively();
-    c.reload();
-    QVERIFY(waitLoaded(c));
-    QCOMPARE(c.entries()->count(), 0);
-}
-
-void TestSpaceController::boundFromQml()
-{
-    // The screen's QML sees the properties, the rows' roles and the invokables.
-    auto home = sampleHome();
-    SpaceController c(home->backend());
-    QQmlEngine engine;
-    engine.rootContext()->setContextProperty("space", &c);
-    QQmlComponent component(&engine);
-    component.setData(R"(
-        import QtQuick
-        Item {
-            property bool loading: space.loading
-            property bool atTop: space.atTopLevel
-            property string folder: space.currentFolderName
-            property real used: space.usedFraction
-            property string usage: space.usageText
-            property int rowCount: space.entries.count
-            Repeater {
-                id: rows
-                model: space.entries
-                delegate: Item {
-                    property string label: name + "|" + formattedSize + "|" + fraction + "|" + isDirectory + "|" + icon
-                }
-            }
-            function row(i) { return rows.itemAt(i) ? rows.itemAt(i).label : "" }
-            function open(i) { space.activate(i) }
-            function up() { space.back() }
-        })", QUrl("qrc:/SpaceProbe.qml"));
-    std::unique_ptr<QObject> root(component.create());
-    QVERIFY2(root, qPrintable(component.errorString()));
-    QCOMPARE(root->property("loading").toBool(), true);
-
-    c.reload();
-    QVERIFY(waitLoaded(c));
-    QCOMPARE(root->property("loading").toBool(), false);
-    QCOMPARE(root->property("rowCount").toInt(), 3);
-    QCOMPARE(root->property("used").toDouble(), 0.75);
-    QCOMPARE(root->property("usage").toString(), c.usageText());
-    QVariant label;
-    QMetaObject::invokeMethod(root.get(), "row", Q_RETURN_ARG(QVariant, label), Q_ARG(QVariant, 1));
-    QCOMPARE(label.toString(), QString("Documents|%1|0.25|true|folder").arg(formatBytes(200)));
-
-    QMetaObject::invokeMethod(root.get(), "open", Q_ARG(QVariant, 0));
-    QVERIFY(waitLoaded(c));
-    QCOMPARE(root->property("atTop").toBool(), false);
-    QCOMPARE(root->property("folder").toString(), QString("Downloads"));
-    QMetaObject::invokeMethod(root.get(), "row", Q_RETURN_ARG(QVariant, label), Q_ARG(QVariant, 2));
-    QVERIFY(label.toString().startsWith(QString("notes.txt|%1|0.08333").arg(formatBytes(50))));
-    QVERIFY(label.toString().endsWith("|false|doc"));
-    QMetaObject::invokeMethod(root.get(), "up");
-    QVERIFY(waitLoaded(c));
-    QCOMPARE(root->property("atTop").toBool(), true);
+    // A folder removed while shown: tst_space_ui drives that through the screen.
 }
 
 QTEST_MAIN(TestSpaceController)

