@@ -18,12 +18,7 @@ namespace clifixture {
 using fixture::writeFile;
 using fixture::writeSparse;
 
-inline bool exists(const QByteArray& path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
-}
-
+using fixture::exists;
 // Every entry below `root` (relative path → size, -1 for folders), for before/after comparisons.
 inline void snapshot(const QByteArray& root, const QByteArray& rel, QMap<QByteArray, qint64>& out)
 {

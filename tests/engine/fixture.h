@@ -88,6 +88,13 @@ inline bool writeSparse(const QByteArray& path, qint64 size)
     return ok;
 }
 
+// Whether anything (a dangling link too) is at `path`.
+inline bool exists(const QByteArray& path)
+{
+    struct stat st;
+    return ::lstat(path.constData(), &st) == 0;
+}
+
 inline bool makeFifo(const QByteArray& path)
 {
     return ::mkfifo(path.constData(), 0644) == 0;

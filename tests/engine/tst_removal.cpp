@@ -17,13 +17,8 @@ using namespace orvane;
 
 namespace {
 
+using fixture::exists;
 using fixture::writeBytes;
-
-bool exists(const QByteArray& path)
-{
-    struct stat st;
-    return ::lstat(path.constData(), &st) == 0;
-}
 
 RemovalTarget target(const QByteArray& path, qint64 size = 0)
 {
