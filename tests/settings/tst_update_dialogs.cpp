@@ -1,62 +1,22 @@
 #include "localization_manager.h"
 #include "ui_driver.h"
 #include "updater.h"
+#include "feed_server.h"
 
 #include <QDesktopServices>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 
 using namespace orvane;
 using namespace orvane::testing;
+using namespace testsupport;
 
 namespace {
 
-QByteArray feedOffering(const QByteArray& version)
+// The feed offering `version`, with its release page.
+QByteArray offering(const QByteArray& version)
 {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\"><channel>"
-           "<title>Orvane</title><item><title>Orvane "
-           + version + "</title><sparkle:version>" + version + "</sparkle:version><sparkle:shortVersionString>" + version
-           + "</sparkle:shortVersionString><link>https://orvane.app/releases/" + version
-           + "</link><enclosure url=\"https://orvane.app/dl/orvane-" + version
-           + ".tar.gz\" length=\"1000\" type=\"application/octet-stream\"/></item></channel></rss>\n";
+    return httpResponse(200, feed(item(version, version, "https://orvane.app/releases/" + version)));
 }
-
-QByteArray http(int status, const QByteArray& body)
-{
-    return "HTTP/1.1 " + QByteArray::number(status) + (status == 200 ? " OK" : " Error")
-           + "\r\nContent-Type: application/rss+xml\r\nContent-Length: " + QByteArray::number(body.size())
-           + "\r\nConnection: close\r\n\r\n" + body;
-}
-
-// The update feed, on the loopback interface; what it answers can change between checks.
-class Feed : public QTcpServer
-{
-public:
-    QByteArray response;
-    int hits = 0;
-    Feed()
-    {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket* s = nextPendingConnection()) {
-                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    m_request[s] += s->readAll();
-                    if (!m_request[s].contains("\r\n\r\n"))
-                        return;
-                    m_request.remove(s);
-                    ++hits;
-                    s->write(response);
-                    s->disconnectFromHost();
-                });
-            }
-        });
-    }
-
-private:
-    QHash<QTcpSocket*, QByteArray> m_request;
-};
 
 class OpenedUrls : public QObject
 {
@@ -76,13 +36,14 @@ class TestUpdateDialogs : public QObject
 {
     Q_OBJECT
 
-    Feed m_feed;
+    FeedServer m_feed;
     OpenedUrls m_opened;
     AppHost m_app;
 
     QQuickItem* item(const QString& name) const { return m_app.item(name); }
     QString text(const QString& name) const { return m_app.text(name); }
     void clickItem(const QString& name) { m_app.clickItem(name); }
+    void serve(const QByteArray& response) { m_feed.route("/appcast.xml", response); }
     bool alertShown() const { return shown(item(QStringLiteral("updateAlert"))); }
     // One check asked for from the settings screen, waited for to the end.
     void checkNow()
@@ -96,15 +57,14 @@ class TestUpdateDialogs : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_feed.listen(QHostAddress::LocalHost));
-        const QString feedUrl = QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_feed.serverPort());
-        qputenv("ORVANE_UPDATE_FEED", feedUrl.toUtf8());
-        m_feed.response = http(200, feedOffering("1.1"));
+        const QUrl feedUrl = m_feed.url(QStringLiteral("/appcast.xml"));
+        qputenv("ORVANE_UPDATE_FEED", feedUrl.toEncoded());
+        serve(offering("1.1"));
         for (const char* scheme : {"https", "http"})
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_opened, "open");
         LocalizationManager::shared().setLanguage(AppLanguage::en);
         QVERIFY(m_app.load(false)); // the first-run tour is showing
-        QCOMPARE(Updater::shared().feedUrl(), QUrl(feedUrl));
+        QCOMPARE(Updater::shared().feedUrl(), feedUrl);
         QVERIFY(Updater::shared().automaticChecksActive());
     }
 
@@ -119,7 +79,7 @@ private slots:
         // The launch check finds 1.1 and says so even above the first-run tour.
         QTRY_VERIFY(alertShown());
         QVERIFY(shown(item(QStringLiteral("onboarding"))));
-        QCOMPARE(m_feed.hits, 1);
+        QCOMPARE(m_feed.hits("/appcast.xml"), 1);
         QCOMPARE(text("updateAlertTitle"), QStringLiteral("A new version is available"));
         QCOMPARE(text("updateAlertMessage"), QStringLiteral("Orvane 1.1 is now available. You have 1.0."));
         QVERIFY(item("updateAlertCancel")->mapToScene(QPointF(0, 0)).x() < item("updateAlertConfirm")->mapToScene(QPointF(0, 0)).x());
@@ -160,7 +120,7 @@ private slots:
 
     void upToDateOnlyWhenAsked()
     {
-        m_feed.response = http(200, feedOffering("1.0"));
+        serve(offering("1.0"));
         checkNow();
         QTRY_VERIFY(alertShown());
         QCOMPARE(text("updateAlertTitle"), QStringLiteral("Ya tienes la última versión."));
@@ -183,7 +143,7 @@ private slots:
     {
         // Every kind of failure and its message is covered by tst_updater; here how one shows.
         LocalizationManager::shared().setLanguage(AppLanguage::en);
-        m_feed.response = http(500, "oops");
+        serve(httpResponse(500, "oops"));
 
         QSignalSpy finished(&Updater::shared(), &Updater::checkFinished);
         Updater::shared().startAutomaticChecks();
@@ -205,7 +165,7 @@ private slots:
     void failureInSpanish()
     {
         LocalizationManager::shared().setLanguage(AppLanguage::es);
-        m_feed.response = http(404, "missing");
+        serve(httpResponse(404, "missing"));
         checkNow();
         QTRY_VERIFY(alertShown());
         QCOMPARE(text("updateAlertTitle"), QStringLiteral("No se pudo buscar actualizaciones"));

@@ -2,119 +2,16 @@
 #include "localization_manager.h"
 #include "updater.h"
 
+#include "feed_server.h"
+
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
-#include <QTimer>
 #include <QtTest>
 
 using namespace orvane;
+using namespace testsupport;
 
 namespace {
-
-QByteArray feed(const QByteArray& items)
-{
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-           "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">\n"
-           "<channel><title>Orvane</title><link>https://orvane.app</link>\n"
-           + items + "</channel></rss>\n";
-}
-
-QByteArray item(const QByteArray& version, const QByteArray& shortVersion = {}, const QByteArray& link = "https://orvane.app/releases")
-{
-    QByteArray x = "<item><title>Orvane</title><sparkle:version>" + version + "</sparkle:version>";
-    if (!shortVersion.isEmpty())
-        x += "<sparkle:shortVersionString>" + shortVersion + "</sparkle:shortVersionString>";
-    if (!link.isEmpty())
-        x += "<link>" + link + "</link>";
-    return x + "<enclosure url=\"https://orvane.app/dl/orvane-" + version
-           + ".tar.gz\" length=\"1000\" type=\"application/octet-stream\"/></item>\n";
-}
-
-QByteArray httpResponse(int status, const QByteArray& body, const QByteArray& type = "application/rss+xml")
-{
-    const QByteArray reason = status == 200 ? "OK" : status == 404 ? "Not Found" : "Error";
-    return "HTTP/1.1 " + QByteArray::number(status) + " " + reason + "\r\nContent-Type: " + type
-           + "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
-}
-
-// A feed server on the loopback interface that answers each path in its own way.
-class FeedServer : public QTcpServer
-{
-public:
-    enum class Mode { canned, silent, drip, endless };
-    struct Route {
-        Mode mode = Mode::canned;
-        QByteArray response;
-    };
-
-    FeedServer()
-    {
-        QVERIFY(listen(QHostAddress::LocalHost));
-        connect(this, &QTcpServer::newConnection, this, &FeedServer::accept);
-    }
-    QUrl url(const QString& path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path)); }
-    void route(const QByteArray& path, Route r) { m_routes.insert(path, r); }
-    void route(const QByteArray& path, const QByteArray& response) { m_routes.insert(path, {Mode::canned, response}); }
-    int hits(const QByteArray& path) const { return m_hits.value(path); }
-    qint64 bytesSent = 0;
-
-private:
-    void accept()
-    {
-        while (QTcpSocket* s = nextPendingConnection()) {
-            connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            connect(s, &QTcpSocket::readyRead, s, [this, s] { onRequest(s); });
-        }
-    }
-
-    void onRequest(QTcpSocket* s)
-    {
-        QByteArray& buffer = m_pending[s];
-        buffer += s->readAll();
-        if (!buffer.contains("\r\n\r\n"))
-            return;
-        const QByteArray path = buffer.left(buffer.indexOf("\r\n")).split(' ').value(1);
-        m_pending.remove(s);
-        m_hits[path] += 1;
-        const Route r = m_routes.value(path, {Mode::canned, httpResponse(404, "no such feed", "text/plain")});
-        switch (r.mode) {
-        case Mode::canned:
-            s->write(r.response);
-            s->disconnectFromHost();
-            break;
-        case Mode::silent:
-            break; // never answers
-        case Mode::drip: {
-            // Headers, then one byte every 100 ms: always some progress, never the end.
-            s->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: 50000\r\n\r\n<");
-            auto* timer = new QTimer(s);
-            connect(timer, &QTimer::timeout, s, [s] { s->write(" "); });
-            timer->start(100);
-            break;
-        }
-        case Mode::endless: {
-            // No length announced; data keeps coming as fast as the client takes it.
-            s->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nConnection: close\r\n\r\n");
-            const QByteArray chunk(64 * 1024, 'x');
-            auto pump = [this, s, chunk] {
-                if (s->state() == QAbstractSocket::ConnectedState && s->bytesToWrite() < 256 * 1024 && bytesSent < 256 * 1024 * 1024) {
-                    s->write(chunk);
-                    bytesSent += chunk.size();
-                }
-            };
-            connect(s, &QTcpSocket::bytesWritten, s, pump);
-            pump();
-            break;
-        }
-        }
-    }
-
-    QHash<QByteArray, Route> m_routes;
-    QHash<QByteArray, int> m_hits;
-    QHash<QTcpSocket*, QByteArray> m_pending;
-};
 
 Updater::Limits testLimits()
 {
@@ -137,6 +34,24 @@ struct Spies {
     QSignalSpy available, upToDate, failed, finished;
 };
 
+// One updater for version 1.0 against `url`, with its signals recorded.
+struct Check {
+    explicit Check(const QUrl& url, const Updater::Limits& limits = testLimits())
+        : updater(url, "1.0")
+        , spies(&updater)
+    {
+        updater.setLimits(limits);
+    }
+    bool run()
+    {
+        updater.checkForUpdates();
+        return spies.finished.wait(10000);
+    }
+    QString failure() const { return spies.failed.isEmpty() ? QString() : spies.failed.at(0).at(0).toString(); }
+    Updater updater;
+    Spies spies;
+};
+
 } // namespace
 
 class TestUpdater : public QObject
@@ -151,10 +66,8 @@ private slots:
     void feedProblems_data();
     void feedProblems();
     void newerVersionOffered();
-    void sameOrOlderVersion_data();
-    void sameOrOlderVersion();
-    void failuresOnDemand_data();
-    void failuresOnDemand();
+    void outcomeOnDemand_data();
+    void outcomeOnDemand();
     void slowServers();
     void hugeFeeds();
     void automaticChecksStaySilent();
@@ -297,93 +210,64 @@ void TestUpdater::newerVersionOffered()
     QCOMPARE(spies.finished.at(1).at(0).toBool(), false);
 }
 
-void TestUpdater::sameOrOlderVersion_data()
+void TestUpdater::outcomeOnDemand_data()
 {
-    QTest::addColumn<QByteArray>("items");
-    QTest::newRow("equal") << item("1.0");
-    QTest::newRow("equal with trailing zero") << item("1.0.0", "1.0.0");
-    QTest::newRow("older") << item("0.9") + item("0.9.5");
-    QTest::newRow("pre-release of current") << item("1.0b3");
-    QTest::newRow("newer only on a beta channel")
-        << item("0.9") + "<item><sparkle:version>2.0</sparkle:version><sparkle:channel>beta</sparkle:channel>"
-                         "<link>https://orvane.app/beta</link></item>";
+    QTest::addColumn<QByteArray>("response"); // empty: nothing at that path (404)
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("mentions"); // part of the English failure message
+    const QByteArray beta = "<item><sparkle:version>2.0</sparkle:version><sparkle:channel>beta</sparkle:channel>"
+                            "<link>https://orvane.app/beta</link></item>";
+    QTest::newRow("equal") << httpResponse(200, feed(item("1.0"))) << "upToDate" << "";
+    QTest::newRow("equal with trailing zero") << httpResponse(200, feed(item("1.0.0", "1.0.0"))) << "upToDate" << "";
+    QTest::newRow("older") << httpResponse(200, feed(item("0.9") + item("0.9.5"))) << "upToDate" << "";
+    QTest::newRow("pre-release of current") << httpResponse(200, feed(item("1.0b3"))) << "upToDate" << "";
+    QTest::newRow("newer only on a beta channel") << httpResponse(200, feed(item("0.9") + beta)) << "upToDate" << "";
+    QTest::newRow("404") << QByteArray() << "failed" << "HTTP 404";
+    QTest::newRow("500") << httpResponse(500, "oops", "text/plain") << "failed" << "HTTP 500";
+    QTest::newRow("bad xml") << httpResponse(200, "<rss><channel><item>") << "failed" << "couldn't be read";
+    QTest::newRow("html instead of feed") << httpResponse(200, "<!DOCTYPE html><html><p>Hi</p></html>", "text/html")
+                                          << "failed" << "couldn't be read";
+    QTest::newRow("no items") << httpResponse(200, feed("")) << "failed" << "lists no version";
+    QTest::newRow("garbage status line") << QByteArray("SMTP ready\r\n\r\n") << "failed" << "";
 }
 
-void TestUpdater::sameOrOlderVersion()
+void TestUpdater::outcomeOnDemand()
 {
-    QFETCH(QByteArray, items);
-    const QByteArray path = "/same-" + QByteArray(QTest::currentDataTag()).replace(' ', '-') + ".xml";
-    m_server->route(path, httpResponse(200, feed(items)));
-    Updater updater(m_server->url(QString::fromUtf8(path)), "1.0");
-    updater.setLimits(testLimits());
-    Spies spies(&updater);
-
-    updater.checkForUpdates();
-    QVERIFY(spies.finished.wait(5000));
-    QCOMPARE(spies.upToDate.size(), 1);
-    QCOMPARE(spies.available.size(), 0);
-    QCOMPARE(spies.failed.size(), 0);
-}
-
-void TestUpdater::failuresOnDemand_data()
-{
-    QTest::addColumn<QByteArray>("path");
-    QTest::addColumn<QByteArray>("response");
-    QTest::addColumn<QString>("mentions"); // part of the English message
-    QTest::newRow("404") << QByteArray("/missing.xml") << QByteArray() << "HTTP 404";
-    QTest::newRow("500") << QByteArray("/error.xml") << httpResponse(500, "oops", "text/plain") << "HTTP 500";
-    QTest::newRow("bad xml") << QByteArray("/bad.xml") << httpResponse(200, "<rss><channel><item>") << "couldn't be read";
-    QTest::newRow("html instead of feed") << QByteArray("/html.xml")
-                                          << httpResponse(200, "<!DOCTYPE html><html><p>Hi</p></html>", "text/html")
-                                          << "couldn't be read";
-    QTest::newRow("no items") << QByteArray("/empty.xml") << httpResponse(200, feed("")) << "lists no version";
-    QTest::newRow("garbage status line") << QByteArray("/garbage.xml") << QByteArray("SMTP ready\r\n\r\n") << "";
-}
-
-void TestUpdater::failuresOnDemand()
-{
-    QFETCH(QByteArray, path);
     QFETCH(QByteArray, response);
+    QFETCH(QString, outcome);
     QFETCH(QString, mentions);
     LocalizationManager::shared().setLanguage(AppLanguage::en);
+    const QByteArray path = "/" + QByteArray(QTest::currentDataTag()).replace(' ', '-') + ".xml";
     if (!response.isEmpty())
         m_server->route(path, response);
-    Updater updater(m_server->url(QString::fromUtf8(path)), "1.0");
-    updater.setLimits(testLimits());
-    Spies spies(&updater);
-
-    updater.checkForUpdates();
-    QVERIFY(spies.finished.wait(5000));
-    QCOMPARE(spies.failed.size(), 1);
-    const QString message = spies.failed.at(0).at(0).toString();
-    QVERIFY(!message.isEmpty());
-    QVERIFY2(message.contains(mentions), qPrintable(message));
-    QVERIFY(message.size() < 120); // a short message, not a dump
-    QCOMPARE(spies.available.size(), 0);
-    QCOMPARE(spies.upToDate.size(), 0);
-    QVERIFY(!updater.checking());
+    Check check(m_server->url(QString::fromUtf8(path)));
+    QVERIFY(check.run());
+    QVERIFY(!check.updater.checking());
+    QCOMPARE(check.spies.available.size(), 0);
+    QCOMPARE(check.spies.upToDate.size(), outcome == "upToDate" ? 1 : 0);
+    QCOMPARE(check.spies.failed.size(), outcome == "failed" ? 1 : 0);
+    if (outcome == "failed") {
+        QVERIFY2(!check.failure().isEmpty() && check.failure().contains(mentions), qPrintable(check.failure()));
+        QVERIFY(check.failure().size() < 120); // a short message, not a dump
+    }
 }
 
 void TestUpdater::slowServers()
 {
     m_server->route("/silent.xml", {FeedServer::Mode::silent, {}});
     m_server->route("/drip.xml", {FeedServer::Mode::drip, {}});
+    Updater::Limits limits = testLimits();
+    limits.transferTimeoutMs = 800;
+    limits.totalTimeoutMs = 1500;
     for (const char* path : {"/silent.xml", "/drip.xml"}) {
-        Updater updater(m_server->url(path), "1.0");
-        Updater::Limits limits = testLimits();
-        limits.transferTimeoutMs = 800;
-        limits.totalTimeoutMs = 1500;
-        updater.setLimits(limits);
-        Spies spies(&updater);
+        Check check(m_server->url(path), limits);
         QElapsedTimer timer;
         timer.start();
-        updater.checkForUpdates();
+        check.updater.checkForUpdates();
         QVERIFY2(timer.elapsed() < 500, "starting a check must not wait for the server");
-        QVERIFY(spies.finished.wait(10000));
+        QVERIFY(check.spies.finished.wait(10000));
         QVERIFY2(timer.elapsed() < 5000, path);
-        QCOMPARE(spies.failed.size(), 1);
-        QVERIFY2(spies.failed.at(0).at(0).toString().contains("too long"),
-                 qPrintable(path + QStringLiteral(": ") + spies.failed.at(0).at(0).toString()));
+        QVERIFY2(check.failure().contains("too long"), qPrintable(path + QStringLiteral(": ") + check.failure()));
     }
 
     // Nothing listening at all.
@@ -391,13 +275,9 @@ void TestUpdater::slowServers()
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     const quint16 port = closed.serverPort();
     closed.close();
-    Updater updater(QUrl(QStringLiteral("http://127.0.0.1:%1/feed.xml").arg(port)), "1.0");
-    updater.setLimits(testLimits());
-    Spies spies(&updater);
-    updater.checkForUpdates();
-    QVERIFY(spies.finished.wait(5000));
-    QCOMPARE(spies.failed.size(), 1);
-    QVERIFY(spies.failed.at(0).at(0).toString().contains("reach"));
+    Check check(QUrl(QStringLiteral("http://127.0.0.1:%1/feed.xml").arg(port)));
+    QVERIFY(check.run());
+    QVERIFY2(check.failure().contains("reach"), qPrintable(check.failure()));
 }
 
 void TestUpdater::hugeFeeds()
@@ -408,13 +288,10 @@ void TestUpdater::hugeFeeds()
     // No length announced and no end in sight.
     m_server->route("/endless.xml", {FeedServer::Mode::endless, {}});
     for (const char* path : {"/big.xml", "/endless.xml"}) {
-        Updater updater(m_server->url(path), "1.0");
-        updater.setLimits(testLimits());
-        Spies spies(&updater);
-        updater.checkForUpdates();
-        QVERIFY(spies.finished.wait(10000));
-        QCOMPARE(spies.failed.size(), 1);
-        QCOMPARE(spies.available.size(), 0);
+        Check check(m_server->url(path));
+        QVERIFY(check.run());
+        QCOMPARE(check.spies.failed.size(), 1);
+        QCOMPARE(check.spies.available.size(), 0);
     }
     QVERIFY2(m_server->bytesSent < 64 * 1024 * 1024, "the endless feed was read far past the limit");
 
@@ -422,27 +299,20 @@ void TestUpdater::hugeFeeds()
     QByteArray fits = feed(item("2.0"));
     fits.append(QByteArray(64 * 1024 - fits.size() - 10, ' ')); // trailing whitespace is allowed
     m_server->route("/fits.xml", httpResponse(200, fits));
-    Updater updater(m_server->url("/fits.xml"), "1.0");
-    updater.setLimits(testLimits());
-    Spies spies(&updater);
-    updater.checkForUpdates();
-    QVERIFY(spies.finished.wait(5000));
-    QCOMPARE(spies.available.size(), 1);
+    Check fitting(m_server->url("/fits.xml"));
+    QVERIFY(fitting.run());
+    QCOMPARE(fitting.spies.available.size(), 1);
 }
 
 void TestUpdater::automaticChecksStaySilent()
 {
     m_server->route("/auto-same.xml", httpResponse(200, feed(item("1.0"))));
     for (const char* path : {"/auto-same.xml", "/auto-missing.xml"}) {
-        Updater updater(m_server->url(path), "1.0");
-        updater.setLimits(testLimits());
-        Spies spies(&updater);
-        updater.startAutomaticChecks();
-        QVERIFY(spies.finished.wait(5000));
-        QCOMPARE(spies.finished.at(0).at(0).toBool(), false);
-        QCOMPARE(spies.upToDate.size(), 0);
-        QCOMPARE(spies.failed.size(), 0);
-        QCOMPARE(spies.available.size(), 0);
+        Check check(m_server->url(path));
+        check.updater.startAutomaticChecks();
+        QVERIFY(check.spies.finished.wait(5000));
+        QCOMPARE(check.spies.finished.at(0).at(0).toBool(), false);
+        QCOMPARE(check.spies.upToDate.size() + check.spies.failed.size() + check.spies.available.size(), 0);
     }
 }
 
