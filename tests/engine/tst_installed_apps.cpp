@@ -83,12 +83,7 @@ QByteArray dictWithPayload(const QList<QByteArray>& tail, int refWidth)
     return binaryPlist(objects + tail, refWidth);
 }
 
-bool writeBytes(const QByteArray& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(QString::fromUtf8(path)).absolutePath());
-    QFile file(QString::fromUtf8(path));
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using fixture::writeBytes;
 
 // A bundle of exactly `size` bytes; `plist`, when given, is its Contents/Info.plist.
 bool makeBundle(const QByteArray& bundle, qint64 size, const QByteArray& plist = {})
@@ -134,28 +129,17 @@ private slots:
     }
     void cleanup() { ::alarm(0); }
 
-    void bundleSizeThreshold()
+    // Bundles from 1 MiB up; leftovers count in the size (and so in the order), and each one's
+    // scan-time size is kept.
+    void sizeThresholdAndLeftovers()
     {
         QVERIFY(makeBundle(m_apps + "/Small.app", MiB - 1));
         QVERIFY(makeBundle(m_apps + "/Exact.app", MiB));
-        const QList<CleanupFile> apps = scanInstalledApps(true, {m_apps});
-        QCOMPARE(apps.size(), 1);
-        QCOMPARE(apps[0].name, QStringLiteral("Exact"));
-        QCOMPARE(apps[0].url, m_apps + "/Exact.app");
-        QCOMPARE(apps[0].sizeInBytes, MiB);
-        QVERIFY(apps[0].isSelected);
-        QVERIFY(apps[0].extraURLs.isEmpty());
-        QVERIFY(apps[0].extraSizes.isEmpty());
-    }
-
-    // Leftovers count in the size (and so in the order), and each one's scan-time size is kept.
-    void leftoversCountTowardsSize()
-    {
         QVERIFY(makeBundle(m_apps + "/Big.app", 50 * MiB, plistWithIdentifier("com.example.big", false)));
         QVERIFY(fixture::writeSparse(lib("Containers/com.example.big/Data/blob"), 2000 * MiB));
         QVERIFY(makeBundle(m_apps + "/Plain.app", 1000 * MiB));
         const QList<CleanupFile> apps = scanInstalledApps(false, {m_apps});
-        QCOMPARE(apps.size(), 2);
+        QCOMPARE(apps.size(), 3);
         QCOMPARE(apps[0].name, QStringLiteral("Big"));
         QCOMPARE(apps[0].sizeInBytes, 2050 * MiB);
         QCOMPARE(apps[0].extraURLs, FilePaths{lib("Containers/com.example.big")});
@@ -163,6 +147,10 @@ private slots:
         QCOMPARE(apps[0].ownSize(), 50 * MiB);
         QCOMPARE(apps[1].name, QStringLiteral("Plain"));
         QVERIFY(!apps[1].isSelected);
+        QCOMPARE(apps[2].url, m_apps + "/Exact.app");
+        QCOMPARE(apps[2].sizeInBytes, MiB);
+        QVERIFY(apps[2].extraURLs.isEmpty() && apps[2].extraSizes.isEmpty());
+        QVERIFY(scanInstalledApps(true, {m_apps})[2].isSelected);
     }
 
     // Every row of the leftover table, in table order; only what exists; hidden group folders
