@@ -74,20 +74,6 @@ private slots:
         QVERIFY(entries[0].id != topLevelEntries()[0].id);
     }
 
-    void topLevelIcons()
-    {
-        const QStringList names{"Downloads", "Documents", "Desktop", "Movies", "Music", "Pictures", "Library",
-                                "Applications"};
-        const QStringList icons{"arrow.down.circle", "doc",        "menubar.dock.rectangle", "film",
-                                "music.note",        "photo",      "books.vertical",         "square.grid.2x2"};
-        for (const QString& name : names)
-            QVERIFY(fixture::writeFile(home(name.toUtf8() + "/f"), 10)); // all equal: table order
-        const QList<SpaceEntry> entries = topLevelEntries();
-        QCOMPARE(namesOf(entries), names);
-        for (qsizetype i = 0; i < entries.size(); ++i)
-            QCOMPARE(entries[i].icon, icons[i]);
-    }
-
     void emptyHome() { QVERIFY(topLevelEntries().isEmpty()); }
 
     // Drill-down lists visible items only (hidden ones still count in the folder's own size),
@@ -146,18 +132,6 @@ private slots:
         QVERIFY(childEntries(home("missing")).isEmpty());
         QVERIFY(fixture::writeFile(home("file"), 10));
         QVERIFY(childEntries(home("file")).isEmpty());
-        QVERIFY(QDir().mkpath(QString::fromUtf8(home("locked"))));
-        QVERIFY(fixture::writeFile(home("locked/x"), 10));
-        QVERIFY(::chmod(m_homePath.constData(), 0755) == 0);
-        QVERIFY(::chmod(home("locked").constData(), 0) == 0);
-        const QByteArray locked = home("locked");
-        const auto out = fixture::runUnprivileged([&locked] {
-            return QByteArray::number(childEntries(locked).size()) + ' ' + QByteArray::number(folderSize(locked));
-        });
-        ::chmod(home("locked").constData(), 0755);
-        if (!out)
-            QSKIP("cannot run a child without root's rights here");
-        QCOMPARE(*out, QByteArray("0 0"));
     }
 
     void itemAndFolderSize()

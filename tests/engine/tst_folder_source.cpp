@@ -127,30 +127,6 @@ private slots:
         }
         QCOMPARE(files[1].name, QStringLiteral("caf\uFFFD"));
     }
-
-    // A sub-folder partly unreadable is offered with the part that could be measured.
-    void partlyUnreadableSubFolder()
-    {
-        fixture::TempDir dir;
-        const QByteArray root = dir.path();
-        QVERIFY(::chmod(root.constData(), 0755) == 0);
-        QVERIFY(fixture::writeFile(root + "/cache/readable", 100));
-        QVERIFY(fixture::writeFile(root + "/cache/locked/inside", 1000));
-        QVERIFY(fixture::writeFile(root + "/only-locked/locked/inside", 1000));
-        QVERIFY(::chmod((root + "/cache/locked").constData(), 0) == 0);
-        QVERIFY(::chmod((root + "/only-locked/locked").constData(), 0) == 0);
-        const auto out = fixture::runUnprivileged([&root] {
-            QByteArray result;
-            for (const CleanupFile& f : scanFolder(root, true))
-                result += f.name.toUtf8() + '=' + QByteArray::number(f.sizeInBytes) + ';';
-            return result;
-        });
-        ::chmod((root + "/cache/locked").constData(), 0755);
-        ::chmod((root + "/only-locked/locked").constData(), 0755);
-        if (!out)
-            QSKIP("cannot run a child without root's rights here");
-        QCOMPARE(*out, QByteArray("cache=100;"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestFolderSource)

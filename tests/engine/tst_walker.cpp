@@ -159,27 +159,6 @@ private slots:
             QVERIFY(!p.contains("huge/") && !p.contains("loop/"));
     }
 
-    // Names are kept as the bytes the file system gave.
-    void oddNamesKeptAsBytes()
-    {
-        fixture::TempDir dir;
-        const QByteArray root = dir.path();
-        const QList<QByteArray> names{"with space", "100%25 done", "new\nline", "\xff\xfe\x80", QByteArray(255, 'x')};
-        for (const QByteArray& name : names)
-            QVERIFY(fixture::writeFile(root + "/" + name, 3));
-        const auto listed = listFolder(root, false);
-        QVERIFY(listed);
-        QSet<QByteArray> seen;
-        for (const ListedEntry& e : *listed) {
-            QCOMPARE(e.path, root + "/" + e.name);
-            QCOMPARE(qint64(e.st.st_size), qint64(3));
-            seen.insert(e.name);
-        }
-        QCOMPARE(seen, QSet<QByteArray>(names.begin(), names.end()));
-        QCOMPARE(collectFiles(root, 3, {}).size(), size_t(names.size()));
-        QCOMPARE(treeSize(root), qint64(3 * names.size()));
-    }
-
     void listFolderHiddenAndFailures()
     {
         fixture::TempDir dir;
