@@ -293,11 +293,6 @@ private slots:
         QVERIFY(en.out.contains("[ ] "));
         const qint64 selected = 20000 + 7034 + 700 + 50;
         QVERIFY(en.out.contains("Selected: " + orvane::formatBytes(selected, orvane::AppLanguage::en).toUtf8()));
-
-        const Result es = Run{h, {}}({"analyze", "smart", "--lang", "es"});
-        QVERIFY(es.out.startsWith("Cuidado inteligente\n"));
-        QVERIFY(es.out.contains("Cachés · "));
-        QVERIFY(es.out.contains("Seleccionado: " + orvane::formatBytes(selected, orvane::AppLanguage::es).toUtf8()));
     }
 
     // ---- language ----
