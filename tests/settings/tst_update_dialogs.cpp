@@ -18,15 +18,6 @@ QByteArray offering(const QByteArray& version)
     return httpResponse(200, feed(item(version, version, "https://orvane.app/releases/" + version)));
 }
 
-class OpenedUrls : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
 } // namespace
 
 // The updater's dialogs in the running application, against a feed served on loopback: the

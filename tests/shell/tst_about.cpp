@@ -7,16 +7,6 @@
 using namespace orvane;
 using namespace orvane::testing;
 
-// Stands in for the browser and the mail client: records what would have been opened.
-class OpenedUrls : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
 // The About screen on its own, in both languages: its texts, the line break of the tagline and
 // where each button and link leads.
 class TestAbout : public QObject

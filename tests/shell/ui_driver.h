@@ -63,6 +63,17 @@ inline void writeFile(const QString& path, qint64 size)
     f.write(QByteArray(size, 'x'));
 }
 
+// Stands in for the browser and the mail client: records what would have been opened
+// (install it with QDesktopServices::setUrlHandler(scheme, &recorder, "open")).
+class OpenedUrls : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
 inline QSettings appSettings()
 {
     return QSettings(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
