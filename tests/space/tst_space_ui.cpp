@@ -130,13 +130,13 @@ private slots:
         QVERIFY(qAbs(barShare(2) - 1.0 / 6.0) < 0.01);
         QQuickItem* volume = item("volumeBar");
         QVERIFY(qAbs(volume->width() / volume->parentItem()->width() - 0.75) < 0.005);
-        screenshot(m_host->window(), QStringLiteral("space-top-es"));
+        m_host->snap(QStringLiteral("space-top-es"));
 
         LocalizationManager::shared().setLanguage(AppLanguage::en);
         QCOMPARE(text("spaceTitle"), QStringLiteral("Where did your space go?"));
         QVERIFY(text("usageText").contains(QStringLiteral(" used of ")));
         QCOMPARE(text("spaceRow_0_size"), formatBytes(3'000'000, AppLanguage::en));
-        screenshot(m_host->window(), QStringLiteral("space-top-en"));
+        m_host->snap(QStringLiteral("space-top-en"));
     }
 
     void hoverFollowsThePointer()
@@ -148,7 +148,7 @@ private slots:
         QTRY_COMPARE(m_controller->hoveredID(), firstId);
         QTRY_COMPARE(first->scale(), 1.01);
         QCOMPARE(second->scale(), 1.0);
-        screenshot(m_host->window(), QStringLiteral("space-hover-en"));
+        m_host->snap(QStringLiteral("space-hover-en"));
         pointAt(second, QPointF(second->width() / 2, second->height() / 2));
         QTRY_COMPARE(m_controller->hoveredID(), second->property("entryId").toString());
         QTRY_COMPARE(first->scale(), 1.0);
@@ -185,7 +185,7 @@ private slots:
         QCOMPARE(barShare(0), 1.0);
         QVERIFY(qAbs(barShare(1) - 0.5) < 0.01);
         QTest::mouseMove(m_host->window(), QPoint(5, 5));
-        screenshot(m_host->window(), QStringLiteral("space-drilled-en"));
+        m_host->snap(QStringLiteral("space-drilled-en"));
 
         // A file shows in the file manager and nothing on screen changes; so does the folder.
         clickItem("spaceRow_1");
@@ -200,7 +200,7 @@ private slots:
         QCOMPARE(rowNames(), QStringList({"site", "notes.md"}));
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         QCOMPARE(text("spaceBackText"), QStringLiteral("Atrás"));
-        screenshot(m_host->window(), QStringLiteral("space-drilled-es"));
+        m_host->snap(QStringLiteral("space-drilled-es"));
         clickItem("spaceBack");
         QTRY_VERIFY(loaded());
         QCOMPARE(text("folderName"), QStringLiteral("Documents"));
