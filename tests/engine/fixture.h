@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <fcntl.h>
@@ -274,6 +275,25 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+// The names and the urls of scanned items (files, entries, categories), in their order.
+template <typename List>
+QStringList namesOf(const List& items)
+{
+    QStringList out;
+    for (const auto& item : items)
+        out.append(item.name);
+    return out;
+}
+
+template <typename List>
+QList<QByteArray> urlsOf(const List& items)
+{
+    QList<QByteArray> out;
+    for (const auto& item : items)
+        out.append(item.url);
+    return out;
+}
 
 // Straightforward reference walks (nftw, path based, pre-order, links not followed) that the
 // engine's results are checked against.

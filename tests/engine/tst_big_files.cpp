@@ -10,14 +10,7 @@ namespace {
 
 constexpr qint64 MB = 1000 * 1000;
 constexpr qint64 threshold = 104857600;
-
-QList<QByteArray> urlsOf(const QList<CleanupFile>& files)
-{
-    QList<QByteArray> urls;
-    for (const CleanupFile& f : files)
-        urls.append(f.url);
-    return urls;
-}
+using fixture::urlsOf;
 
 } // namespace
 

@@ -19,6 +19,8 @@ using namespace orvane;
 
 namespace {
 
+using fixture::namesOf;
+using fixture::urlsOf;
 using fixture::writeBytes;
 
 QByteArray randomBytes(qint64 size, quint32 seed)
@@ -32,22 +34,6 @@ QByteArray flipped(QByteArray bytes, qint64 at)
 {
     bytes[at] = char(bytes[at] ^ 0x5a);
     return bytes;
-}
-
-QStringList names(const CleanupCategory& c)
-{
-    QStringList out;
-    for (const CleanupFile& f : c.files)
-        out << f.name;
-    return out;
-}
-
-QList<QByteArray> urls(const CleanupCategory& c)
-{
-    QList<QByteArray> out;
-    for (const CleanupFile& f : c.files)
-        out << f.url;
-    return out;
 }
 
 // ---- A straightforward reference: walk, group by size, SHA-256 every file, group by digest.
@@ -179,8 +165,8 @@ void TestDuplicates::twoCopiesAcrossRoots()
     QCOMPARE(c.name, QStringLiteral("photo.jpg"));
     QCOMPARE(c.icon, QStringLiteral("doc.on.doc"));
     QVERIFY(!c.isExpanded);
-    QCOMPARE(urls(c), (QList<QByteArray>{home + "/Downloads/photo.jpg", home + "/Pictures/photo copy.jpg"}));
-    QCOMPARE(names(c), (QStringList{"photo.jpg", "photo copy.jpg"}));
+    QCOMPARE(urlsOf(c.files), (QList<QByteArray>{home + "/Downloads/photo.jpg", home + "/Pictures/photo copy.jpg"}));
+    QCOMPARE(namesOf(c.files), (QStringList{"photo.jpg", "photo copy.jpg"}));
     QVERIFY(!c.files[0].isSelected);
     QVERIFY(c.files[1].isSelected);
     for (const CleanupFile& f : c.files) {
@@ -202,7 +188,7 @@ void TestDuplicates::twoCopiesAcrossRoots()
     const QList<CleanupCategory> again = findDuplicates(
         {home + "/missing", home + "/Downloads/photo.jpg", home + "/Downloads", home + "/Desktop"}, 1048576, "i");
     QCOMPARE(again.size(), 1);
-    QCOMPARE(urls(again.first()), (QList<QByteArray>{home + "/Desktop/x.bin", home + "/Downloads/photo.jpg"}));
+    QCOMPARE(urlsOf(again.first().files), (QList<QByteArray>{home + "/Desktop/x.bin", home + "/Downloads/photo.jpg"}));
 }
 
 void TestDuplicates::groupsAndSelection()
@@ -225,14 +211,14 @@ void TestDuplicates::groupsAndSelection()
 
     const QList<CleanupCategory> cats = findDuplicates({home + "/c", home + "/b", home + "/a"}, 1, "icon");
     QCOMPARE(cats.size(), 4);
-    QCOMPARE(urls(cats[0]),
+    QCOMPARE(urlsOf(cats[0].files),
              (QList<QByteArray>{home + "/a/z-ten.bin", home + "/b/ten (1).bin", home + "/b/ten.bin", home + "/c/TEN.bin"}));
     QCOMPARE(cats[0].name, QStringLiteral("z-ten.bin"));
     QCOMPARE(cats[0].totalSize(), 40000000);
     QCOMPARE(cats[0].selectedSize(), 30000000);
-    QCOMPARE(urls(cats[1]), (QList<QByteArray>{home + "/a/big/fifteen.bin", home + "/c/fifteen.bin"}));
+    QCOMPARE(urlsOf(cats[1].files), (QList<QByteArray>{home + "/a/big/fifteen.bin", home + "/c/fifteen.bin"}));
     QCOMPARE(cats[2].name, QStringLiteral("0-t3.bin"));
-    QCOMPARE(urls(cats[3]), (QList<QByteArray>{home + "/a/s2.bin", home + "/b/s3.bin", home + "/c/s1.bin"}));
+    QCOMPARE(urlsOf(cats[3].files), (QList<QByteArray>{home + "/a/s2.bin", home + "/b/s3.bin", home + "/c/s1.bin"}));
     for (const CleanupCategory& c : cats) {
         QCOMPARE(c.icon, QStringLiteral("icon"));
         for (qsizetype i = 0; i < c.files.size(); ++i)
@@ -261,7 +247,7 @@ void TestDuplicates::minimumSizeAndHiddenEntries()
 
     const QList<CleanupCategory> cats = findDuplicates({home + "/r"}, min, "i");
     QCOMPARE(cats.size(), 1);
-    QCOMPARE(urls(cats.first()), (QList<QByteArray>{home + "/r/exact1", home + "/r/exact2"}));
+    QCOMPARE(urlsOf(cats.first().files), (QList<QByteArray>{home + "/r/exact1", home + "/r/exact2"}));
 
     // A hidden root given explicitly is still searched; hidden entries inside it are not.
     QVERIFY(writeBytes(home + "/.root/a", randomBytes(100, 8)));
@@ -296,7 +282,7 @@ void TestDuplicates::hardLinksAndOverlappingRoots()
         for (const CleanupFile& f : cats.first().files)
             inodes.insert(f.stamp->inode);
         QCOMPARE(inodes.size(), 2);
-        QVERIFY(urls(cats.first()).contains(home + "/r/sub/copy"));
+        QVERIFY(urlsOf(cats.first().files).contains(home + "/r/sub/copy"));
     }
 }
 
@@ -317,7 +303,7 @@ void TestDuplicates::onlyRegularFilesAreOpened()
     // and nothing hangs on the FIFO.
     const QList<CleanupCategory> cats = findDuplicates({home + "/r"}, 0, "i");
     QCOMPARE(cats.size(), 1);
-    QCOMPARE(urls(cats.first()), (QList<QByteArray>{home + "/r/empty1", home + "/r/empty2"}));
+    QCOMPARE(urlsOf(cats.first().files), (QList<QByteArray>{home + "/r/empty1", home + "/r/empty2"}));
     QCOMPARE(cats.first().totalSize(), 0);
 }
 
@@ -387,7 +373,7 @@ void TestDuplicates::pathOrder()
     QVERIFY(writeBytes(home + "/b.bin", content));
     const QList<CleanupCategory> cats = findDuplicates({home}, 1, "i");
     QCOMPARE(cats.size(), 1);
-    QCOMPARE(urls(cats.first()),
+    QCOMPARE(urlsOf(cats.first().files),
              (QList<QByteArray>{home + "/B.bin", home + "/b.bin", home + decomposed.mid(2), home + "/\xff\xfe.bin"}));
     QCOMPARE(cats.first().name, QStringLiteral("B.bin"));
     QCOMPARE(cats.first().files[2].name, QString::fromUtf16(u"A\u0308.bin"));

@@ -6,17 +6,7 @@
 
 using namespace orvane;
 
-namespace {
-
-QStringList namesOf(const QList<SpaceEntry>& entries)
-{
-    QStringList names;
-    for (const SpaceEntry& e : entries)
-        names.append(e.name);
-    return names;
-}
-
-} // namespace
+using fixture::namesOf;
 
 class TestFolderSizes : public QObject
 {

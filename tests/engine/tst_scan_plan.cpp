@@ -10,19 +10,13 @@ using namespace orvane;
 
 namespace {
 
+using fixture::namesOf;
+
 constexpr qint64 MB = 1000 * 1000;
 
 CleanupSource folderSource(const char* name, const QByteArray& path, bool autoSelect = true)
 {
     return {QString::fromLatin1(name), QStringLiteral("icon.") + QLatin1String(name), FolderSource{path}, autoSelect};
-}
-
-QStringList namesOf(const QList<CleanupCategory>& categories)
-{
-    QStringList names;
-    for (const CleanupCategory& c : categories)
-        names.append(c.name);
-    return names;
 }
 
 } // namespace
