@@ -5,4 +5,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 cd "$root/build"
-ctest --output-on-failure -j"$(nproc)"
+# One test at a time: several UI tests time animations, and two cores are shared with them.
+ctest --output-on-failure
