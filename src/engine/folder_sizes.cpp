@@ -72,21 +72,13 @@ QList<SpaceEntry> topLevelEntries()
 QList<SpaceEntry> childEntries(const FilePath& folder)
 {
     // Hidden items are counted in sizes but not listed.
-    const std::optional<std::vector<ListedEntry>> listed = listFolder(folder, true);
+    const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, true);
     if (!listed)
         return {};
 
-    FilePaths subFolders;
-    for (const ListedEntry& entry : *listed)
-        if (S_ISDIR(entry.st.st_mode))
-            subFolders.append(entry.path);
-    const std::vector<qint64> subFolderSizes = folderSizes(subFolders);
-
     QList<SpaceEntry> entries;
-    size_t nextSubFolder = 0;
-    for (const ListedEntry& entry : *listed) {
+    for (const auto& [entry, size] : *listed) {
         const bool isDirectory = S_ISDIR(entry.st.st_mode);
-        const qint64 size = isDirectory ? subFolderSizes[nextSubFolder++] : qint64(entry.st.st_size);
         if (size < 1)
             continue;
         SpaceEntry space;

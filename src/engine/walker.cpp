@@ -565,4 +565,26 @@ std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool 
     return entries;
 }
 
+std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, bool skipHidden)
+{
+    std::optional<std::vector<ListedEntry>> listed = listFolder(folder, skipHidden);
+    if (!listed)
+        return std::nullopt;
+    FilePaths subFolders;
+    for (const ListedEntry& entry : *listed)
+        if (S_ISDIR(entry.st.st_mode))
+            subFolders.append(entry.path);
+    const std::vector<qint64> subFolderSizes = folderSizes(subFolders);
+
+    std::vector<MeasuredEntry> measured;
+    measured.reserve(listed->size());
+    size_t nextSubFolder = 0;
+    for (ListedEntry& entry : *listed) {
+        // A link counts as its own length, never its target's.
+        const qint64 size = S_ISDIR(entry.st.st_mode) ? subFolderSizes[nextSubFolder++] : qint64(entry.st.st_size);
+        measured.push_back({std::move(entry), size});
+    }
+    return measured;
+}
+
 } // namespace orvane

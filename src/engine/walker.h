@@ -65,4 +65,12 @@ struct ListedEntry {
 };
 std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool skipHidden);
 
+// listFolder with each entry's whole size: a sub-folder its folderSizes total (all sub-folders
+// measured in one walk), anything else its own st_size.
+struct MeasuredEntry {
+    ListedEntry entry;
+    qint64 size = 0;
+};
+std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, bool skipHidden);
+
 } // namespace orvane
