@@ -149,17 +149,10 @@ public:
     // A file of `size` bytes holding `chunks` of generated data; everything else is a hole.
     void file(const QByteArray& rel, qint64 size, const QList<Chunk>& chunks)
     {
-        if (!ok())
+        FilePath path;
+        const int fd = create(rel, &path);
+        if (fd < 0)
             return;
-        const qsizetype slash = rel.lastIndexOf('/');
-        if (slash > 0)
-            dir(rel.left(slash));
-        const FilePath path = m_root + '/' + rel;
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-        if (fd < 0) {
-            m_failed = path;
-            return;
-        }
         bool good = true;
         QByteArray buffer;
         for (const Chunk& chunk : chunks) {
@@ -180,16 +173,30 @@ public:
 
     void text(const QByteArray& rel, const QByteArray& content)
     {
-        if (!ok())
+        FilePath path;
+        const int fd = create(rel, &path);
+        if (fd < 0)
             return;
+        const bool good = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+        if (::close(fd) != 0 || !good)
+            m_failed = path;
+    }
+
+    // A new file at `rel` (parents made first), or -1 once anything has failed.
+    int create(const QByteArray& rel, FilePath* path)
+    {
+        if (!ok())
+            return -1;
         const qsizetype slash = rel.lastIndexOf('/');
         if (slash > 0)
             dir(rel.left(slash));
-        const FilePath path = m_root + '/' + rel;
-        const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-        const bool good = fd >= 0 && ::write(fd, content.constData(), size_t(content.size())) == content.size();
-        if ((fd >= 0 && ::close(fd) != 0) || !good)
-            m_failed = path;
+        if (!ok())
+            return -1;
+        *path = m_root + '/' + rel;
+        const int fd = ::open(path->constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
+        if (fd < 0)
+            m_failed = *path;
+        return fd;
     }
 
     // Entirely generated content.

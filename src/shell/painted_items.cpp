@@ -87,36 +87,33 @@ SoftShadow::SoftShadow(QQuickItem* parent)
     connect(this, &SoftShadow::changed, this, [this] { update(); });
 }
 
-void SoftShadow::setColor(const QColor& c)
+template<typename T>
+void SoftShadow::assignAndNotify(T& member, const T& value)
 {
-    if (c != m_color) {
-        m_color = c;
+    if (value != member) {
+        member = value;
         emit changed();
     }
+}
+
+void SoftShadow::setColor(const QColor& c)
+{
+    assignAndNotify(m_color, c);
 }
 
 void SoftShadow::setCornerRadius(double r)
 {
-    if (r != m_cornerRadius) {
-        m_cornerRadius = r;
-        emit changed();
-    }
+    assignAndNotify(m_cornerRadius, r);
 }
 
 void SoftShadow::setBlur(double b)
 {
-    if (b != m_blur) {
-        m_blur = b;
-        emit changed();
-    }
+    assignAndNotify(m_blur, b);
 }
 
 void SoftShadow::setCircle(bool c)
 {
-    if (c != m_circle) {
-        m_circle = c;
-        emit changed();
-    }
+    assignAndNotify(m_circle, c);
 }
 
 double SoftShadow::pad() const

@@ -48,6 +48,8 @@ signals:
     void changed();
 
 private:
+    template<typename T>
+    void assignAndNotify(T& member, const T& value);
     QColor m_color = Qt::black;
     double m_cornerRadius = 0;
     double m_blur = 8;
