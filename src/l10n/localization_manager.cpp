@@ -15,10 +15,15 @@ const Dictionary& dictionary(AppLanguage language)
 {
     static const auto build = [](bool english) {
         Dictionary d;
-        const auto& table = stringTable();
-        d.reserve(qsizetype(table.size()));
-        for (const StringEntry& e : table)
-            d.insert(e.key, english ? e.en : e.es);
+        const auto add = [&](const std::vector<StringEntry>& table) {
+            for (const StringEntry& e : table)
+                d.insert(e.key, english ? e.en : e.es);
+        };
+        add(stringTable());
+        add(addedStringTable());
+#if !defined(__APPLE__)
+        add(freedesktopVariants()); // later rows replace earlier ones
+#endif
         return d;
     };
     static const Dictionary es = build(false);

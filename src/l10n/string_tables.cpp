@@ -132,4 +132,18 @@ const std::vector<StringEntry>& stringTable()
     return table;
 }
 
+const std::vector<StringEntry>& addedStringTable()
+{
+    static const std::vector<StringEntry> table = {
+    };
+    return table;
+}
+
+const std::vector<StringEntry>& freedesktopVariants()
+{
+    static const std::vector<StringEntry> table = {
+    };
+    return table;
+}
+
 } // namespace orvane
