@@ -2,6 +2,7 @@
 #include "paths.h"
 #include "screen_host.h"
 #include "settings_controller.h"
+#include "test_home.h"
 #include "trash.h"
 
 #include <QFile>
@@ -80,7 +81,7 @@ private slots:
     void initTestCase()
     {
         m_home = QDir::homePath();
-        QVERIFY2(!m_home.startsWith(QStringLiteral("/root")), "tests run in their own home");
+        QVERIFY2(testing::inOwnTestHome(), "tests run in their own home");
         m_agents = m_home + QStringLiteral("/Library/LaunchAgents");
         m_trash = qEnvironmentVariable("XDG_DATA_HOME", m_home + QStringLiteral("/.local/share")) + QStringLiteral("/Trash");
         m_autostart = m_home + QStringLiteral("/autostart-test");

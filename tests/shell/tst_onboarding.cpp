@@ -1,6 +1,7 @@
 #include "localization_manager.h"
 #include "onboarding.h"
 #include "screen_host.h"
+#include "test_home.h"
 
 #include <QSignalSpy>
 
@@ -41,7 +42,7 @@ class TestOnboarding : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY2(!QDir::homePath().startsWith(QStringLiteral("/root")), "tests run in their own home");
+        QVERIFY2(testing::inOwnTestHome(), "tests run in their own home");
         appSettings().clear();
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         setupApplication();

@@ -4,6 +4,7 @@
 // and the window hosts every UI test shares (one screen on its own, or the whole application).
 
 #include "app_setup.h"
+#include "test_home.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,7 +123,7 @@ class AppHost : public UiHost
 public:
     bool load(bool onboardingDone)
     {
-        if (QDir::homePath().startsWith(QStringLiteral("/root")))
+        if (!inOwnTestHome())
             return false; // tests run in their own home
         if (qEnvironmentVariableIsEmpty("ORVANE_UPDATE_FEED"))
             qputenv("ORVANE_UPDATE_FEED", "http://127.0.0.1:9/appcast.xml");

@@ -3,6 +3,7 @@
 #include "paths.h"
 #include "screen_host.h"
 #include "space_controller.h"
+#include "test_home.h"
 
 #include <QFile>
 #include <QSemaphore>
@@ -80,7 +81,7 @@ private slots:
     void initTestCase()
     {
         m_home = QDir::homePath();
-        QVERIFY2(!m_home.startsWith(QStringLiteral("/root")), "tests run in their own home");
+        QVERIFY2(testing::inOwnTestHome(), "tests run in their own home");
         for (const char* folder : {"Documents", "Downloads", "Music", "Movies", "Desktop", "Pictures", "Library", "Applications"})
             QDir(m_home + u'/' + QLatin1String(folder)).removeRecursively();
         writeFile(m_home + QStringLiteral("/Documents/Projects/site/index.html"), 1'500'000);
