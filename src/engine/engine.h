@@ -3,7 +3,10 @@
 // The engine's public entry points. Every call is synchronous and stateless; the UI runs them
 // on worker threads. Nothing here reports errors: what cannot be read is left out or counts 0.
 
+#include "base_dirs.h"
 #include "model_types.h"
+
+#include <QStringList>
 
 #include <optional>
 
@@ -27,8 +30,13 @@ QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, co
 // SHA-256 of the whole file (32 bytes), or none when it cannot be read.
 std::optional<QByteArray> contentDigest(const FilePath& file);
 
-// Application bundles of "/Applications" and ~/Applications with their leftovers.
+// The user's applications with their leftovers, largest first, on the running platform (macOS:
+// the bundles of "/Applications" and ~/Applications; Linux: AppImage files in ~/Applications
+// and ~/.local/bin, per-user Flatpak apps when flatpak is installed), names in the current language.
 QList<CleanupFile> scanInstalledApps(bool autoSelect);
+// The same for `platform` and the folders of `dirs`; desktop-entry names in the first of `locales`.
+QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const BaseDirs& dirs, const QStringList& locales);
+// macOS bundles of `roots`, leftovers below ~/Library.
 QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots);
 FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName);
 

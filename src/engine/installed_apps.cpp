@@ -1,4 +1,7 @@
+#include "app_locations.h"
+#include "desktop_entry.h"
 #include "engine.h"
+#include "flatpak.h"
 #include "paths.h"
 #include "walker.h"
 
@@ -7,10 +10,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QLocale>
 #include <QSet>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace orvane {
@@ -20,42 +25,6 @@ namespace {
 constexpr qint64 kMinBundleSize = 1024 * 1024;
 // Info.plist files are a few KB; anything past this is not read at all.
 constexpr qint64 kMaxPlistSize = 4 * 1024 * 1024;
-
-// The bytes of a regular file `name` inside the folder `dirFd`, or none. Never opens anything
-// but a regular file (a FIFO would block, a device could act on being opened), never follows
-// a link, refuses files larger than `maxSize`.
-std::optional<QByteArray> readSmallFile(int dirFd, const char* name, qint64 maxSize)
-{
-    struct stat before;
-    if (::fstatat(dirFd, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode)
-        || before.st_size > maxSize)
-        return std::nullopt;
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat opened;
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != before.st_dev
-        || opened.st_ino != before.st_ino || opened.st_size > maxSize) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray data;
-    data.resize(qsizetype(opened.st_size) + 1); // one spare byte tells a file that grew
-    qsizetype filled = 0;
-    while (filled < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + filled, size_t(data.size() - filled));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        filled += n;
-    }
-    ::close(fd);
-    if (filled > opened.st_size)
-        return std::nullopt;
-    data.truncate(filled);
-    return data;
-}
 
 // libplist parses recursively, one stack frame per level, and expands shared objects of a binary
 // plist into copies: a file of a few hundred bytes can make it recurse until the stack is gone or
@@ -235,17 +204,32 @@ std::optional<QString> bundleIdentifier(const FilePath& bundle)
     return identifier;
 }
 
-// A name that can stand as one path component below a Library folder. An empty identifier,
-// "." or "..", or one holding "/", would name the Caches folder itself, the Library folder, or a
-// place outside it: such a value is not a usable identifier at all.
+// A name that can stand as one path component below a leftover folder. An empty name, "." or
+// "..", or one holding "/", would name the folder itself, its parent, or a place outside it:
+// such a value names nothing.
 bool isSafeComponent(const QByteArray& name)
 {
     return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') && !name.contains('\0');
 }
 
-FilePaths leftoversFor(const std::optional<QByteArray>& bundleID, const QByteArray& appName)
+// The first location of each path that exists (following a link, as a file manager's
+// existence test does; the link itself is what gets measured and removed), each path once.
+FilePaths existingOnce(const FilePaths& candidates)
 {
-    const FilePath library = joinPath(homeDir(), QByteArray("Library"));
+    FilePaths result;
+    QSet<QByteArray> seen;
+    for (const FilePath& candidate : candidates) {
+        struct stat st;
+        if (::stat(candidate.constData(), &st) != 0 || seen.contains(candidate))
+            continue;
+        seen.insert(candidate);
+        result.append(candidate);
+    }
+    return result;
+}
+
+FilePaths bundleLeftovers(const FilePath& library, const std::optional<QByteArray>& bundleID, const QByteArray& appName)
+{
     FilePaths candidates;
     if (bundleID && isSafeComponent(*bundleID)) {
         const QByteArray& id = *bundleID;
@@ -271,19 +255,7 @@ FilePaths leftoversFor(const std::optional<QByteArray>& bundleID, const QByteArr
         for (const char* folder : {"Application Support/", "Caches/", "Logs/"})
             candidates.append(joinPath(library, QByteArray(folder) + appName));
     }
-
-    FilePaths result;
-    QSet<QByteArray> seen;
-    for (const FilePath& candidate : candidates) {
-        struct stat st;
-        // Existence follows a link the way a file manager's existence test does; the link
-        // itself is what gets measured and removed.
-        if (::stat(candidate.constData(), &st) != 0 || seen.contains(candidate))
-            continue;
-        seen.insert(candidate);
-        result.append(candidate);
-    }
-    return result;
+    return existingOnce(candidates);
 }
 
 // Scan-time size of each location, by the one size rule; 0 for one that cannot be read.
@@ -309,22 +281,27 @@ QList<qint64> sizesOf(const FilePaths& locations)
     return sizes;
 }
 
-} // namespace
-
-FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName)
+CleanupFile appEntry(const QString& name, const FilePath& url, qint64 ownSize, bool autoSelect, FilePaths leftovers)
 {
-    std::optional<QByteArray> id;
-    if (bundleID)
-        id = bundleID->toUtf8();
-    return leftoversFor(id, appName.toUtf8());
+    CleanupFile app;
+    app.name = name;
+    app.url = url;
+    app.isSelected = autoSelect;
+    app.extraURLs = std::move(leftovers);
+    app.extraSizes = sizesOf(app.extraURLs);
+    app.sizeInBytes = ownSize;
+    for (qint64 size : app.extraSizes)
+        app.sizeInBytes += size;
+    return app;
 }
 
-QList<CleanupFile> scanInstalledApps(bool autoSelect)
+void sortLargestFirst(QList<CleanupFile>& apps)
 {
-    return scanInstalledApps(autoSelect, {FilePath("/Applications"), joinPath(homeDir(), QByteArray("Applications"))});
+    std::stable_sort(apps.begin(), apps.end(),
+                     [](const CleanupFile& a, const CleanupFile& b) { return a.sizeInBytes > b.sizeInBytes; });
 }
 
-QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
+QList<CleanupFile> scanBundles(bool autoSelect, const FilePaths& roots, const FilePath& library)
 {
     QList<CleanupFile> apps;
     for (const FilePath& root : roots) {
@@ -343,21 +320,242 @@ QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
             std::optional<QByteArray> id;
             if (const auto identifier = bundleIdentifier(entry.path))
                 id = identifier->toUtf8();
-
-            CleanupFile app;
-            app.name = displayPath(name);
-            app.url = entry.path;
-            app.isSelected = autoSelect;
-            app.extraURLs = leftoversFor(id, name);
-            app.extraSizes = sizesOf(app.extraURLs);
-            app.sizeInBytes = bundleSize;
-            for (qint64 size : app.extraSizes)
-                app.sizeInBytes += size;
-            apps.append(std::move(app));
+            apps.append(appEntry(displayPath(name), entry.path, bundleSize, autoSelect,
+                                 bundleLeftovers(library, id, name)));
         }
     }
-    std::stable_sort(apps.begin(), apps.end(),
-                     [](const CleanupFile& a, const CleanupFile& b) { return a.sizeInBytes > b.sizeInBytes; });
+    sortLargestFirst(apps);
+    return apps;
+}
+
+// ---- Linux: AppImage files and per-user Flatpak apps ----
+
+// An AppImage is an ELF file marked "AI" and its format type (1 or 2) at offset 8, whatever its name.
+bool isAppImage(int dirFd, const char* name)
+{
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st;
+    char head[11];
+    const bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::pread(fd, head, sizeof head, 0) == sizeof head
+                    && std::memcmp(head, "\x7f" "ELF", 4) == 0 && head[8] == 'A' && head[9] == 'I'
+                    && (head[10] == 1 || head[10] == 2);
+    ::close(fd);
+    return ok;
+}
+
+// Names of what lies directly in the configuration, data, cache and state folders on behalf of
+// the desktop, of every program or of Orvane itself: never one application's leftover, whatever
+// that application is called. Compared case-folded.
+bool isSharedName(const QString& folded)
+{
+    static const QSet<QString> shared{
+        // the desktop's own folders and files
+        "applications", "autostart", "systemd", "environment.d", "user-dirs.dirs", "user-dirs.locale",
+        "mimeapps.list", "menus", "desktop-directories", "icons", "mime", "fonts", "fontconfig", "themes",
+        "sounds", "trash", "recently-used.xbel", "recentdocuments", "xorg", "keyrings", "dconf", "gvfs-metadata",
+        "thumbnails", "gtk-2.0", "gtk-3.0", "gtk-4.0", "pulse", "pipewire", "wireplumber", "session", "sessions",
+        // package formats and layout folders
+        "flatpak", "appimagekit", "bin", "lib", "share", "state", "cache", "config", "data", "applications-merged",
+        // Orvane's own settings and cache
+        "orvane",
+    };
+    return shared.contains(folded);
+}
+
+QString folded(const QByteArray& name)
+{
+    return QString::fromUtf8(name).toCaseFolded();
+}
+
+// "Obsidian-1.5.3" -> "Obsidian": the name before a "-", "_" or " " followed by a digit.
+QByteArray withoutVersion(const QByteArray& stem)
+{
+    for (qsizetype i = 1; i + 1 < stem.size(); ++i)
+        if ((stem[i] == '-' || stem[i] == '_' || stem[i] == ' ') && stem[i + 1] >= '0' && stem[i + 1] <= '9')
+            return stem.left(i);
+    return stem;
+}
+
+// What the scan knows of the places Linux applications leave things in, read once per scan.
+class LinuxLeftovers
+{
+public:
+    LinuxLeftovers(const AppLocations& at, const BaseDirs& dirs)
+        : m_entries(readDesktopEntries(at.desktopEntries))
+    {
+        for (const FilePath& root : at.leftoverRoots)
+            m_roots.append({root, listFolder(root, true).value_or(std::vector<ListedEntry>{})});
+        // Locations the scan looks in are never a leftover, nor is a folder holding one.
+        m_protected = {dirs.home, dirs.config, dirs.data, dirs.cache, dirs.state, at.flatpakApps, at.sandboxData,
+                       at.desktopEntries};
+        m_protected += at.appImageRoots;
+    }
+
+    // Items of the leftover folders whose name is one of `names`: ignoring case when `anyCase`
+    // (an AppImage's folders are named after it however its file is written), exactly otherwise.
+    FilePaths named(const QList<QByteArray>& names, bool anyCase) const
+    {
+        QSet<QString> wanted;
+        for (const QByteArray& name : names)
+            if (isSafeComponent(name) && !isSharedName(folded(name)))
+                wanted.insert(anyCase ? folded(name) : QString::fromUtf8(name));
+        FilePaths found;
+        for (const auto& [root, listed] : m_roots)
+            for (const ListedEntry& entry : listed)
+                if (wanted.contains(anyCase ? folded(entry.name) : QString::fromUtf8(entry.name))
+                    && !isSharedName(folded(entry.name)) && !holdsProtected(entry.path))
+                    found.append(entry.path);
+        return found;
+    }
+
+    // The desktop entries that start `program`, in listing order.
+    QList<const DesktopEntryFile*> entriesLaunching(const FilePath& program) const
+    {
+        QList<const DesktopEntryFile*> found;
+        for (const DesktopEntryFile& file : m_entries)
+            if (launches(file.entry, program))
+                found.append(&file);
+        return found;
+    }
+
+    // The user's own entries for a Flatpak app: "<id>.desktop", and copies of what it exported
+    // (flatpak marks those with X-Flatpak=<id>).
+    FilePaths entriesOfFlatpak(const QByteArray& id) const
+    {
+        FilePaths found;
+        for (const DesktopEntryFile& file : m_entries)
+            if (lastComponent(file.path) == id + ".desktop" || file.entry.value("X-Flatpak") == QString::fromUtf8(id))
+                found.append(file.path);
+        return found;
+    }
+
+private:
+    bool holdsProtected(const FilePath& candidate) const
+    {
+        for (const FilePath& location : m_protected)
+            if (location == candidate || location.startsWith(candidate + '/'))
+                return true;
+        return false;
+    }
+
+    struct Root {
+        FilePath path;
+        std::vector<ListedEntry> listed;
+    };
+    QList<DesktopEntryFile> m_entries;
+    QList<Root> m_roots;
+    FilePaths m_protected;
+};
+
+QList<CleanupFile> scanAppImages(bool autoSelect, const AppLocations& at, const LinuxLeftovers& leftovers,
+                                 const QStringList& locales)
+{
+    QList<CleanupFile> apps;
+    for (const FilePath& root : at.appImageRoots) {
+        const auto listed = listFolder(root, true);
+        if (!listed)
+            continue;
+        const int dirFd = ::open(root.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (dirFd < 0)
+            continue;
+        for (const ListedEntry& file : *listed) {
+            // A link is never followed, wherever it points; small files are not looked into.
+            if (!S_ISREG(file.st.st_mode) || file.st.st_size < kMinBundleSize || !isAppImage(dirFd, file.name.constData()))
+                continue;
+            QByteArray stem = file.name;
+            if (folded(stem).endsWith(u".appimage"))
+                stem.chop(9);
+            const QList<const DesktopEntryFile*> entries = leftovers.entriesLaunching(file.path);
+            QString name;
+            QByteArray plainName; // untranslated: folders are named after that one, if at all
+            if (!entries.isEmpty()) {
+                name = entries.first()->entry.name(locales).trimmed();
+                plainName = entries.first()->entry.value("Name").trimmed().toUtf8();
+            }
+            if (name.isEmpty())
+                name = displayPath(stem);
+            FilePaths found = leftovers.named({plainName, stem, withoutVersion(stem)}, true);
+            for (const DesktopEntryFile* entry : entries)
+                found.append(entry->path);
+            apps.append(appEntry(name, file.path, file.st.st_size, autoSelect, existingOnce(found)));
+        }
+        ::close(dirFd);
+    }
+    return apps;
+}
+
+QList<CleanupFile> scanFlatpaks(bool autoSelect, const AppLocations& at, const LinuxLeftovers& leftovers,
+                                const QStringList& locales)
+{
+    QList<CleanupFile> apps;
+    // Without flatpak there is nothing that could uninstall them.
+    if (!flatpakAvailable())
+        return apps;
+    const auto listed = listFolder(at.flatpakApps, true);
+    if (!listed)
+        return apps;
+    for (const ListedEntry& folder : *listed) {
+        const QByteArray& id = folder.name;
+        if (!S_ISDIR(folder.st.st_mode) || !isFlatpakAppId(id))
+            continue;
+        const qint64 ownSize = folderSizes({folder.path}).front();
+        if (ownSize < kMinBundleSize)
+            continue;
+        QString name;
+        const FilePath exported =
+            resolveInside(folder.path, "current/active/export/share/applications/" + id + ".desktop");
+        if (const auto entry = exported.isEmpty() ? std::nullopt : readDesktopEntry(exported))
+            name = entry->name(locales).trimmed();
+        if (name.isEmpty())
+            name = QString::fromUtf8(id);
+        // Only what is named by the id: a folder named after the app's display name may belong
+        // to the same program installed another way, which stays.
+        FilePaths found{joinPath(at.sandboxData, id)};
+        found += leftovers.named({id}, false);
+        found += leftovers.entriesOfFlatpak(id);
+        CleanupFile app = appEntry(name, folder.path, ownSize, autoSelect, existingOnce(found));
+        app.packageId = QString::fromUtf8(id);
+        apps.append(std::move(app));
+    }
+    return apps;
+}
+
+QStringList currentLocales()
+{
+    return desktopLocales(QLocale().name().section(u'_', 0, 0));
+}
+
+} // namespace
+
+FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName)
+{
+    std::optional<QByteArray> id;
+    if (bundleID)
+        id = bundleID->toUtf8();
+    return bundleLeftovers(joinPath(homeDir(), QByteArray("Library")), id, appName.toUtf8());
+}
+
+QList<CleanupFile> scanInstalledApps(bool autoSelect)
+{
+    return scanInstalledApps(autoSelect, runningPlatform(), baseDirs(), currentLocales());
+}
+
+QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
+{
+    return scanBundles(autoSelect, roots, joinPath(homeDir(), QByteArray("Library")));
+}
+
+QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const BaseDirs& dirs, const QStringList& locales)
+{
+    const AppLocations at = appLocations(platform, dirs);
+    if (platform == Platform::macOS)
+        return scanBundles(autoSelect, at.bundleRoots, at.library);
+    const LinuxLeftovers leftovers(at, dirs);
+    QList<CleanupFile> apps = scanAppImages(autoSelect, at, leftovers, locales);
+    apps += scanFlatpaks(autoSelect, at, leftovers, locales);
+    sortLargestFirst(apps);
     return apps;
 }
 

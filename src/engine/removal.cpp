@@ -7,6 +7,7 @@
 
 #include "removal.h"
 
+#include "flatpak.h"
 #include "paths.h"
 #include "trash.h"
 
@@ -333,6 +334,7 @@ QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories)
             main.path = file.url;
             main.scanSize = file.ownSize();
             main.expected = file.stamp;
+            main.packageId = file.packageId;
             if (file.stamp)
                 main.keptCopies = kept;
             add(std::move(main));
@@ -340,6 +342,7 @@ QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories)
                 RemovalTarget extra;
                 extra.path = file.extraURLs[i];
                 extra.scanSize = file.extraSizes.value(i, 0);
+                extra.packageLeftover = !file.packageId.isEmpty();
                 add(std::move(extra));
             }
         }
@@ -354,6 +357,7 @@ QList<bool> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style)
         return result;
     const Rules rules = currentRules();
     QSet<FilePath> tried;
+    bool packageStays = false; // the last package uninstall failed: its data stays with it
     for (qsizetype i = 0; i < targets.size(); ++i) {
         const std::optional<Components> parts = components(targets[i].path);
         if (!parts)
@@ -362,6 +366,13 @@ QList<bool> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style)
         if (tried.contains(key))
             continue; // listed again: the first attempt was the one
         tried.insert(key);
+        if (!targets[i].packageId.isEmpty()) {
+            result[i] = uninstallFlatpak(targets[i].packageId, key);
+            packageStays = !result[i];
+            continue;
+        }
+        if (targets[i].packageLeftover && packageStays)
+            continue;
         result[i] = removeOne(targets[i], *parts, style, rules);
     }
     return result;

@@ -12,6 +12,8 @@ struct RemovalTarget {
     // group must still exist and look as recorded, or the copy is left in place.
     std::optional<FileStamp> expected;
     QList<QPair<FilePath, FileStamp>> keptCopies;
+    QString packageId;            // a Flatpak app: uninstalled by flatpak, never deleted here
+    bool packageLeftover = false; // such an app's leftover: kept while the app stays installed
 };
 
 // The locations of the selected files in display order (each file's url, then its extras),

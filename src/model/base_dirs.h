@@ -2,6 +2,12 @@
 
 #include "model_types.h"
 
+// GNU dialects predefine `linux` as 1, and moc reads headers with the compiler's default
+// (GNU) predefinitions: without this, the enumerator below does not parse in a moc'd header.
+#ifdef linux
+#undef linux
+#endif
+
 namespace orvane {
 
 // The desktop platforms Orvane knows the folders of. Code that builds locations takes one as a

@@ -99,6 +99,9 @@ struct CleanupFile {
     QList<qint64> extraSizes;
     // Set for copies found by the duplicate search.
     std::optional<FileStamp> stamp;
+    // Set for an application its package manager removes (a Flatpak app id): removal asks
+    // that manager to uninstall it instead of deleting `url` itself.
+    QString packageId;
 
     qint64 ownSize() const;
 };

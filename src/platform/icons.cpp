@@ -1,5 +1,7 @@
 #include "icons.h"
 
+#include "app_locations.h"
+#include "desktop_entry.h"
 #include "paths.h"
 
 #include <QCoreApplication>
@@ -11,7 +13,6 @@
 #include <QImageReader>
 #include <QMimeDatabase>
 #include <QMutex>
-#include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -59,13 +60,53 @@ QImage themeIcon(const QString& name, int size)
     return icon.pixmap(size, size).toImage();
 }
 
-QImage desktopEntryIcon(const FilePath& entry, int size)
+// An icon named `icon` among an app's own icons (a Flatpak export's share/icons): the scalable
+// one, else the largest fixed size.
+QImage exportedIcon(const FilePath& iconFolder, const QString& icon, int size)
 {
-    QSettings desktop(QFile::decodeName(entry), QSettings::IniFormat);
-    const QString icon = desktop.value(QStringLiteral("Desktop Entry/Icon")).toString();
+    if (iconFolder.isEmpty() || icon.contains(u'/'))
+        return {};
+    const QString hicolor = QFile::decodeName(iconFolder) + QStringLiteral("/hicolor/");
+    for (const char* dir : {"scalable", "512x512", "256x256", "128x128", "96x96", "64x64", "48x48", "32x32"})
+        for (const char* extension : {".svg", ".png"}) {
+            const QImage image(hicolor + QLatin1String(dir) + QStringLiteral("/apps/") + icon + QLatin1String(extension));
+            if (!image.isNull())
+                return scaled(image, size);
+        }
+    return {};
+}
+
+QImage desktopEntryIcon(const FilePath& path, const FilePath& iconFolder, int size)
+{
+    const auto entry = readDesktopEntry(path);
+    if (!entry)
+        return {};
+    const QString icon = entry->icon().trimmed();
     if (icon.startsWith(u'/'))
         return scaled(QImage(icon), size);
-    return themeIcon(icon, size);
+    const QImage own = exportedIcon(iconFolder, icon, size);
+    return own.isNull() ? themeIcon(icon, size) : own;
+}
+
+// The desktop entry of an installed Linux application (an AppImage file directly inside one of
+// its folders, or a per-user Flatpak app's folder), with the folder of the app's own icons.
+bool linuxAppEntry(const FilePath& path, const AppLocations& at, IconSource& source)
+{
+    const FilePath parent = parentPath(path);
+    if (!at.flatpakApps.isEmpty() && parent == at.flatpakApps) {
+        const QByteArray id = lastComponent(path);
+        source.desktopEntry = resolveInside(path, "current/active/export/share/applications/" + id + ".desktop");
+        source.iconFolder = resolveInside(path, "current/active/export/share/icons");
+        return !source.desktopEntry.isEmpty();
+    }
+    if (!at.appImageRoots.contains(parent))
+        return false;
+    for (const DesktopEntryFile& file : readDesktopEntries(at.desktopEntries))
+        if (launches(file.entry, path)) {
+            source.desktopEntry = file.path;
+            return true;
+        }
+    return false;
 }
 
 QImage typeIcon(const FilePath& item, int size)
@@ -127,11 +168,18 @@ FilePaths applicationFolders()
 
 IconSource chooseIconSource(const QString& name, const FilePath& path, const FilePaths& folders)
 {
+    return chooseIconSource(name, path, folders, appLocations(runningPlatform(), baseDirs()));
+}
+
+IconSource chooseIconSource(const QString& name, const FilePath& path, const FilePaths& folders, const AppLocations& linuxApps)
+{
     IconSource source;
     if (path.endsWith(".app")) {
         source.bundle = path;
         return source;
     }
+    if (linuxAppEntry(path, linuxApps, source))
+        return source;
     // A name like "com.example.Editor.plist" or "com.example.Editor" names an application.
     const QString base = withoutExtension(name);
     for (const QString& candidate : {base, name}) {
@@ -217,7 +265,7 @@ QImage itemIcon(const QString& name, const FilePath& path, int size)
     if (!source.bundle.isEmpty())
         image = bundleIcon(source.bundle, size);
     else if (!source.desktopEntry.isEmpty())
-        image = desktopEntryIcon(source.desktopEntry, size);
+        image = desktopEntryIcon(source.desktopEntry, source.iconFolder, size);
     if (image.isNull())
         image = typeIcon(source.item.isEmpty() ? path : source.item, size);
     QMutexLocker lock(&mutex);

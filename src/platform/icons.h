@@ -17,14 +17,20 @@ QString itemIconSource(const QString& name, const FilePath& path);
 bool decodeItemIconId(const QString& id, QString* name, FilePath* path);
 
 // Where an item's icon comes from, in this order: the item itself when it is an ".app" bundle;
-// for a name that looks like a bundle identifier, the bundle of that application in the
-// Applications folders or its desktop entry; "/Applications/<name>.app"; else the item's type.
+// the desktop entry of a Linux application (an AppImage launched by an entry of the user's
+// applications folder, a per-user Flatpak app's own entry); for a name that looks like a bundle
+// identifier, the bundle of that application in the Applications folders or its desktop entry;
+// "/Applications/<name>.app"; else the item's type.
 struct IconSource {
     FilePath bundle;       // application bundle whose icon to use
     FilePath desktopEntry; // desktop entry whose Icon= to use
+    FilePath iconFolder;   // the app's own icons, looked in before the theme (a Flatpak export)
     FilePath item;         // otherwise: the icon of this item's type
 };
+struct AppLocations;
 IconSource chooseIconSource(const QString& name, const FilePath& path, const FilePaths& applicationFolders);
+IconSource chooseIconSource(const QString& name, const FilePath& path, const FilePaths& applicationFolders,
+                            const AppLocations& linuxApps);
 // The two Applications folders: "/Applications" and ~/Applications.
 FilePaths applicationFolders();
 

@@ -17,6 +17,8 @@ SettingsController::SettingsController(LaunchAtLogin* launchAtLogin, StartupItem
 {
     m_launchAtLogin->setParent(this);
     m_startupItems->setParent(this);
+    // Removing Orvane's own autostart entry switches open-at-login off.
+    connect(m_startupItems, &StartupItemsModel::removalFinished, m_launchAtLogin, &LaunchAtLogin::refresh);
 }
 
 QString SettingsController::itemToRemove() const
@@ -26,7 +28,7 @@ QString SettingsController::itemToRemove() const
 
 QString SettingsController::itemToRemoveName() const
 {
-    return m_itemToRemove.isEmpty() ? QString() : startupDisplayName(m_itemToRemove);
+    return m_itemToRemove.isEmpty() ? QString() : m_startupItems->displayName(m_itemToRemove);
 }
 
 void SettingsController::setShowRemoveConfirm(bool show)
@@ -51,6 +53,7 @@ void SettingsController::refresh()
 void SettingsController::setLaunchAtLogin(bool on)
 {
     m_launchAtLogin->setEnabled(on);
+    m_startupItems->refresh(); // on Linux the login item is one of the autostart entries
 }
 
 void SettingsController::requestRemoval(int row)
@@ -75,7 +78,6 @@ void SettingsController::confirmRemoval()
         return;
     m_removalPending = false;
     m_startupItems->removeItem(m_itemToRemove);
-    m_launchAtLogin->refresh();
 }
 
 void SettingsController::cancelRemoval()

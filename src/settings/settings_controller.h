@@ -45,7 +45,8 @@ public:
 
     // The row's remove button: remembers the item and shows the alert.
     Q_INVOKABLE void requestRemoval(int row);
-    // The alert's destructive button: hides the alert, removes the remembered item, refreshes.
+    // The alert's destructive button: hides the alert and removes the remembered item on a worker
+    // thread; the list is read again when that ends.
     Q_INVOKABLE void confirmRemoval();
     // The alert's cancel button: hides the alert and changes nothing else.
     Q_INVOKABLE void cancelRemoval();

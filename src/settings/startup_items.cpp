@@ -1,13 +1,18 @@
 #include "startup_items.h"
+#include "child_process.h"
 #include "desktop_services.h"
+#include "localization_manager.h"
 #include "paths.h"
 #include "trash.h"
 
 #include <QFile>
-#include <QProcess>
+#include <QFutureWatcher>
 #include <QSet>
+#include <QtConcurrent>
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace orvane {
 
@@ -35,26 +40,85 @@ QString capitalised(const QString& word)
     return word.left(first).toUpper() + word.mid(first);
 }
 
-} // namespace
-
-FilePath startupFolder()
+// The visible entries of a folder, in listing order, with their lstat; links are not followed.
+QList<QPair<QByteArray, struct stat>> visibleEntries(const FilePath& folder)
 {
-    return joinPath(homeDir(), QByteArray("Library/LaunchAgents"));
-}
-
-FilePaths listStartupItems(const FilePath& folder)
-{
-    FilePaths items;
+    QList<QPair<QByteArray, struct stat>> entries;
     DIR* dir = ::opendir(folder.constData());
     if (!dir)
-        return items;
+        return entries;
     while (const dirent* entry = ::readdir(dir)) {
         const QByteArray name(entry->d_name);
-        if (name.startsWith('.'))
-            continue; // hidden, and "." / ".."
-        items.append(joinPath(folder, name));
+        struct stat st;
+        if (name.startsWith('.') || ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // hidden (and "." / ".."), or gone meanwhile
+        entries.append({name, st});
     }
     ::closedir(dir);
+    return entries;
+}
+
+// A unit name systemctl takes as a name and not as an option: "name.service", "name@x.timer"…
+bool isUnitName(const QByteArray& name)
+{
+    static const QList<QByteArray> suffixes{".service", ".socket", ".timer", ".path", ".target", ".mount",
+                                            ".automount", ".swap", ".slice", ".scope", ".device"};
+    if (name.isEmpty() || name.size() > 255 || name.startsWith('-') || name.startsWith('.'))
+        return false;
+    for (char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == ':' || c == '_'
+              || c == '.' || c == '\\' || c == '@' || c == '-'))
+            return false;
+    for (const QByteArray& suffix : suffixes)
+        if (name.endsWith(suffix) && name.size() > suffix.size())
+            return true;
+    return false;
+}
+
+} // namespace
+
+StartupFolders startupFolders()
+{
+    return startupFolders(runningPlatform(), baseDirs());
+}
+
+QList<StartupItem> listStartupItems(const StartupFolders& folders)
+{
+    QList<StartupItem> items;
+    if (!folders.launchAgents.isEmpty())
+        for (const auto& [name, st] : visibleEntries(folders.launchAgents))
+            items.append({joinPath(folders.launchAgents, name), StartupKind::launchAgent, {}});
+
+    if (!folders.autostart.isEmpty()) {
+        for (const auto& [name, st] : visibleEntries(folders.autostart)) {
+            if (!name.endsWith(".desktop") || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+                continue;
+            StartupItem item{joinPath(folders.autostart, name), StartupKind::autostartEntry, {}};
+            // A link is listed but not read (where it points is no business of this folder), and
+            // neither is a file that is not an entry: both go by their file name.
+            if (auto entry = readDesktopEntry(item.path)) {
+                if (entry->hidden() || entry->value("X-GNOME-Autostart-enabled").trimmed() == u"false")
+                    continue;
+                item.entry = std::move(*entry);
+            }
+            items.append(std::move(item));
+        }
+    }
+
+    if (!folders.systemdUser.isEmpty()) {
+        QSet<QByteArray> units;
+        for (const auto& [wants, st] : visibleEntries(folders.systemdUser)) {
+            if (!S_ISDIR(st.st_mode) || !wants.endsWith(".wants"))
+                continue;
+            const FilePath folder = joinPath(folders.systemdUser, wants);
+            for (const auto& [unit, unitSt] : visibleEntries(folder)) {
+                if (!(S_ISLNK(unitSt.st_mode) || S_ISREG(unitSt.st_mode)) || !isUnitName(unit) || units.contains(unit))
+                    continue;
+                units.insert(unit);
+                items.append({joinPath(folder, unit), StartupKind::systemdUnit, {}});
+            }
+        }
+    }
     return items;
 }
 
@@ -85,47 +149,90 @@ QString startupDisplayName(const QString& fileName)
     return words.join(u' ');
 }
 
-QString startupDisplayName(const FilePath& item)
+QString startupDisplayName(const StartupItem& item, const QStringList& locales)
 {
-    return startupDisplayName(displayPath(lastComponent(item)));
+    const QByteArray file = lastComponent(item.path);
+    if (item.kind == StartupKind::autostartEntry) {
+        if (file == "orvane.desktop") // written by the open-at-login switch
+            return QStringLiteral("Orvane");
+        const QString name = item.entry.name(locales).trimmed();
+        if (!name.isEmpty())
+            return name;
+    }
+    return startupDisplayName(displayPath(file));
 }
 
 void unloadWithLaunchctl(const FilePath& item, const QString& program, int timeoutMs)
 {
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments({QStringLiteral("unload"), QFile::decodeName(item)});
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
-    process.start();
-    if (!process.waitForStarted())
-        return; // not there on this system: nothing to unload
-    if (!process.waitForFinished(timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-    }
+    runChild(program, {QStringLiteral("unload"), QFile::decodeName(item)}, timeoutMs);
+}
+
+bool disableSystemdUnit(const QByteArray& unit, const QString& program, int timeoutMs)
+{
+    if (!isUnitName(unit))
+        return false;
+    return runChild(program, {QStringLiteral("--user"), QStringLiteral("disable"), QStringLiteral("--now"),
+                              QString::fromUtf8(unit)},
+                    timeoutMs)
+        .succeeded();
 }
 
 StartupItemServices StartupItemServices::system()
 {
     return {
-        [](const FilePath& item) { unloadWithLaunchctl(item); },
+        [](const StartupItem& item) {
+            if (item.kind == StartupKind::launchAgent)
+                unloadWithLaunchctl(item.path);
+            else if (item.kind == StartupKind::systemdUnit)
+                disableSystemdUnit(lastComponent(item.path));
+        },
         [](const FilePath& item) { return moveToTrash(item); },
         [](const FilePath& item) { revealInFileManager(item); },
     };
 }
 
+void removeStartupItem(const StartupItem& item, const StartupItemServices& services)
+{
+    const auto unload = [&] {
+        if (services.unload)
+            services.unload(item);
+    };
+    const auto trash = [&] { return services.trash && services.trash(item.path); };
+    switch (item.kind) {
+    case StartupKind::launchAgent:
+        unload();
+        trash();
+        break;
+    case StartupKind::autostartEntry:
+        trash();
+        break;
+    case StartupKind::systemdUnit:
+        if (trash())
+            unload();
+        break;
+    }
+}
+
 StartupItemsModel::StartupItemsModel(QObject* parent)
-    : StartupItemsModel(startupFolder(), StartupItemServices::system(), parent)
+    : StartupItemsModel(startupFolders(), StartupItemServices::system(), parent)
 {
 }
 
-StartupItemsModel::StartupItemsModel(const FilePath& folder, StartupItemServices services, QObject* parent)
+StartupItemsModel::StartupItemsModel(const StartupFolders& folders, StartupItemServices services, QObject* parent)
     : QAbstractListModel(parent)
-    , m_folder(folder)
+    , m_folders(folders)
     , m_services(std::move(services))
 {
+    // Autostart entries carry their names in both languages.
+    connect(&LocalizationManager::shared(), &LocalizationManager::languageChanged, this, [this] {
+        if (!m_items.isEmpty())
+            emit dataChanged(index(0), index(count() - 1), {int(Role::displayName), Qt::DisplayRole});
+    });
+}
+
+QStringList StartupItemsModel::locales() const
+{
+    return desktopLocales(LocalizationManager::shared().languageCode());
 }
 
 int StartupItemsModel::rowCount(const QModelIndex& parent) const
@@ -137,14 +244,14 @@ QVariant StartupItemsModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const FilePath& item = m_items.at(index.row());
+    const StartupItem& item = m_items.at(index.row());
     switch (Role(role)) {
-    case Role::path: return displayPath(item);
-    case Role::fileName: return displayPath(lastComponent(item));
-    case Role::displayName: return startupDisplayName(item);
+    case Role::path: return displayPath(item.path);
+    case Role::fileName: return displayPath(lastComponent(item.path));
+    case Role::displayName: return startupDisplayName(item, locales());
     }
     if (role == Qt::DisplayRole)
-        return startupDisplayName(item);
+        return startupDisplayName(item, locales());
     return {};
 }
 
@@ -159,14 +266,22 @@ QHash<int, QByteArray> StartupItemsModel::roleNames() const
 
 FilePath StartupItemsModel::itemAt(int row) const
 {
-    return row >= 0 && row < m_items.size() ? m_items.at(row) : FilePath();
+    return row >= 0 && row < m_items.size() ? m_items.at(row).path : FilePath();
+}
+
+QString StartupItemsModel::displayName(const FilePath& path) const
+{
+    for (const StartupItem& item : m_items)
+        if (item.path == path)
+            return startupDisplayName(item, locales());
+    return startupDisplayName(displayPath(lastComponent(path)));
 }
 
 void StartupItemsModel::refresh()
 {
     const int before = count();
     beginResetModel();
-    m_items = listStartupItems(m_folder);
+    m_items = listStartupItems(m_folders);
     endResetModel();
     if (count() != before)
         emit countChanged();
@@ -179,16 +294,19 @@ void StartupItemsModel::reveal(int row)
         m_services.reveal(item);
 }
 
-void StartupItemsModel::removeItem(const FilePath& item)
+void StartupItemsModel::removeItem(const FilePath& path)
 {
-    if (item.isEmpty())
+    const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const StartupItem& i) { return i.path == path; });
+    if (path.isEmpty() || it == m_items.cend())
         return;
-    // Unloaded while its file is still in place, so the launcher can find what it loaded.
-    if (m_services.unload)
-        m_services.unload(item);
-    if (m_services.trash)
-        m_services.trash(item);
-    refresh();
+    auto* watcher = new QFutureWatcher<void>(this);
+    connect(watcher, &QFutureWatcher<void>::finished, this, [this, watcher] {
+        watcher->deleteLater();
+        refresh();
+        emit removalFinished();
+    });
+    // Copies: the task may outlive this model (then nobody hears of its end).
+    watcher->setFuture(QtConcurrent::run([item = *it, services = m_services] { removeStartupItem(item, services); }));
 }
 
 } // namespace orvane

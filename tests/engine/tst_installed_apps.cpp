@@ -1,10 +1,15 @@
+#include "app_locations.h"
 #include "engine.h"
 #include "fixture.h"
+#include "flatpak.h"
+#include "icons.h"
 #include "paths.h"
+#include "removal.h"
 #include "walker.h"
 
 #include <plist/plist.h>
 
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <cstdlib>
@@ -91,6 +96,32 @@ bool makeBundle(const QByteArray& bundle, qint64 size, const QByteArray& plist =
     if (!plist.isEmpty() && !writeBytes(bundle + "/Contents/Info.plist", plist))
         return false;
     return fixture::writeSparse(bundle + "/Contents/MacOS/binary", size - plist.size());
+}
+
+// An AppImage of `size` bytes: an ELF header marked "AI" and format `type` at offset 8.
+bool makeAppImage(const QByteArray& path, char type, qint64 size)
+{
+    return fixture::makeDirs(path.left(path.lastIndexOf('/')))
+           && writeBytes(path, QByteArray("\x7f" "ELF\x02\x01\x01\x00" "AI", 10) + type)
+           && ::truncate(path.constData(), size) == 0;
+}
+
+// A per-user Flatpak app deployed as flatpak does it, behind its "current" and "active" links.
+bool makeFlatpak(const QByteArray& apps, const QByteArray& id, qint64 size, const QByteArray& entry)
+{
+    const QByteArray deploy = apps + '/' + id + "/x86_64/stable/0abc";
+    return fixture::writeSparse(deploy + "/files/bin/app", size)
+           && writeBytes(deploy + "/export/share/applications/" + id + ".desktop", entry)
+           && fixture::makeSymlink("0abc", apps + '/' + id + "/x86_64/stable/active")
+           && fixture::makeSymlink("x86_64/stable", apps + '/' + id + "/current");
+}
+
+// A `flatpak` for PATH that records its arguments, then runs `body`.
+QByteArray fakeFlatpak(const QByteArray& bin, const QByteArray& body)
+{
+    writeBytes(bin + "/flatpak", "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + bin + "/args'\n" + body + '\n');
+    ::chmod((bin + "/flatpak").constData(), 0755);
+    return bin;
 }
 
 } // namespace
@@ -375,6 +406,152 @@ private slots:
         QCOMPARE(apps.size(), 1);
         const FilePaths expected = expectedId.isEmpty() ? FilePaths{} : FilePaths{lib("Caches/" + expectedId)};
         QCOMPARE(apps[0].extraURLs, expected);
+    }
+
+    // Linux: AppImages by their magic bytes in ~/Applications and ~/.local/bin, per-user Flatpak
+    // apps while flatpak is installed; each with the folders and entries it left, never one
+    // that belongs to the desktop or to something else.
+    void linuxApps()
+    {
+        const QByteArray home = homeDir();
+        const BaseDirs dirs{home, home + "/.cache", home + "/.local/share", home + "/.config", home + "/.local/state"};
+        const QByteArray entries = dirs.data + "/applications/";
+        const QByteArray good = m_apps + "/Good-1.2.3.AppImage";
+        QVERIFY(makeAppImage(good, 2, 3 * MiB));
+        QVERIFY(makeAppImage(home + "/.local/bin/tool", 1, MiB)); // any name, exactly the minimum size
+        QVERIFY(makeAppImage(home + "/.local/bin/Trash.AppImage", 2, 2 * MiB));
+        QVERIFY(makeAppImage(m_apps + "/Small.AppImage", 2, MiB - 1));
+        QVERIFY(fixture::writeSparse(m_apps + "/Named.AppImage", 3 * MiB)); // the name alone makes no AppImage
+        QVERIFY(makeAppImage(home + "/elsewhere/Real.AppImage", 2, 3 * MiB));
+        QVERIFY(fixture::makeSymlink(home + "/elsewhere/Real.AppImage", m_apps + "/Linked.AppImage"));
+        QVERIFY(writeBytes(entries + "good.desktop", "[Desktop Entry]\nName=Good App\nName[es]=Buena\nExec=\"" + good + "\" %U\n"));
+        QVERIFY(writeBytes(entries + "other.desktop", "[Desktop Entry]\nName=Other\nExec=/usr/bin/good\n"));
+        QVERIFY(writeBytes(entries + "binary.desktop", QByteArray("\x7f" "ELF\0[Desktop Entry]", 20)));
+        // By entry name, file name or the name before the version, in any case; desktop folders never.
+        for (const QByteArray rel : {".config/good", ".local/share/Good App", ".cache/GOOD-1.2.3", ".local/state/tool",
+                                     ".config/tool", ".local/share/Trash/files/x", ".config/Other", ".config/Buena"})
+            QVERIFY(fixture::writeFile(home + '/' + rel + "/x", 10));
+
+        const QByteArray id = "org.example.App";
+        const QByteArray flatpaks = dirs.data + "/flatpak/app";
+        QVERIFY(makeFlatpak(flatpaks, id, 4 * MiB, "[Desktop Entry]\nName=Example\nName[es]=Ejemplo\n"));
+        QVERIFY(makeFlatpak(flatpaks, "org.example.Tiny", MiB - 100, "[Desktop Entry]\n"));
+        QVERIFY(makeFlatpak(flatpaks, "not-an-id", 2 * MiB, "[Desktop Entry]\n"));
+        // Flatpak leftovers go by the id only: a folder named "Example" may be another install's.
+        for (const QByteArray& rel : FilePaths{".var/app/" + id, ".config/" + id, ".config/Example", ".cache/org.example.app"})
+            QVERIFY(fixture::writeFile(home + '/' + rel + "/x", 100));
+        QVERIFY(writeBytes(entries + id + ".desktop", "[Desktop Entry]\nName=Mine\n"));
+        QVERIFY(writeBytes(entries + "copy.desktop", "[Desktop Entry]\nName=Copy\nX-Flatpak=" + id + "\n"));
+
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", home + "/no-bin");
+        QList<CleanupFile> apps = scanInstalledApps(false, Platform::linux, dirs, {"es"});
+        qputenv("PATH", fakeFlatpak(home + "/bin", "exit 0") + ':' + path);
+        const QList<CleanupFile> withFlatpak = scanInstalledApps(true, Platform::linux, dirs, {"en"});
+        qputenv("PATH", path);
+
+        QStringList names;
+        for (const CleanupFile& app : apps)
+            names << app.name;
+        QCOMPARE(names, QStringList({"Buena", "Trash", "tool"}));
+        QCOMPARE(apps[0].url, good);
+        QCOMPARE(apps[0].extraURLs, (FilePaths{dirs.config + "/good", dirs.data + "/Good App", dirs.cache + "/GOOD-1.2.3",
+                                               entries + "good.desktop"}));
+        QCOMPARE(apps[0].sizeInBytes, 3 * MiB + 30 + QFileInfo(QString::fromUtf8(entries + "good.desktop")).size());
+        QVERIFY(apps[1].extraURLs.isEmpty());
+        QCOMPARE(QSet<FilePath>(apps[2].extraURLs.begin(), apps[2].extraURLs.end()),
+                 (QSet<FilePath>{dirs.config + "/tool", dirs.state + "/tool"}));
+        QCOMPARE(apps[2].sizeInBytes, MiB + 20);
+        for (const CleanupFile& app : apps)
+            QVERIFY(app.packageId.isEmpty() && !app.isSelected);
+
+        QCOMPARE(withFlatpak.size(), 4);
+        const CleanupFile& flatpak = withFlatpak[0];
+        QCOMPARE(flatpak.name, QStringLiteral("Example"));
+        QCOMPARE(flatpak.url, flatpaks + '/' + id);
+        QCOMPARE(flatpak.packageId, QString::fromLatin1(id));
+        QCOMPARE(flatpak.extraURLs.mid(0, 2), (FilePaths{home + "/.var/app/" + id, dirs.config + '/' + id}));
+        QCOMPARE(QSet<FilePath>(flatpak.extraURLs.begin() + 2, flatpak.extraURLs.end()),
+                 (QSet<FilePath>{entries + id + ".desktop", entries + "copy.desktop"}));
+        QCOMPARE(flatpak.ownSize(), treeSize(flatpaks + '/' + id));
+        QCOMPARE(withFlatpak[1].name, QStringLiteral("Good App"));
+
+        // The icon comes from the entry that launches the AppImage, or from the app's own export.
+        const AppLocations at = appLocations(Platform::linux, dirs);
+        QCOMPARE(chooseIconSource("Good App", good, {}, at).desktopEntry, entries + "good.desktop");
+        const IconSource own = chooseIconSource("Example", flatpak.url, {}, at);
+        QVERIFY(own.desktopEntry.endsWith("/0abc/export/share/applications/" + id + ".desktop"));
+        QCOMPARE(chooseIconSource("tool", home + "/.local/bin/tool", {}, at).desktopEntry, FilePath());
+    }
+
+    // A Flatpak app is removed by flatpak itself, never by deleting its folder; its leftovers go
+    // only once it is gone. A flatpak that fails, hangs, lies or is missing removes nothing.
+    void flatpakRemoval_data()
+    {
+        QTest::addColumn<QByteArray>("script"); // "" no flatpak at removal time
+        QTest::addColumn<bool>("removed");
+        QTest::addColumn<bool>("folderStays");
+        const QByteArray uninstall = "rm -rf \"$XDG_DATA_HOME/flatpak/app/$4\"";
+        QTest::newRow("uninstalled") << uninstall << true << false;
+        QTest::newRow("fails") << QByteArray("exit 1") << false << true;
+        QTest::newRow("fails after removing") << uninstall + "; exit 2" << false << false;
+        QTest::newRow("exit 0, still installed") << QByteArray("exit 0") << false << true;
+        QTest::newRow("missing") << QByteArray() << false << true;
+    }
+    void flatpakRemoval()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(bool, removed);
+        QFETCH(bool, folderStays);
+        const QByteArray home = homeDir();
+        const BaseDirs dirs{home, home + "/.cache", home + "/.local/share", home + "/.config", home + "/.local/state"};
+        const QByteArray id = "org.example.App";
+        const QByteArray folder = dirs.data + "/flatpak/app/" + id;
+        QVERIFY(makeFlatpak(dirs.data + "/flatpak/app", id, 2 * MiB, "[Desktop Entry]\n"));
+        QVERIFY(fixture::writeFile(home + "/.var/app/" + id + "/x", 100));
+        const QByteArray bin = fakeFlatpak(home + "/bin", script);
+
+        const QByteArray path = qgetenv("PATH"), dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("PATH", bin + ':' + path);
+        qputenv("XDG_DATA_HOME", dirs.data);
+        CleanupCategory category;
+        category.files = scanInstalledApps(true, Platform::linux, dirs, {"en"});
+        QCOMPARE(category.files.size(), 1);
+        if (script.isEmpty())
+            QVERIFY(QFile::remove(QString::fromUtf8(bin + "/flatpak")));
+        const QList<RemovalTarget> targets = removalTargets({category});
+        const QList<bool> gone = removeItems(targets, RemovalStyle::permanent);
+        qputenv("PATH", path);
+        qputenv("XDG_DATA_HOME", dataHome);
+
+        QCOMPARE(gone, (QList<bool>{removed, removed}));
+        QCOMPARE(fixture::exists(folder), folderStays);
+        QCOMPARE(fixture::exists(home + "/.var/app/" + id), !removed);
+        QCOMPARE(freedBytes(targets, gone), removed ? category.files[0].sizeInBytes : 0);
+        if (!script.isEmpty()) {
+            QFile args(QString::fromUtf8(bin + "/args"));
+            QVERIFY(args.open(QIODevice::ReadOnly));
+            QCOMPARE(args.readAll(), "uninstall\n--user\n--noninteractive\n" + id + '\n');
+        }
+    }
+
+    // One that never exits is stopped at the time limit; only real app ids ever reach flatpak.
+    void flatpakHangsOrIsNotAnApp()
+    {
+        const QByteArray folder = homeDir() + "/.local/share/flatpak/app/org.example.App";
+        QVERIFY(fixture::makeDirs(folder));
+        const QByteArray bin = fakeFlatpak(homeDir() + "/bin", "exec sleep 60");
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin + ':' + path);
+        QElapsedTimer timer;
+        timer.start();
+        QVERIFY(!uninstallFlatpak("org.example.App", folder, 300));
+        QVERIFY2(timer.elapsed() < 20000, "a hanging flatpak held the removal");
+        for (const char* bad : {"--help", "org.example", "org..App", "org.example.App x", "org.example.1App", "org.example.Äpp"})
+            QVERIFY2(!isFlatpakAppId(bad), bad);
+        QVERIFY(!uninstallFlatpak("org.example.Other", folder)); // not the folder's app
+        qputenv("PATH", path);
+        QVERIFY(fixture::exists(folder));
     }
 
     // The unsafe values are refused through the public lookup too.

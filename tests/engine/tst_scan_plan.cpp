@@ -80,7 +80,9 @@ private slots:
     void eachKindDispatched()
     {
         const QByteArray apps = homeDir() + "/Applications";
-        QVERIFY(fixture::writeSparse(apps + "/Tool.app/Contents/MacOS/tool", 3 * MB));
+        QVERIFY(fixture::writeSparse(apps + "/Tool.app/Contents/MacOS/tool", 3 * MB)); // an app on macOS
+        QVERIFY(fixture::writeBytes(apps + "/Tool.AppImage", QByteArray("\x7f" "ELF\x02\x01\x01\x00" "AI\x02", 11)));
+        QVERIFY(::truncate((apps + "/Tool.AppImage").constData(), 3 * MB) == 0); // and one on Linux
         QVERIFY(fixture::writeFile(m_root + "/dups/one", 2 * 1024 * 1024, 'q'));
         QVERIFY(fixture::writeFile(m_root + "/dups/two", 2 * 1024 * 1024, 'q'));
         QVERIFY(fixture::writeFile(m_root + "/dups/three", 2 * 1024 * 1024, 'q'));

@@ -26,9 +26,9 @@ struct Recorder {
     StartupItemServices services()
     {
         return {
-            [this](const FilePath& item) {
-                events << QStringLiteral("unload %1 %2").arg(displayPath(item),
-                                                             QFileInfo::exists(QFile::decodeName(item)) ? "present" : "gone");
+            [this](const StartupItem& item) {
+                events << QStringLiteral("unload %1 %2").arg(displayPath(item.path),
+                                                             QFileInfo::exists(QFile::decodeName(item.path)) ? "present" : "gone");
             },
             [this](const FilePath& item) {
                 const bool ok = moveToTrash(item);
@@ -97,7 +97,7 @@ private slots:
         setupApplication();
         m_controller = new SettingsController(
             new LaunchAtLogin(enc(m_autostart + QStringLiteral("/orvane.desktop")), QStringLiteral("/usr/bin/orvane")),
-            new StartupItemsModel(enc(m_agents), m_recorder.services()), this);
+            new StartupItemsModel(StartupFolders{enc(m_agents), {}, {}}, m_recorder.services()), this);
         showScreen(m_controller);
     }
 
@@ -209,12 +209,12 @@ private slots:
         QTRY_VERIFY(alertShown());
         clickItem("removeAlertConfirm");
         QTRY_VERIFY(!alertShown());
+        QTRY_COMPARE(m_controller->startupItems()->count(), 1); // removed on a worker thread, then listed
         QCOMPARE(m_recorder.events,
                  QStringList({QStringLiteral("unload %1 present").arg(keystone), QStringLiteral("trash %1 ok").arg(keystone)}));
         QVERIFY(!QFile::exists(keystone));
         QVERIFY(QFile::exists(m_trash + QStringLiteral("/files/com.example.keystone.agent.plist")));
         QVERIFY(QFile::exists(m_trash + QStringLiteral("/info/com.example.keystone.agent.plist.trashinfo")));
-        QCOMPARE(m_controller->startupItems()->count(), 1);
         QCOMPARE(rowOf("Example Keystone"), -1);
         QCOMPARE(rowOf("Vendor Sync"), 0);
         // A second press on the closing alert removes nothing more.
@@ -237,11 +237,11 @@ private slots:
         QCOMPARE(text("removeAlertMessage").section(u' ', 0, 1), QStringLiteral("Vendor Sync"));
         clickItem("removeAlertConfirm");
         QTRY_VERIFY(!alertShown());
+        QTRY_COMPARE(m_controller->startupItems()->count(), 0);
         QCOMPARE(m_recorder.events.mid(1),
                  QStringList({QStringLiteral("unload %1 gone").arg(sync), QStringLiteral("trash %1 failed").arg(sync)}));
 
         // Nothing left: the empty-state card, in both languages.
-        QCOMPARE(m_controller->startupItems()->count(), 0);
         QVERIFY(!item("startupRow_0"));
         QVERIFY(shown(item("startupEmpty")));
         m_host->snap(QStringLiteral("settings-empty-es"), 300);
@@ -253,7 +253,9 @@ private slots:
         Recorder recorder;
         auto* controller = new SettingsController(
             new LaunchAtLogin(enc(m_autostart + QStringLiteral("/orvane.desktop")), QStringLiteral("/usr/bin/orvane")),
-            new StartupItemsModel(enc(m_home + QStringLiteral("/no/such/LaunchAgents")), recorder.services()), this);
+            new StartupItemsModel(StartupFolders{enc(m_home + QStringLiteral("/no/such/LaunchAgents")), {}, {}},
+                                  recorder.services()),
+            this);
         showScreen(controller);
         QVERIFY(shown(item("startupEmpty")));
         QVERIFY(!item("startupRow_0"));

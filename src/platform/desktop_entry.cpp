@@ -1,0 +1,244 @@
+#include "desktop_entry.h"
+
+#include <QLocale>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace orvane {
+
+namespace {
+
+// The escapes of string values; an unknown one is kept as written.
+QString unescaped(const QByteArray& raw)
+{
+    QByteArray out;
+    out.reserve(raw.size());
+    for (qsizetype i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c != '\\' || i + 1 == raw.size()) {
+            out += c;
+            continue;
+        }
+        switch (raw[i + 1]) {
+        case 's': out += ' '; break;
+        case 'n': out += '\n'; break;
+        case 't': out += '\t'; break;
+        case 'r': out += '\r'; break;
+        case '\\': out += '\\'; break;
+        default: out += c; continue; // keep the backslash; the next character is read as usual
+        }
+        ++i;
+    }
+    return QString::fromUtf8(out);
+}
+
+// "Name" or "Name[es_MX]": letters, digits and "-" before an optional locale in brackets.
+bool isKey(const QByteArray& key)
+{
+    const qsizetype bracket = key.indexOf('[');
+    const QByteArray base = bracket < 0 ? key : key.left(bracket);
+    if (base.isEmpty())
+        return false;
+    for (char c : base)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-'))
+            return false;
+    return bracket < 0 || (key.endsWith(']') && key.size() > bracket + 2);
+}
+
+} // namespace
+
+QString DesktopEntry::localized(const QByteArray& key, const QStringList& locales) const
+{
+    for (const QString& locale : locales) {
+        // lang_COUNTRY@MODIFIER, lang_COUNTRY, lang@MODIFIER, lang: the matching order of the format.
+        const qsizetype at = locale.indexOf(u'@');
+        const QString modifier = at < 0 ? QString() : locale.mid(at);
+        const QString base = at < 0 ? locale : locale.left(at);
+        const QString lang = base.section(u'_', 0, 0);
+        QStringList tries{locale};
+        if (!modifier.isEmpty())
+            tries << base << lang + modifier;
+        tries << lang;
+        for (const QString& candidate : tries) {
+            const auto it = values.constFind(key + '[' + candidate.toUtf8() + ']');
+            if (it != values.cend())
+                return it.value();
+        }
+    }
+    return values.value(key);
+}
+
+std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& bytes)
+{
+    if (bytes.size() > maxDesktopEntrySize || bytes.contains('\0'))
+        return std::nullopt;
+    DesktopEntry entry;
+    bool found = false;
+    bool inMain = false;
+    for (const QByteArray& rawLine : bytes.split('\n')) {
+        const QByteArray line = rawLine.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        if (line.startsWith('[')) {
+            // Keys of a later group of the same name would only repeat or contradict the first.
+            inMain = !found && line == "[Desktop Entry]";
+            found = found || inMain;
+            continue;
+        }
+        const qsizetype eq = line.indexOf('=');
+        if (!inMain || eq < 0)
+            continue;
+        const QByteArray key = line.left(eq).trimmed();
+        // A key written twice is an error of the file; the first one stands.
+        if (isKey(key) && !entry.values.contains(key))
+            entry.values.insert(key, unescaped(line.mid(eq + 1).trimmed()));
+    }
+    if (!found)
+        return std::nullopt;
+    return entry;
+}
+
+std::optional<QByteArray> readSmallFile(int dirFd, const char* name, qint64 maxSize)
+{
+    struct stat before;
+    if (::fstatat(dirFd, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode)
+        || before.st_size > maxSize)
+        return std::nullopt;
+    // Non-blocking, so a FIFO swapped in after the check cannot hang the open.
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != before.st_dev
+        || opened.st_ino != before.st_ino || opened.st_size > maxSize) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray data;
+    data.resize(qsizetype(opened.st_size) + 1); // one spare byte tells a file that grew
+    qsizetype filled = 0;
+    while (filled < data.size()) {
+        const ssize_t n = ::read(fd, data.data() + filled, size_t(data.size() - filled));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        filled += n;
+    }
+    ::close(fd);
+    if (filled > opened.st_size)
+        return std::nullopt;
+    data.truncate(filled);
+    return data;
+}
+
+std::optional<DesktopEntry> readDesktopEntry(const FilePath& path)
+{
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0 || slash + 1 == path.size())
+        return std::nullopt;
+    const FilePath folder = slash == 0 ? FilePath("/") : path.left(slash);
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd < 0)
+        return std::nullopt;
+    const std::optional<QByteArray> bytes = readSmallFile(dirFd, path.constData() + slash + 1, maxDesktopEntrySize);
+    ::close(dirFd);
+    return bytes ? parseDesktopEntry(*bytes) : std::nullopt;
+}
+
+QString execProgram(const QString& exec)
+{
+    qsizetype i = 0;
+    while (i < exec.size() && (exec[i] == u' ' || exec[i] == u'\t'))
+        ++i;
+    QString program;
+    if (i < exec.size() && exec[i] == u'"') {
+        // Inside quotes a backslash escapes ", `, $ and itself.
+        for (++i; i < exec.size() && exec[i] != u'"'; ++i) {
+            if (exec[i] == u'\\' && i + 1 < exec.size())
+                ++i;
+            program += exec[i];
+        }
+        if (i == exec.size())
+            return {}; // the quote never closes: not a valid command line
+    } else {
+        for (; i < exec.size() && exec[i] != u' ' && exec[i] != u'\t'; ++i)
+            program += exec[i];
+    }
+    return program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+}
+
+QList<DesktopEntryFile> readDesktopEntries(const FilePath& folder)
+{
+    QList<DesktopEntryFile> entries;
+    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (dirFd < 0)
+        return entries;
+    DIR* dir = ::fdopendir(dirFd);
+    if (!dir) {
+        ::close(dirFd);
+        return entries;
+    }
+    while (const dirent* e = ::readdir(dir)) {
+        const QByteArray name(e->d_name);
+        if (name.startsWith('.') || !name.endsWith(".desktop"))
+            continue;
+        if (const auto bytes = readSmallFile(dirFd, e->d_name, maxDesktopEntrySize))
+            if (auto entry = parseDesktopEntry(*bytes))
+                entries.append({folder + '/' + name, std::move(*entry)});
+    }
+    ::closedir(dir);
+    return entries;
+}
+
+namespace {
+
+FilePath realPath(const FilePath& path)
+{
+    FilePath out;
+    if (char* r = ::realpath(path.constData(), nullptr)) {
+        out = r;
+        std::free(r);
+    }
+    return out;
+}
+
+} // namespace
+
+bool launches(const DesktopEntry& entry, const FilePath& program)
+{
+    if (!program.startsWith('/'))
+        return false;
+    const FilePath realProgram = realPath(program);
+    for (const QString& command : {execProgram(entry.exec()), entry.value("TryExec")}) {
+        const FilePath named = command.toUtf8();
+        if (!named.startsWith('/'))
+            continue; // found through PATH: not a particular file
+        if (named == program || (!realProgram.isEmpty() && realPath(named) == realProgram))
+            return true;
+    }
+    return false;
+}
+
+FilePath resolveInside(const FilePath& folder, const QByteArray& relative)
+{
+    const FilePath base = realPath(folder);
+    const FilePath resolved = realPath(folder + '/' + relative);
+    return !base.isEmpty() && resolved.startsWith(base + '/') ? resolved : FilePath();
+}
+
+QStringList desktopLocales(const QString& language)
+{
+    const QString system = QLocale::system().name(); // "es_MX"
+    if (system.section(u'_', 0, 0) == language && system != language)
+        return {system, language};
+    return {language};
+}
+
+} // namespace orvane
