@@ -4,6 +4,12 @@
 
 namespace orvane {
 
+// "linux" is a predefined macro in GNU mode, which moc's predefined macros follow: without this,
+// moc cannot parse any Q_OBJECT file that includes this header.
+#ifdef linux
+#undef linux
+#endif
+
 // The desktop platforms Orvane knows the folders of. Code that builds locations takes one as a
 // parameter, so both tables can be checked on any machine; only the programs pick the running one.
 enum class Platform { macOS, linux };
