@@ -2,13 +2,13 @@
 
 #include "model_types.h"
 
-namespace orvane {
-
-// "linux" is a predefined macro in GNU mode, which moc's predefined macros follow: without this,
-// moc cannot parse any Q_OBJECT file that includes this header.
+// GNU dialects predefine `linux` as 1, and moc reads headers with the compiler's default
+// (GNU) predefinitions: without this, the enumerator below does not parse in a moc'd header.
 #ifdef linux
 #undef linux
 #endif
+
+namespace orvane {
 
 // The desktop platforms Orvane knows the folders of. Code that builds locations takes one as a
 // parameter, so both tables can be checked on any machine; only the programs pick the running one.

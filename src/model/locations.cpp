@@ -100,9 +100,6 @@ Locations macOSTable(const FilePath& home)
     l.neverOffered = {inHome("Library/Caches/Orvane")};
     l.duplicateRoots = {inHome("Downloads"), inHome("Documents"), inHome("Desktop"), inHome("Pictures")};
     l.trashFolder = inHome(".Trash");
-    l.applicationRoots = {FilePath("/Applications"), inHome("Applications")};
-    l.leftoverRoots = {inHome("Library")};
-    l.startupFolders = {inHome("Library/LaunchAgents")};
     return l;
 }
 
@@ -111,7 +108,6 @@ Locations linuxTable(const FilePath& home, const BaseDirs& given)
     const FilePath cache = resolved(given.cache);
     const FilePath data = resolved(given.data);
     const FilePath config = resolved(given.config);
-    const FilePath state = resolved(given.state);
     const auto in = [](const FilePath& base, const char* relative) { return joinPath(base, QByteArray(relative)); };
     const QByteArray userDirs = readSmallFile(in(config, "user-dirs.dirs"));
     const auto user = [&](const char* key, const char* fallback) { return userDir(userDirs, home, key, fallback); };
@@ -147,12 +143,6 @@ Locations linuxTable(const FilePath& home, const BaseDirs& given)
     l.duplicateRoots = {user("DOWNLOAD", "Downloads"), user("DOCUMENTS", "Documents"), user("DESKTOP", "Desktop"),
                         user("PICTURES", "Pictures")};
     l.trashFolder = in(data, "Trash");
-    l.applicationRoots = {in(home, "Applications"), in(home, ".local/bin")};
-    l.flatpakApps = in(data, "flatpak/app");
-    l.leftoverRoots = {in(home, ".var/app"), config, data, cache, state};
-    l.desktopEntries = in(data, "applications");
-    l.startupFolders = {in(config, "autostart")};
-    l.systemdUserUnits = in(config, "systemd/user");
     return l;
 }
 

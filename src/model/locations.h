@@ -1,9 +1,9 @@
 #pragma once
 
-// The one table of where things live on each platform: the locations of every folder source of
-// the catalogue, the folders the duplicate search reads, the home Trash, the installed
-// applications and their leftovers, and the startup items. macOS keeps the classic folders under
-// ~/Library; Linux uses the freedesktop base directories (see base_dirs.h).
+// The table of where the catalogue's sources look on each platform: the locations of every
+// folder source, the folders the duplicate search reads and the home Trash. macOS keeps the
+// classic folders under ~/Library; Linux uses the freedesktop base directories (see
+// base_dirs.h).
 //
 // The table is built from a platform and a set of base directories, so both platforms can be
 // checked on any machine; only the programs pick the running platform (currentLocations()).
@@ -43,22 +43,6 @@ struct Locations {
 
     // The user's home Trash (~/.Trash on macOS, $XDG_DATA_HOME/Trash on Linux).
     FilePath trashFolder;
-
-    // Installed applications. macOS: the .app bundles of "/Applications" and ~/Applications.
-    // Linux: AppImages in ~/Applications and ~/.local/bin.
-    FilePaths applicationRoots;
-    // Linux: per-user Flatpak applications ($XDG_DATA_HOME/flatpak/app/<id>); empty on macOS.
-    FilePath flatpakApps;
-    // Where an application's leftovers are looked for, by name or identifier. macOS: ~/Library
-    // (its own sub-folders are the scanner's). Linux: ~/.var/app and the four base directories.
-    FilePaths leftoverRoots;
-    // Linux: the user's desktop entries ($XDG_DATA_HOME/applications); empty on macOS.
-    FilePath desktopEntries;
-
-    // Startup items. macOS: ~/Library/LaunchAgents. Linux: $XDG_CONFIG_HOME/autostart.
-    FilePaths startupFolders;
-    // Linux: the user's systemd units ($XDG_CONFIG_HOME/systemd/user); empty on macOS.
-    FilePath systemdUserUnits;
 };
 
 // The table of `platform` for the given base directories (their home is the home folder).
