@@ -59,6 +59,7 @@ int runDemo(int argc, char* argv[])
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/.local/share"));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/.local/state"));
     env.insert(QLatin1String(demoHomeVariable), home);
     std::fprintf(stderr, "orvane: demo home in %s (removed on exit)\n", qPrintable(home));
     QProcess child;

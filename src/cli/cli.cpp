@@ -7,6 +7,7 @@
 #include "engine.h"
 #include "localization_manager.h"
 #include "path_text.h"
+#include "paths.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -148,6 +149,10 @@ void printCategories(const QString& title, const QList<CleanupCategory>& categor
             QString row = QStringLiteral("  [%1] %2  %3")
                               .arg(file.isSelected ? QStringLiteral("x") : QStringLiteral(" "),
                                    sizeColumn(file.sizeInBytes), readablePath(file.url));
+            // The name shown in the app when the path does not say it (an item in the Trash
+            // under its original name, an application under its own).
+            if (file.name != displayPath(lastComponent(file.url)))
+                row += QStringLiteral("  (%1)").arg(file.name);
             if (!file.extraURLs.isEmpty())
                 row += u' ' + t(QStringLiteral("results.leftovers"), {QString::number(file.extraURLs.size())});
             line(row);

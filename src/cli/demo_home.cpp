@@ -128,6 +128,7 @@ public:
     explicit Builder(FilePath root) : m_root(std::move(root)) {}
 
     bool ok() const { return m_failed.isEmpty(); }
+    const FilePath& root() const { return m_root; }
     const FilePath& failed() const { return m_failed; }
     const FilePath& root() const { return m_root; }
     // Records a failure of work done outside these helpers; the first one is kept.
@@ -412,7 +413,133 @@ void makeSystemLikeFolders(Builder& b)
     b.data(sfl + "com.apple.LSSharedFileList.RecentServers.sfl3", 1 * KiB + 3);
     b.data(sfl + "com.apple.LSSharedFileList.ApplicationRecentDocuments/com.apple.textedit.sfl3", 2 * KiB + 88);
 
-    // Startup items
+    // Settings and data that no plan offers
+    b.text(lib + "Preferences/com.apple.finder.plist", xmlPlist({{"FXPreferredViewStyle", "Nlsv"}}));
+    b.text(lib + "Preferences/com.apple.dock.plist", xmlPlist({{"orientation", "bottom"}}));
+    b.sparse(lib + "Containers/com.docker.docker/Data/vms/0/data/Docker.raw", 4 * 1024 * MiB + 8 * MiB);
+    b.sparse(lib + "Mail/V10/MailData/Envelope Index", 54 * MiB + 1200);
+}
+
+// ---- The freedesktop layout of the folder sources ----
+
+// Caches under ~/.cache: browsers (also what the protection plan offers) and everyday tools.
+void makeLinuxCaches(Builder& b)
+{
+    const QByteArray cache = ".cache/";
+    // Chrome and Chromium
+    for (int i = 0; i < 4; ++i)
+        b.sparse(cache + "google-chrome/Default/Cache/Cache_Data/data_" + QByteArray::number(i),
+                 (i == 3 ? 4 : 1) * MiB + 8192 * i + 64);
+    b.sparse(cache + "google-chrome/Default/Cache/Cache_Data/index", 256 * KiB + 24);
+    for (int i = 0; i < 10; ++i)
+        b.sparse(cache + "google-chrome/Default/Cache/Cache_Data/f_" + QByteArray::number(0x1a2 + i, 16).rightJustified(6, '0'),
+                 (60 + 23 * i) * KiB);
+    b.sparse(cache + "google-chrome/Default/Code Cache/js/index-dir/the-real-index", 48 * KiB);
+    b.sparse(cache + "google-chrome/Profile 1/Cache/Cache_Data/data_0", 2 * MiB + 301);
+    b.sparse(cache + "chromium/Default/Cache/Cache_Data/data_1", 3 * MiB + 17);
+    // Firefox
+    for (int i = 0; i < 12; ++i) {
+        const QByteArray hex = (QByteArray::number(fnv1a("firefox" + QByteArray::number(i)), 16)
+                                + QByteArray::number(fnv1a("fx" + QByteArray::number(i)), 16)).toUpper().left(40);
+        b.sparse(cache + "mozilla/firefox/x8k2m1qd.default-release/cache2/entries/" + hex, (18 + 41 * i) * KiB + i);
+    }
+    b.sparse(cache + "mozilla/firefox/x8k2m1qd.default-release/startupCache/startupCache.8.little", 5 * MiB + 91);
+    // Edge
+    for (int i = 0; i < 4; ++i)
+        b.sparse(cache + "microsoft-edge/Default/Cache/Cache_Data/data_" + QByteArray::number(i), (i + 1) * 512 * KiB + 3);
+    // Everyday caches
+    for (int i = 0; i < 6; ++i)
+        b.sparse(cache + "thumbnails/large/" + QByteArray::number(fnv1a("thumb" + QByteArray::number(i)), 16) + ".png",
+                 (40 + 9 * i) * KiB + i);
+    b.sparse(cache + "mesa_shader_cache_db/index", 1 * MiB + 40);
+    b.sparse(cache + "mesa_shader_cache_db/part0/mesa_cache.db", 17 * MiB + 512);
+    b.sparse(cache + "fontconfig/6ba42acd6d29f5d7f5e57a8d9b8a7c2e-le64.cache-9", 54 * KiB);
+    b.sparse(cache + "pip/http-v2/a/1/c/f/e/a1cfe0b2c3d4e5f6", 2 * MiB + 600);
+    b.sparse(cache + "yarn/v6/npm-react-dom-18.2.0-integrity/node_modules/react-dom/umd/react-dom.development.js",
+             1 * MiB + 4200);
+    b.sparse(cache + "go-build/3f/3f1a9c0e2b-d", 6 * MiB + 88);
+    b.sparse(cache + "spotify/Storage/4a/4a1b2c3d4e5f60718293a4b5c6d7e8f9.file", 62 * MiB + 4011);
+    b.sparse(cache + "gstreamer-1.0/registry.x86_64.bin", 3 * MiB + 5);
+    b.data(cache + "tracker3/files/errors/readme.txt", 312);
+}
+
+// Session logs: the Xsession's error files, rootless Xorg's and the display manager's logs;
+// beside them files that are not logs, which stay.
+void makeLinuxLogs(Builder& b)
+{
+    b.data(".xsession-errors", 96 * KiB + 311, "xsession");
+    b.data(".xsession-errors.old", 412 * KiB + 7, "xsession-old");
+    b.data(".local/share/xorg/Xorg.0.log", 61 * KiB + 2);
+    b.data(".local/share/xorg/Xorg.0.log.old", 58 * KiB + 900);
+    b.data(".local/share/sddm/xorg-session.log", 144 * KiB);
+    b.data(".local/share/sddm/wayland-session.log", 2 * MiB + 12345, "wayland-log");
+    b.text(".local/state/wireplumber/default-nodes", "[default-nodes]\ndefault.configured.audio.sink=alsa_output.pci\n");
+    b.data(".local/state/bash/history", 18 * KiB + 3);
+}
+
+// The home Trash as the freedesktop specification lays it out: each entry of files/ with its
+// info/<entry>.trashinfo holding the original location (percent-encoded) and the deletion date.
+void makeLinuxTrash(Builder& b)
+{
+    const auto info = [&b](const QByteArray& entry, const QByteArray& original, const QByteArray& date) {
+        const QByteArray path = (b.root() + '/' + original).toPercentEncoding("/");
+        b.text(".local/share/Trash/info/" + entry + ".trashinfo",
+               "[Trash Info]\nPath=" + path + "\nDeletionDate=" + date + "\n");
+    };
+    const QByteArray files = ".local/share/Trash/files/";
+    b.sparse(files + "Old Presentation/Data/image-001.jpg", 2 * MiB + 88);
+    b.sparse(files + "Old Presentation/Data/image-002.jpg", 1 * MiB + 901 * KiB);
+    b.sparse(files + "Old Presentation/Index.zip", 310 * KiB);
+    info("Old Presentation", "Documents/Old Presentation", "2024-02-27T18:04:11");
+    b.sparse(files + "IMG_3301 copy.jpg", 3 * MiB + 44);
+    info("IMG_3301 copy.jpg", "Pictures/IMG_3301 copy.jpg", "2024-03-02T09:15:40");
+    // Two files of the same name: the second went in under another name.
+    b.sparse(files + "invoice-draft.pdf", 221 * KiB + 7);
+    info("invoice-draft.pdf", "Downloads/invoice-draft.pdf", "2024-03-04T11:30:02");
+    b.sparse(files + "invoice-draft.2.pdf", 198 * KiB + 71);
+    info("invoice-draft.2.pdf", "Documents/invoice-draft.pdf", "2024-03-05T08:01:55");
+    b.sparse(files + "Informe año 2023.odt", 1 * MiB + 4242);
+    info("Informe año 2023.odt", "Documents/Informe año 2023.odt", "2024-03-06T16:44:19");
+    b.data(files + "Untitled Folder/todo.txt", 140);
+    info("Untitled Folder", "Desktop/Untitled Folder", "2024-03-07T12:00:00");
+}
+
+// Recently used files as GTK (recently-used.xbel) and KDE (RecentDocuments) record them.
+void makeLinuxRecentFiles(Builder& b)
+{
+    QByteArray xbel = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<xbel version=\"1.0\" xmlns:bookmark=\"http://www.freedesktop.org/standards/desktop-bookmarks\""
+                      " xmlns:mime=\"http://www.freedesktop.org/standards/shared-mime-info\">\n";
+    for (const char* file : {"Documents/Thesis/thesis-draft-v7.docx", "Downloads/report.csv", "Pictures/IMG_4521.HEIC",
+                             "Documents/Budget 2024.numbers", "Downloads/invoice-0423.pdf"}) {
+        const QByteArray uri = "file://" + (b.root() + '/' + file).toPercentEncoding("/");
+        xbel += "  <bookmark href=\"" + xmlEscape(uri) + "\" added=\"2024-03-01T10:00:00Z\" modified=\"2024-03-01T10:00:00Z\""
+                " visited=\"2024-03-01T10:00:00Z\">\n    <info>\n      <metadata owner=\"http://freedesktop.org\">\n"
+                "        <bookmark:applications>\n          <bookmark:application name=\"Files\" exec=\"&apos;nautilus %u&apos;\""
+                " modified=\"2024-03-01T10:00:00Z\" count=\"1\"/>\n        </bookmark:applications>\n"
+                "      </metadata>\n    </info>\n  </bookmark>\n";
+    }
+    xbel += "</xbel>\n";
+    b.text(".local/share/recently-used.xbel", xbel);
+    for (const char* name : {"thesis-draft-v7.docx", "report.csv", "Budget 2024.numbers"})
+        b.text(".local/share/RecentDocuments/" + QByteArray(name) + ".desktop",
+               "[Desktop Entry]\nName=" + QByteArray(name) + "\nType=Link\nURL[$e]=file:$HOME/Documents/" + name
+                   + "\nIcon=text-plain\n");
+}
+
+// Saved sessions of applications (KDE writes one file per application and session).
+void makeLinuxSavedSessions(Builder& b)
+{
+    for (const char* app : {"dolphin", "konsole", "okular", "kate"}) {
+        const QByteArray name = QByteArray(app) + "_10d3a8c2e1f4b5a6c7d8e9f0a1b2c3d4e5_1710151522_" + QByteArray::number(fnv1a(app) % 900000);
+        b.data(".config/session/" + name, 1 * KiB + qint64(fnv1a(app) % 6000));
+    }
+}
+
+// The user's startup items (property lists of ~/Library/LaunchAgents).
+void makeLaunchAgents(Builder& b)
+{
+    const QByteArray lib = "Library/";
     const auto agent = [&](const QByteArray& file, const QByteArray& label, const QByteArray& program) {
         b.text(lib + "LaunchAgents/" + file,
                xmlPlist({{"Label", label}}, "\t<key>ProgramArguments</key>\n\t<array>\n\t\t<string>" + xmlEscape(program)
@@ -426,12 +553,6 @@ void makeSystemLikeFolders(Builder& b)
           "/Applications/Tunebox.app/Contents/MacOS/TuneboxHelper");
     agent("com.example.keystone.agent.plist", "com.example.keystone.agent",
           "/Users/demo/Library/Example/Keystone/Keystone.bundle/Contents/MacOS/keystone");
-
-    // Settings and data that no plan offers
-    b.text(lib + "Preferences/com.apple.finder.plist", xmlPlist({{"FXPreferredViewStyle", "Nlsv"}}));
-    b.text(lib + "Preferences/com.apple.dock.plist", xmlPlist({{"orientation", "bottom"}}));
-    b.sparse(lib + "Containers/com.docker.docker/Data/vms/0/data/Docker.raw", 4 * 1024 * MiB + 8 * MiB);
-    b.sparse(lib + "Mail/V10/MailData/Envelope Index", 54 * MiB + 1200);
 }
 
 void makeUserFolders(Builder& b)
@@ -640,7 +761,7 @@ bool isEmptyFolder(const FilePath& path)
 
 } // namespace
 
-DemoHomeResult makeDemoHome(const QByteArray& dir)
+DemoHomeResult makeDemoHome(const QByteArray& dir, Platform platform)
 {
     DemoHomeResult result;
     QByteArray target = dir;
@@ -680,11 +801,23 @@ DemoHomeResult makeDemoHome(const QByteArray& dir)
 
     Builder b(result.home);
     for (const char* folder : {"Desktop", "Documents", "Downloads", "Movies", "Music", "Pictures", "Public",
-                               "Applications", "Library/Preferences"})
+                               "Applications"})
         b.dir(folder);
     makeApplications(b);
-    makeCaches(b);
-    makeSystemLikeFolders(b);
+    makeLaunchAgents(b);
+    if (platform == Platform::macOS) {
+        b.dir("Library/Preferences");
+        makeCaches(b);
+        makeSystemLikeFolders(b);
+    } else {
+        for (const char* folder : {".config", ".local/share", ".local/state"})
+            b.dir(folder);
+        makeLinuxCaches(b);
+        makeLinuxLogs(b);
+        makeLinuxTrash(b);
+        makeLinuxRecentFiles(b);
+        makeLinuxSavedSessions(b);
+    }
     makeUserFolders(b);
     makeLinuxApplications(b);
     makeLinuxStartupItems(b);

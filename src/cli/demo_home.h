@@ -2,7 +2,7 @@
 
 // demo-home: a realistic sample home folder for trying Orvane without risking real files.
 
-#include "model_types.h"
+#include "base_dirs.h"
 
 namespace orvane::cli {
 
@@ -17,7 +17,9 @@ struct DemoHomeResult {
 };
 
 // Fills `dir` (created when missing; refused when it holds anything, hidden entries included).
-// The content is the same on every run: names, sizes, bytes and modification times.
-DemoHomeResult makeDemoHome(const QByteArray& dir);
+// The content is the same on every run: names, sizes, bytes and modification times. The folders
+// the plans clean are laid out as `platform` has them (~/Library on macOS, the freedesktop
+// folders on Linux).
+DemoHomeResult makeDemoHome(const QByteArray& dir, Platform platform = runningPlatform());
 
 } // namespace orvane::cli

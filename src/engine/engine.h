@@ -20,6 +20,9 @@ QList<CleanupCategory> scanPlan(const CleanupPlan& plan);
 
 // Items directly inside `folder`, each with its whole size, largest first.
 QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect);
+// The items of every location of a folder source (each location once, each item once, none of
+// `neverOffered`), largest first; equal sizes keep location order, then listing order.
+QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect);
 
 // Regular files of at least `minSize` under `root`, skipping hidden entries and folders named "Library".
 QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect);

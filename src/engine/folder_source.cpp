@@ -2,30 +2,240 @@
 #include "paths.h"
 #include "walker.h"
 
+#include <QSet>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <functional>
 
 namespace orvane {
 
-QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect)
+namespace {
+
+using Kind = SourceLocation::Kind;
+
+// Largest first; equal sizes keep the order they were found in.
+void sortBySize(QList<CleanupFile>& files)
 {
-    // Hidden items are offered too; a folder that cannot be listed offers nothing.
+    std::stable_sort(files.begin(), files.end(),
+                     [](const CleanupFile& a, const CleanupFile& b) { return a.sizeInBytes > b.sizeInBytes; });
+}
+
+CleanupFile itemOf(const QByteArray& name, const FilePath& path, qint64 size, bool autoSelect)
+{
+    CleanupFile file;
+    file.name = displayPath(name);
+    file.url = path;
+    file.sizeInBytes = size;
+    file.isSelected = autoSelect;
+    return file;
+}
+
+// The entries directly inside `folder` that `keep` accepts, each with its whole size. Hidden
+// items are offered too; empty files and folders never are; a folder that cannot be listed
+// offers nothing.
+QList<CleanupFile> listItems(const FilePath& folder, bool autoSelect,
+                             const std::function<bool(const ListedEntry&)>& keep = {})
+{
     const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, false);
     if (!listed)
         return {};
-
     QList<CleanupFile> files;
-    for (const auto& [entry, size] : *listed) {
-        if (size < 1)
-            continue; // empty files and folders are never offered
-        CleanupFile file;
-        file.name = displayPath(entry.name);
-        file.url = entry.path;
-        file.sizeInBytes = size;
-        file.isSelected = autoSelect;
-        files.append(std::move(file));
+    for (const auto& [entry, size] : *listed)
+        if (size >= 1 && (!keep || keep(entry)))
+            files.append(itemOf(entry.name, entry.path, size, autoSelect));
+    return files;
+}
+
+// Log files by name: "x.log", and its rotations "x.log.old", "x.log.1", "x.log.1.gz".
+bool isLogName(QByteArray name)
+{
+    if (name.endsWith(".gz"))
+        name.chop(3);
+    const qsizetype at = name.lastIndexOf(".log");
+    if (at < 1)
+        return false;
+    const QByteArray rest = name.mid(at + 4);
+    if (rest.isEmpty() || rest == ".old")
+        return true;
+    return rest.size() > 1 && rest[0] == '.'
+           && std::all_of(rest.begin() + 1, rest.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A location that is one item: a regular file or a folder, never a link (a log replaced by a
+// link to /dev/null stays as the user made it) nor anything else.
+QList<CleanupFile> singleItem(const FilePath& path, bool autoSelect)
+{
+    struct stat st;
+    if (::lstat(path.constData(), &st) != 0 || !(S_ISREG(st.st_mode) || S_ISDIR(st.st_mode)))
+        return {};
+    const qint64 size = treeSize(path);
+    if (size < 1)
+        return {};
+    return {itemOf(lastComponent(path), path, size, autoSelect)};
+}
+
+// .trashinfo files are a few lines; the original path is at most PATH_MAX bytes, each of which
+// may be percent-encoded in three.
+constexpr qsizetype kMaxTrashInfoRead = 16 * 1024;
+
+// The original name recorded in a .trashinfo file (its "[Trash Info]" group's Path key,
+// percent-decoded, last component), or none when the text does not say it plainly.
+std::optional<QByteArray> originalName(const QByteArray& head, bool complete)
+{
+    const QList<QByteArray> lines = head.split('\n');
+    bool inGroup = false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        QByteArray line = lines[i];
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.startsWith('[')) {
+            if (inGroup)
+                break;
+            inGroup = line == "[Trash Info]";
+            if (!inGroup)
+                return std::nullopt;
+            continue;
+        }
+        if (!inGroup) {
+            if (line.trimmed().isEmpty() || line.startsWith('#'))
+                continue;
+            return std::nullopt;
+        }
+        if (!line.startsWith("Path="))
+            continue;
+        // A last line cut off by the read bound may be cut inside the value.
+        if (i == lines.size() - 1 && !complete)
+            return std::nullopt;
+        QByteArray path = QByteArray::fromPercentEncoding(line.mid(5));
+        while (path.endsWith('/'))
+            path.chop(1);
+        const QByteArray name = path.mid(path.lastIndexOf('/') + 1);
+        if (name.isEmpty() || name == "." || name == ".." || name.contains('\0'))
+            return std::nullopt;
+        return name;
     }
-    std::stable_sort(files.begin(), files.end(),
-                     [](const CleanupFile& a, const CleanupFile& b) { return a.sizeInBytes > b.sizeInBytes; });
+    return std::nullopt;
+}
+
+struct TrashInfo {
+    qint64 size = 0;
+    std::optional<QByteArray> originalName;
+};
+
+// The info file of one Trash entry, when it is a regular file (never a link, a folder or a
+// FIFO). Its name is read from a bounded prefix; an unreadable info file still belongs to its
+// entry, only without the original name.
+std::optional<TrashInfo> trashInfo(int infoFd, const QByteArray& name)
+{
+    struct stat st;
+    if (::fstatat(infoFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    TrashInfo info;
+    info.size = st.st_size;
+    const int fd = ::openat(infoFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return info;
+    QByteArray head(kMaxTrashInfoRead, '\0');
+    qsizetype got = 0;
+    while (got < head.size()) {
+        const ssize_t n = ::read(fd, head.data() + got, size_t(head.size() - got));
+        if (n <= 0)
+            break;
+        got += n;
+    }
+    struct stat opened;
+    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
+    ::close(fd);
+    if (regular) {
+        head.truncate(got);
+        info.originalName = originalName(head, got < kMaxTrashInfoRead);
+    }
+    return info;
+}
+
+// A freedesktop Trash: each entry of files/ is one item, shown under its original name, with its
+// info/<entry>.trashinfo as an extra location so that both go together. An info file without
+// its entry is not offered (nothing of the user's is there); an entry without a usable info
+// file is offered under its own name.
+QList<CleanupFile> trashItems(const FilePath& trash, bool autoSelect)
+{
+    struct stat st;
+    if (::lstat(trash.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    QList<CleanupFile> files = listItems(joinPath(trash, QByteArray("files")), autoSelect);
+    const FilePath infoFolder = joinPath(trash, QByteArray("info"));
+    const int infoFd = ::open(infoFolder.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (infoFd < 0)
+        return files;
+    for (CleanupFile& file : files) {
+        const QByteArray infoName = lastComponent(file.url) + ".trashinfo";
+        const std::optional<TrashInfo> info = trashInfo(infoFd, infoName);
+        if (!info)
+            continue;
+        if (info->originalName)
+            file.name = displayPath(*info->originalName);
+        file.extraURLs = {joinPath(infoFolder, infoName)};
+        file.extraSizes = {info->size};
+        file.sizeInBytes += info->size;
+    }
+    ::close(infoFd);
+    return files;
+}
+
+QList<CleanupFile> itemsAt(const SourceLocation& location, bool autoSelect)
+{
+    switch (location.kind) {
+    case Kind::folder:
+        return listItems(location.path, autoSelect);
+    case Kind::item:
+        return singleItem(location.path, autoSelect);
+    case Kind::logFiles:
+        return listItems(location.path, autoSelect,
+                         [](const ListedEntry& e) { return S_ISREG(e.st.st_mode) && isLogName(e.name); });
+    case Kind::trash:
+        return trashItems(location.path, autoSelect);
+    }
+    return {};
+}
+
+// Whether `path` is `other` or a folder holding it.
+bool holds(const FilePath& path, const FilePath& other)
+{
+    return other == path || other.startsWith(path + '/');
+}
+
+} // namespace
+
+QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect)
+{
+    QList<CleanupFile> files = listItems(folder, autoSelect);
+    sortBySize(files);
+    return files;
+}
+
+QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect)
+{
+    QList<CleanupFile> files;
+    QSet<FilePath> seenLocations;
+    QSet<FilePath> seenItems;
+    for (const SourceLocation& location : source.locations) {
+        if (seenLocations.contains(location.path))
+            continue;
+        seenLocations.insert(location.path);
+        for (CleanupFile& file : itemsAt(location, autoSelect)) {
+            const bool own = std::any_of(source.neverOffered.cbegin(), source.neverOffered.cend(),
+                                         [&](const FilePath& kept) { return holds(file.url, kept); });
+            if (own || seenItems.contains(file.url))
+                continue;
+            seenItems.insert(file.url);
+            files.append(std::move(file));
+        }
+    }
+    sortBySize(files);
     return files;
 }
 

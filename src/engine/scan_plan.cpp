@@ -33,7 +33,7 @@ QList<CleanupCategory> scanPlan(const CleanupPlan& plan)
     for (const CleanupSource& source : plan.sources) {
         std::visit(Overloaded{
                        [&](const FolderSource& folder) {
-                           addCategory(source, scanFolder(folder.url, source.autoSelect));
+                           addCategory(source, scanFolderSource(folder, source.autoSelect));
                        },
                        [&](const BigFilesSource& big) {
                            addCategory(source, findBigFiles(big.root, big.minSize, source.autoSelect));

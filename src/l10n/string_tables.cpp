@@ -142,6 +142,14 @@ const std::vector<StringEntry>& addedStringTable()
 const std::vector<StringEntry>& freedesktopVariants()
 {
     static const std::vector<StringEntry> table = {
+        {u"plan.dup.subtitle"_s, u"Archivos idénticos regados por tu equipo. Conserva uno, borra las copias."_s, u"Identical files scattered across your computer. Keep one, delete the copies."_s},
+        {u"results.clean"_s, u"¡Tu equipo ya está limpio aquí!"_s, u"Your computer is already clean here!"_s},
+        {u"scanning.title"_s, u"Analizando tu equipo…"_s, u"Analyzing your computer…"_s},
+        {u"settings.startupTitle"_s, u"Aplicaciones que se abren al iniciar sesión"_s, u"Apps that open when you log in"_s},
+        {u"settings.noStartupItems"_s, u"No encontramos elementos de inicio del usuario (~/.config/autostart)."_s, u"We found no user startup items (~/.config/autostart)."_s},
+        {u"settings.viewInFinder"_s, u"Mostrar en la carpeta"_s, u"Show in folder"_s},
+        {u"about.tagline"_s, u"Optimización de almacenamiento nativa para Linux.\nRápida, precisa y sin antivirus falso."_s, u"Native storage optimization for Linux.\nFast, precise and no fake antivirus."_s},
+        {u"onb.s2.title"_s, u"Todo tu equipo, en un solo lugar"_s, u"Your whole computer, in one place"_s},
     };
     return table;
 }

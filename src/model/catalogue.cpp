@@ -1,25 +1,15 @@
 #include "catalogue.h"
 
 #include "localization_manager.h"
-#include "paths.h"
 
 namespace orvane {
 
 namespace {
 
-FilePath inLibrary(const char* relative)
+CleanupSource folder(const QString& name, const char* icon, const SourceLocations& locations,
+                     const Locations& table, bool autoSelect)
 {
-    return joinPath(homeDir(), QByteArray("Library/") + relative);
-}
-
-FilePath inHome(const char* relative)
-{
-    return joinPath(homeDir(), QByteArray(relative));
-}
-
-CleanupSource folder(const QString& name, const char* icon, FilePath path, bool autoSelect)
-{
-    return {name, QString::fromLatin1(icon), FolderSource{std::move(path)}, autoSelect};
+    return {name, QString::fromLatin1(icon), FolderSource{locations, table.neverOffered}, autoSelect};
 }
 
 QStringList highlights(const char* plan)
@@ -63,30 +53,30 @@ QList<SidebarSection> bottomSections()
     return {section("settings", "gearshape"), section("about", "info.circle")};
 }
 
-CleanupPlan smartPlan()
+CleanupPlan smartPlan(const Locations& l)
 {
     return makePlan("smart",
                     {
-                        folder(derivedDataName, "hammer", inLibrary("Developer/Xcode/DerivedData"), true),
-                        folder(t(QStringLiteral("src.caches")), "shippingbox", inLibrary("Caches"), true),
-                        folder(t(QStringLiteral("src.downloads")), "arrow.down.circle", inHome("Downloads"), false),
-                        folder(t(QStringLiteral("src.logs")), "doc.text", inLibrary("Logs"), true),
-                        folder(t(QStringLiteral("src.trash")), "trash", inHome(".Trash"), true),
+                        folder(derivedDataName, "hammer", l.derivedData, l, true),
+                        folder(t(QStringLiteral("src.caches")), "shippingbox", l.caches, l, true),
+                        folder(t(QStringLiteral("src.downloads")), "arrow.down.circle", l.downloads, l, false),
+                        folder(t(QStringLiteral("src.logs")), "doc.text", l.logs, l, true),
+                        folder(t(QStringLiteral("src.trash")), "trash", l.trash, l, true),
                     },
                     RemovalStyle::permanent);
 }
 
-CleanupPlan cleanupPlan()
+CleanupPlan cleanupPlan(const Locations& l)
 {
     return makePlan(
         "cleanup",
         {
-            folder(derivedDataName, "hammer", inLibrary("Developer/Xcode/DerivedData"), true),
-            folder(t(QStringLiteral("src.userCaches")), "shippingbox", inLibrary("Caches"), true),
-            folder(t(QStringLiteral("src.logs")), "doc.text", inLibrary("Logs"), true),
-            folder(t(QStringLiteral("src.savedAppState")), "macwindow", inLibrary("Saved Application State"), false),
-            folder(t(QStringLiteral("src.trash")), "trash", inHome(".Trash"), true),
-            {t(QStringLiteral("src.bigFiles")), QStringLiteral("doc.fill"), BigFilesSource{homeDir(), bigFileThreshold},
+            folder(derivedDataName, "hammer", l.derivedData, l, true),
+            folder(t(QStringLiteral("src.userCaches")), "shippingbox", l.caches, l, true),
+            folder(t(QStringLiteral("src.logs")), "doc.text", l.logs, l, true),
+            folder(t(QStringLiteral("src.savedAppState")), "macwindow", l.savedAppState, l, false),
+            folder(t(QStringLiteral("src.trash")), "trash", l.trash, l, true),
+            {t(QStringLiteral("src.bigFiles")), QStringLiteral("doc.fill"), BigFilesSource{l.bigFilesRoot, bigFileThreshold},
              false},
         },
         RemovalStyle::permanent);
@@ -100,44 +90,47 @@ CleanupPlan appsPlan()
                     RemovalStyle::trash);
 }
 
-CleanupPlan protectPlan()
+CleanupPlan protectPlan(const Locations& l)
 {
     return makePlan(
         "protect",
         {
-            folder(t(QStringLiteral("src.recentFiles")), "clock.arrow.circlepath",
-                   inLibrary("Application Support/com.apple.sharedfilelist"), true),
-            folder(t(QStringLiteral("src.safariTraces")), "safari", inLibrary("Caches/com.apple.Safari"), true),
-            folder(t(QStringLiteral("src.chromeTraces")), "globe", inLibrary("Caches/Google/Chrome"), true),
-            folder(t(QStringLiteral("src.firefoxTraces")), "flame", inLibrary("Caches/Firefox"), true),
-            folder(t(QStringLiteral("src.edgeTraces")), "globe", inLibrary("Caches/Microsoft Edge"), true),
-            folder(t(QStringLiteral("src.savedWindows")), "macwindow", inLibrary("Saved Application State"), false),
+            folder(t(QStringLiteral("src.recentFiles")), "clock.arrow.circlepath", l.recentFiles, l, true),
+            folder(t(QStringLiteral("src.safariTraces")), "safari", l.safariTraces, l, true),
+            folder(t(QStringLiteral("src.chromeTraces")), "globe", l.chromeTraces, l, true),
+            folder(t(QStringLiteral("src.firefoxTraces")), "flame", l.firefoxTraces, l, true),
+            folder(t(QStringLiteral("src.edgeTraces")), "globe", l.edgeTraces, l, true),
+            folder(t(QStringLiteral("src.savedWindows")), "macwindow", l.savedAppState, l, false),
         },
         RemovalStyle::permanent);
 }
 
-CleanupPlan duplicatesPlan()
+CleanupPlan duplicatesPlan(const Locations& l)
 {
-    const FilePaths roots{inHome("Downloads"), inHome("Documents"), inHome("Desktop"), inHome("Pictures")};
     return makePlan("dup",
                     {{t(QStringLiteral("src.duplicates")), QStringLiteral("doc.on.doc"),
-                      DuplicatesSource{roots, duplicateThreshold}, true}},
+                      DuplicatesSource{l.duplicateRoots, duplicateThreshold}, true}},
                     RemovalStyle::trash);
+}
+
+std::optional<CleanupPlan> planFor(const QString& sectionId, const Locations& locations)
+{
+    if (sectionId == u"smart")
+        return smartPlan(locations);
+    if (sectionId == u"cleanup")
+        return cleanupPlan(locations);
+    if (sectionId == u"apps")
+        return appsPlan();
+    if (sectionId == u"protect")
+        return protectPlan(locations);
+    if (sectionId == u"dup")
+        return duplicatesPlan(locations);
+    return std::nullopt;
 }
 
 std::optional<CleanupPlan> planFor(const QString& sectionId)
 {
-    if (sectionId == u"smart")
-        return smartPlan();
-    if (sectionId == u"cleanup")
-        return cleanupPlan();
-    if (sectionId == u"apps")
-        return appsPlan();
-    if (sectionId == u"protect")
-        return protectPlan();
-    if (sectionId == u"dup")
-        return duplicatesPlan();
-    return std::nullopt;
+    return planFor(sectionId, currentLocations());
 }
 
 } // namespace orvane

@@ -46,9 +46,26 @@ QString label(RemovalStyle style); // current language
 
 enum class ScanState { idle, scanning, results, cleaning, done };
 
+// One place a folder source looks at, and how its items are found there.
+struct SourceLocation {
+    enum class Kind {
+        folder,   // each entry directly inside is one item
+        item,     // the location itself is one item (a regular file or a folder, never a link)
+        logFiles, // the regular files directly inside whose names mark them as logs
+        trash,    // a freedesktop Trash: the entries of files/, each with its info/ file
+    };
+    Kind kind = Kind::folder;
+    FilePath path;
+
+    friend bool operator==(const SourceLocation&, const SourceLocation&) = default;
+};
+
 // What one source scans.
 struct FolderSource {
-    FilePath url;
+    // Scanned in order, each path once; the items of all of them form the source's one category.
+    QList<SourceLocation> locations;
+    // Never offered, nor anything holding one of them (Orvane's own cache and settings).
+    FilePaths neverOffered;
 };
 struct BigFilesSource {
     FilePath root;

@@ -1,4 +1,5 @@
 #include "launch_at_login.h"
+#include "base_dirs.h"
 #include "paths.h"
 
 #include <QCoreApplication>
@@ -71,11 +72,7 @@ bool switchedOff(const QByteArray& contents)
 
 FilePath autostartEntryPath()
 {
-    QByteArray config = qgetenv("XDG_CONFIG_HOME");
-    // A relative value is invalid and must be ignored.
-    if (!config.startsWith('/'))
-        config = joinPath(homeDir(), QByteArray(".config"));
-    return joinPath(config, QByteArray("autostart/orvane.desktop"));
+    return joinPath(baseDirs().config, QByteArray("autostart/orvane.desktop"));
 }
 
 QString desktopExecArgument(const QString& argument)

@@ -37,6 +37,7 @@ struct Run {
         e.insert(QStringLiteral("XDG_CONFIG_HOME"), QFile::decodeName(home + "/.config"));
         e.insert(QStringLiteral("XDG_DATA_HOME"), QFile::decodeName(home + "/.local/share"));
         e.insert(QStringLiteral("XDG_CACHE_HOME"), QFile::decodeName(home + "/.cache"));
+        e.insert(QStringLiteral("XDG_STATE_HOME"), QFile::decodeName(home + "/.local/state"));
         e.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
         e.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
         e.remove(QStringLiteral("LANGUAGE"));
@@ -65,17 +66,23 @@ struct Run {
     }
 };
 
-// The fixture home used by most tests; sizes are chosen so that category order is known.
+// The Trash entry of the fixture home and its info file.
+const QByteArray trashInfo = "[Trash Info]\nPath=/home/u/old.txt\nDeletionDate=2024-01-01T00:00:00\n";
+const qint64 trashItem = 50 + trashInfo.size();
+
+// The fixture home used by most tests, in the Linux layout (Xcode's build folder keeps its macOS
+// path); sizes are chosen so that category order is known.
 void buildHome(const QByteArray& h)
 {
-    QVERIFY(writeFile(h + "/Library/Caches/com.example.a/data", 1000));
-    QVERIFY(writeFile(h + "/Library/Caches/com.example.a/sub/more", 234));
-    QVERIFY(writeFile(h + "/Library/Caches/big.cache", 5000));
-    QVERIFY(writeFile(h + "/Library/Caches/com.apple.Safari/Cache.db", 300));
-    QVERIFY(writeFile(h + "/Library/Caches/com.example.editor/blob", 500));
-    QVERIFY(writeFile(h + "/Library/Logs/app.log", 700));
+    QVERIFY(writeFile(h + "/.cache/com.example.a/data", 1000));
+    QVERIFY(writeFile(h + "/.cache/com.example.a/sub/more", 234));
+    QVERIFY(writeFile(h + "/.cache/big.cache", 5000));
+    QVERIFY(writeFile(h + "/.cache/com.apple.Safari/Cache.db", 300));
+    QVERIFY(writeFile(h + "/.cache/com.example.editor/blob", 500));
+    QVERIFY(writeFile(h + "/.local/share/xorg/Xorg.0.log", 700));
     QVERIFY(writeFile(h + "/Library/Developer/Xcode/DerivedData/Proj-abc/Build/x.o", 20000));
-    QVERIFY(writeFile(h + "/.Trash/old.txt", 50));
+    QVERIFY(writeFile(h + "/.local/share/Trash/files/old.txt", 50));
+    QVERIFY(fixture::writeBytes(h + "/.local/share/Trash/info/old.txt.trashinfo", trashInfo));
     QVERIFY(writeFile(h + "/Downloads/setup.dmg", 4000));
     QVERIFY(writeSparse(h + "/Documents/big.iso", 104857600));
     QVERIFY(writeFile(h + "/Downloads/photo.jpg", 2 * 1048576, 'p'));
@@ -254,7 +261,7 @@ private slots:
         QCOMPARE(caches.value(QStringLiteral("total")).toInteger(), 1234 + 5000 + 300 + 500);
         const QJsonObject first = caches.value(QStringLiteral("files")).toArray().at(0).toObject();
         QCOMPARE(first.value(QStringLiteral("name")).toString(), QStringLiteral("big.cache"));
-        QCOMPARE(first.value(QStringLiteral("path")).toString(), QFile::decodeName(h + "/Library/Caches/big.cache"));
+        QCOMPARE(first.value(QStringLiteral("path")).toString(), QFile::decodeName(h + "/.cache/big.cache"));
         QCOMPARE(first.value(QStringLiteral("size")).toInteger(), 5000);
         QCOMPARE(first.value(QStringLiteral("selected")).toBool(), true);
         const QJsonObject downloads = cats.at(0).toObject();
@@ -275,7 +282,7 @@ private slots:
         QCOMPARE(none.exitCode, 0);
         QVERIFY(none.json().value(QStringLiteral("categories")).toArray().isEmpty());
         const Result noneText = Run{empty, {}}({"analyze", "protect", "--lang", "en"});
-        QVERIFY(noneText.out.contains("Your Mac is already clean here!"));
+        QVERIFY(noneText.out.contains("Your computer is already clean here!"));
     }
 
     void analyzeHumanOutput()
@@ -288,10 +295,10 @@ private slots:
         const QByteArray total = orvane::formatBytes(7034, orvane::AppLanguage::en).toUtf8();
         QVERIFY2(en.out.contains("Caches · " + total + " · 4 items"), en.out.constData());
         const QByteArray cacheLine = "[x] " + orvane::formatBytes(5000, orvane::AppLanguage::en).toUtf8()
-                                         .rightJustified(10) + "  " + h + "/Library/Caches/big.cache";
+                                         .rightJustified(10) + "  " + h + "/.cache/big.cache";
         QVERIFY2(en.out.contains(cacheLine), en.out.constData());
         QVERIFY(en.out.contains("[ ] "));
-        const qint64 selected = 20000 + 7034 + 700 + 50;
+        const qint64 selected = 20000 + 7034 + 700 + trashItem;
         QVERIFY(en.out.contains("Selected: " + orvane::formatBytes(selected, orvane::AppLanguage::en).toUtf8()));
     }
 
@@ -348,10 +355,10 @@ private slots:
         QCOMPARE(entries.at(0).toObject().value(QStringLiteral("size")).toInteger(), 104857600);
 
         // A relative folder is taken from the working directory and written absolute.
-        const QJsonArray children = run({"space", "Library/Caches", "--json"}).json()
+        const QJsonArray children = run({"space", ".cache", "--json"}).json()
                                         .value(QStringLiteral("entries")).toArray();
         QCOMPARE(children.at(0).toObject().value(QStringLiteral("path")).toString(),
-                 QFile::decodeName(h + "/Library/Caches/big.cache"));
+                 QFile::decodeName(h + "/.cache/big.cache"));
 
         const Result text = run({"space", "--lang", "en"});
         QVERIFY(text.out.startsWith("Heaviest folders\n"));
@@ -383,7 +390,7 @@ private slots:
         QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 0);
         QVERIFY(o.value(QStringLiteral("removed")).toArray().isEmpty());
         QVERIFY(o.value(QStringLiteral("failed")).toArray().isEmpty());
-        QCOMPARE(o.value(QStringLiteral("selected")).toInteger(), 20000 + 7034 + 700 + 50);
+        QCOMPARE(o.value(QStringLiteral("selected")).toInteger(), 20000 + 7034 + 700 + trashItem);
         QList<QByteArray> targets;
         for (const QJsonValue& t : o.value(QStringLiteral("targets")).toArray())
             targets.append(t.toObject().value(QStringLiteral("path")).toString().toUtf8());
@@ -394,7 +401,6 @@ private slots:
         QVERIFY(text.out.contains("Removal: Trash"));
         QVERIFY(text.out.contains("Add --yes"));
         QCOMPARE(snapshot(h), before);
-        QVERIFY(!exists(h + "/.local/share/Trash"));
     }
 
     void cleanRemovesExactlyThePreselected()
@@ -402,7 +408,7 @@ private slots:
         const QByteArray h = freshHome();
         const Run run{h, {}};
         const QList<QByteArray> selected = selectedPaths(run({"analyze", "smart", "--json"}).json());
-        QCOMPARE(selected.size(), 7);
+        QCOMPARE(selected.size(), 8); // the Trash entry with its info file
         auto expected = snapshot(h);
         for (const QByteArray& p : selected) {
             const QByteArray rel = p.mid(h.size() + 1);
@@ -416,11 +422,12 @@ private slots:
         QCOMPARE(o.value(QStringLiteral("dryRun")).toBool(), false);
         QCOMPARE(pathSet(o.value(QStringLiteral("removed"))), QSet<QByteArray>(selected.begin(), selected.end()));
         QVERIFY(o.value(QStringLiteral("failed")).toArray().isEmpty());
-        QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 20000 + 7034 + 700 + 50);
+        QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 20000 + 7034 + 700 + trashItem);
         QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), o.value(QStringLiteral("selected")).toInteger());
-        // Everything else is where it was: the scanned folders themselves, Downloads, the rest.
+        // Everything else is where it was: the scanned folders themselves, Downloads, the rest;
+        // the Trash keeps its files/ and info/ folders, both empty.
         QCOMPARE(snapshot(h), expected);
-        QVERIFY(exists(h + "/Library/Caches"));
+        QVERIFY(exists(h + "/.cache") && exists(h + "/.local/share/Trash/info"));
         QVERIFY(exists(h + "/Downloads/setup.dmg"));
 
         // A second clean finds nothing preselected and removes nothing.
@@ -430,9 +437,17 @@ private slots:
         QCOMPARE(snapshot(h), expected);
     }
 
+    // Into the Trash (which then holds only what these cleans put there).
     void cleanToTrash()
     {
         const QByteArray h = freshHome();
+        fixture::removeTree(h + "/.local/share/Trash");
+        const Result text = Run{h, {}}({"clean", "smart", "--trash", "--yes", "--lang", "en"});
+        QCOMPARE(text.exitCode, 0);
+        QVERIFY(text.out.contains("You moved " + orvane::formatBytes(27734, orvane::AppLanguage::en).toUtf8()
+                                  + " to the Trash"));
+        QVERIFY(exists(h + "/.local/share/Trash/files/big.cache"));
+
         const Result r = Run{h, {}}({"clean", "dup", "--yes", "--json"}); // the plan's style: Trash
         QCOMPARE(r.exitCode, 0);
         const QJsonObject o = r.json();
@@ -443,12 +458,6 @@ private slots:
         QVERIFY(!exists(h + "/Pictures/photo copy.jpg"));
         QVERIFY(exists(h + "/.local/share/Trash/files/photo copy.jpg"));
         QVERIFY(exists(h + "/.local/share/Trash/info/photo copy.jpg.trashinfo"));
-
-        const Result text = Run{h, {}}({"clean", "smart", "--trash", "--yes", "--lang", "en"});
-        QCOMPARE(text.exitCode, 0);
-        QVERIFY(text.out.contains("You moved " + orvane::formatBytes(27784, orvane::AppLanguage::en).toUtf8()
-                                  + " to the Trash"));
-        QVERIFY(exists(h + "/.local/share/Trash/files/big.cache"));
     }
 
     // An item the Trash cannot take (its info file name would be too long) stays, is reported
@@ -456,26 +465,28 @@ private slots:
     void cleanReportsFailures()
     {
         const QByteArray h = freshHome();
-        const QByteArray longName = h + "/Library/Caches/" + QByteArray(255, 'n');
+        fixture::removeTree(h + "/.local/share/Trash");
+        const QByteArray longName = h + "/.cache/" + QByteArray(255, 'n');
         QVERIFY(writeFile(longName, 4321));
         const Result r = Run{h, {}}({"clean", "smart", "--trash", "--yes", "--json"});
         QCOMPARE(r.exitCode, 1);
         const QJsonObject o = r.json();
         QCOMPARE(pathSet(o.value(QStringLiteral("failed"))), QSet<QByteArray>{longName});
-        QCOMPARE(o.value(QStringLiteral("removed")).toArray().size(), 7);
-        QCOMPARE(o.value(QStringLiteral("selected")).toInteger(), 27784 + 4321);
-        QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 27784);
+        QCOMPARE(o.value(QStringLiteral("removed")).toArray().size(), 6);
+        QCOMPARE(o.value(QStringLiteral("selected")).toInteger(), 27734 + 4321);
+        QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 27734);
         QVERIFY(exists(longName));
-        QVERIFY(!exists(h + "/Library/Caches/big.cache"));
+        QVERIFY(!exists(h + "/.cache/big.cache"));
 
-        QVERIFY(writeFile(h + "/Library/Caches/again.cache", 10));
+        QVERIFY(writeFile(h + "/.cache/again.cache", 10));
+        fixture::removeTree(h + "/.local/share/Trash"); // what went there is not cleaned again here
         const Result text = Run{h, {}}({"clean", "smart", "--trash", "--yes", "--lang", "en"});
         QCOMPARE(text.exitCode, 1);
         QVERIFY(text.out.contains("Could not be removed (still in place):\n"));
         QVERIFY(text.out.contains(longName + "\n"));
         QVERIFY2(text.out.contains("You moved " + orvane::formatBytes(10, orvane::AppLanguage::en).toUtf8() + " to the Trash"),
                  text.out.constData());
-        QVERIFY(!exists(h + "/Library/Caches/again.cache"));
+        QVERIFY(!exists(h + "/.cache/again.cache"));
         QVERIFY(exists(longName));
     }
 
@@ -483,8 +494,8 @@ private slots:
     void pathsThatAreNotUtf8()
     {
         const QByteArray h = freshHome();
-        const QByteArray odd = h + "/Library/Caches/caf\xe9-\xff.bin";
-        const QByteArray sibling = h + "/Library/Caches/caf\xc3\xa9-\xc3\xbf.bin"; // the same name in UTF-8
+        const QByteArray odd = h + "/.cache/caf\xe9-\xff.bin";
+        const QByteArray sibling = h + "/.cache/caf\xc3\xa9-\xc3\xbf.bin"; // the same name in UTF-8
         QVERIFY(writeFile(odd, 77));
         QVERIFY(writeFile(sibling, 66));
         const Run run{h, {}};
@@ -503,7 +514,7 @@ private slots:
         QCOMPARE(plain.toUtf8(), sibling);
 
         const Result text = run({"analyze", "smart"});
-        QVERIFY(text.out.contains("/Library/Caches/caf\\xe9-\\xff.bin\n"));
+        QVERIFY(text.out.contains("/.cache/caf\\xe9-\\xff.bin\n"));
 
         const Result clean = run({"clean", "smart", "--yes", "--json"});
         QCOMPARE(clean.exitCode, 0);
@@ -558,11 +569,11 @@ private slots:
             plans.insert(QString::fromLatin1(section), r.json().value(QStringLiteral("categories")).toArray());
             QVERIFY2(!plans.value(QString::fromLatin1(section)).isEmpty(), section);
         }
-        QCOMPARE(names(plans.value(QStringLiteral("smart"))).size(), 5);
+        // Every folder source with a Linux location finds something (Xcode and Safari have none).
+        QCOMPARE(names(plans.value(QStringLiteral("smart"))), (QStringList{"Downloads", "Caches", "Trash", "Logs"}));
         const QStringList protect = names(plans.value(QStringLiteral("protect")));
         QCOMPARE(QSet<QString>(protect.begin(), protect.end()),
-                 (QSet<QString>{"Recent files", "Safari traces", "Chrome traces", "Firefox traces", "Edge traces",
-                                "Saved windows"}));
+                 (QSet<QString>{"Recent files", "Chrome traces", "Firefox traces", "Edge traces", "Saved windows"}));
 
         // Large files: visible ones only, none inside Library or hidden folders, none one byte short.
         QSet<QByteArray> large;
@@ -622,6 +633,8 @@ private slots:
         QVERIFY(clean.json().value(QStringLiteral("freed")).toInteger() > 0);
         QCOMPARE(clean.json().value(QStringLiteral("freed")).toInteger(),
                  clean.json().value(QStringLiteral("selected")).toInteger());
+        for (const char* part : {"/.local/share/Trash/files", "/.local/share/Trash/info"})
+            QVERIFY2(QDir(QFile::decodeName(demo + part)).isEmpty(), part); // the Trash left consistent
     }
 
     void demoHomeIsDeterministic()
@@ -638,7 +651,7 @@ private slots:
             struct stat x, y;
             QVERIFY(::lstat((a + '/' + it.key()).constData(), &x) == 0 && ::lstat((b + '/' + it.key()).constData(), &y) == 0);
             QCOMPARE(x.st_mtim.tv_sec, y.st_mtim.tv_sec);
-            // Desktop entries name the AppImage they start by its absolute path.
+            // Desktop entries, Trash info files and recent files name the home they were made in.
             if (it.value() >= 0 && it.value() <= 8 * 1024 * 1024)
                 QVERIFY2(readAll(a + '/' + it.key()).replace(a, b) == readAll(b + '/' + it.key()), it.key().constData());
         }

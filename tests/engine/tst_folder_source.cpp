@@ -127,6 +127,119 @@ private slots:
         }
         QCOMPARE(files[1].name, QStringLiteral("caf\uFFFD"));
     }
+
+    // One source over several locations: each location's items once (a repeated location is
+    // listed once), a single-file location as one item (never a link), log folders offering
+    // only regular files named as logs, Orvane's own folders and anything holding them left out;
+    // one category ordered by size, ties in location order.
+    void locationsOfOneSource()
+    {
+        fixture::TempDir dir;
+        const QByteArray root = dir.path();
+        using K = SourceLocation::Kind;
+        QVERIFY(fixture::writeFile(root + "/a/x", 300));
+        QVERIFY(fixture::writeFile(root + "/a/y", 20));
+        QVERIFY(fixture::writeFile(root + "/a/Orvane/qmlcache/c", 500));
+        QVERIFY(fixture::writeFile(root + "/a/cfg/Orvane/Orvane.conf", 5));
+        QVERIFY(fixture::writeFile(root + "/single.xbel", 100));
+        QVERIFY(fixture::makeSymlink(root + "/single.xbel", root + "/link.xbel"));
+        QVERIFY(fixture::makeSymlink(root + "/a", root + "/link-folder"));
+        for (const auto& [name, size] : QList<QPair<QByteArray, qint64>>{
+                 {"Xorg.0.log", 40}, {"Xorg.0.log.old", 30}, {"session.log.1.gz", 20}, {"notes.txt", 20},
+                 {"dir.log/f", 20}, {".log", 20}, {"catalog", 20}, {"x.log.old.bak", 20}})
+            QVERIFY(fixture::writeFile(root + "/logs/" + name, size));
+        QVERIFY(fixture::makeSymlink(root + "/logs/Xorg.0.log", root + "/logs/linked.log"));
+        const FolderSource source{{{K::folder, root + "/a"}, {K::item, root + "/single.xbel"}, {K::item, root + "/link.xbel"},
+                                   {K::item, root + "/link-folder"}, {K::logFiles, root + "/logs"},
+                                   {K::folder, root + "/missing"}, {K::item, root + "/missing.xbel"},
+                                   {K::folder, root + "/a"}, {K::item, root + "/a/x"}},
+                                  {root + "/a/Orvane", root + "/a/cfg/Orvane"}};
+        const QList<CleanupFile> files = scanFolderSource(source, true);
+        QStringList names;
+        for (const CleanupFile& f : files)
+            names << f.name + u' ' + QString::number(f.sizeInBytes);
+        QCOMPARE(names, (QStringList{"x 300", "single.xbel 100", "Xorg.0.log 40", "Xorg.0.log.old 30", "y 20",
+                                     "session.log.1.gz 20"}));
+        QCOMPARE(files[1].url, root + "/single.xbel");
+        QVERIFY(scanFolderSource({}, true).isEmpty());
+    }
+
+    // A freedesktop Trash: the entries of files/ under their original names, each with its info
+    // file as an extra location. Info files that are missing, linked, folders, binary, cut off
+    // by the read bound or malformed leave the entry's own name; an info file without its entry
+    // offers nothing.
+    void trashListing()
+    {
+        fixture::TempDir dir;
+        const QByteArray trash = dir.path() + "/Trash";
+        const auto info = [&](const QByteArray& entry, const QByteArray& text) {
+            return fixture::writeBytes(trash + "/info/" + entry + ".trashinfo", text);
+        };
+        struct Row {
+            QByteArray entry;
+            qint64 size;
+            QByteArray infoText; // empty: no info file (or one set up below)
+            QString shown;
+            bool hasInfo;
+        };
+        const QByteArray big = "[Trash Info]\nPath=/h/Original%20Huge\nDeletionDate=2024-01-01T00:00:00\n#"
+                               + QByteArray(100000, 'x') + "\n";
+        const QList<Row> rows{
+            {"report.2.pdf", 900, "[Trash Info]\nPath=/home/u/Docs/report.pdf\nDeletionDate=2024-03-01T10:00:00\n",
+             "report.pdf", true},
+            {"Informe", 800, "[Trash Info]\r\nPath=/home/u/Informe%20a%C3%B1o.odt\r\n",
+             QString::fromUtf8("Informe año.odt"), true},
+            {"caf\xe9", 700, "[Trash Info]\nPath=/x/caf%E9\n", QStringLiteral("caf\uFFFD"), true},
+            {"huge", 600, big, "Original Huge", true},
+            {"cut", 500, "[Trash Info]\nPath=/" + QByteArray(20000, 'a') + "\n", "cut", true},
+            {"binary", 400, QByteArray("\x00\x01", 2) + "[Trash Info]\nPath=/x/y\xff", "binary", true},
+            {"no-group", 300, "Path=/x/elsewhere\n", "no-group", true},
+            {"dot-dot", 250, "[Trash Info]\nPath=/x/..\n", "dot-dot", true},
+            {"other-group", 200, "[Desktop Entry]\nPath=/x/other\n", "other-group", true},
+            {"no-info", 150, {}, "no-info", false},
+            {"linked-info", 120, {}, "linked-info", false},
+            {"folder-info", 110, {}, "folder-info", false},
+        };
+        for (const Row& row : rows) {
+            QVERIFY(fixture::writeFile(trash + "/files/" + row.entry, row.size));
+            if (!row.infoText.isEmpty())
+                QVERIFY(info(row.entry, row.infoText));
+        }
+        QVERIFY(fixture::writeFile(trash + "/files/empty", 0));
+        QVERIFY(info("empty", "[Trash Info]\nPath=/x/empty\n"));
+        QVERIFY(info("ghost", "[Trash Info]\nPath=/x/ghost\n"));
+        QVERIFY(fixture::makeSymlink(trash + "/info/report.2.pdf.trashinfo", trash + "/info/linked-info.trashinfo"));
+        QVERIFY(QDir().mkpath(QString::fromUtf8(trash + "/info/folder-info.trashinfo")));
+        QVERIFY(fixture::writeFile(trash + "/directorysizes", 40));
+
+        const SourceLocation location{SourceLocation::Kind::trash, trash};
+        QList<CleanupFile> files = scanFolderSource({{location}, {}}, true);
+        QCOMPARE(files.size(), rows.size());
+        QHash<FilePath, CleanupFile> byUrl;
+        for (const CleanupFile& f : files)
+            byUrl.insert(f.url, f);
+        for (const Row& row : rows) {
+            QVERIFY2(byUrl.contains(trash + "/files/" + row.entry), row.entry.constData());
+            const CleanupFile f = byUrl.value(trash + "/files/" + row.entry);
+            QCOMPARE(f.name, row.shown);
+            const qint64 infoSize = row.hasInfo ? row.infoText.size() : 0;
+            QCOMPARE(f.sizeInBytes, row.size + infoSize);
+            QCOMPARE(f.extraURLs, row.hasInfo ? FilePaths{trash + "/info/" + row.entry + ".trashinfo"} : FilePaths{});
+            QCOMPARE(f.extraSizes, row.hasInfo ? QList<qint64>{infoSize} : QList<qint64>{});
+        }
+
+        // Without info/ every entry keeps its own name; without files/, or through a link, nothing.
+        fixture::removeTree(trash + "/info");
+        files = scanFolderSource({{location}, {}}, false);
+        QCOMPARE(files.size(), rows.size());
+        QVERIFY(std::all_of(files.cbegin(), files.cend(), [&](const CleanupFile& f) {
+            return f.extraURLs.isEmpty() && f.name == displayPath(lastComponent(f.url)) && !f.isSelected;
+        }));
+        QVERIFY(fixture::makeSymlink(trash, dir.path() + "/linked-trash"));
+        QVERIFY(scanFolderSource({{{SourceLocation::Kind::trash, dir.path() + "/linked-trash"}}, {}}, true).isEmpty());
+        fixture::removeTree(trash + "/files");
+        QVERIFY(scanFolderSource({{location}, {}}, true).isEmpty());
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFolderSource)

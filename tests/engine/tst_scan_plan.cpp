@@ -16,7 +16,7 @@ constexpr qint64 MB = 1000 * 1000;
 
 CleanupSource folderSource(const char* name, const QByteArray& path, bool autoSelect = true)
 {
-    return {QString::fromLatin1(name), QStringLiteral("icon.") + QLatin1String(name), FolderSource{path}, autoSelect};
+    return {QString::fromLatin1(name), QStringLiteral("icon.") + QLatin1String(name), FolderSource{{{SourceLocation::Kind::folder, path}}, {}}, autoSelect};
 }
 
 } // namespace

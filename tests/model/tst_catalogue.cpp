@@ -2,15 +2,22 @@
 #include "localization_manager.h"
 #include "paths.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace orvane;
 
 namespace {
 
+using Kind = SourceLocation::Kind;
+
 FilePath folderOf(const CleanupSource& s)
 {
-    return std::get<FolderSource>(s.kind).url;
+    const FolderSource& folder = std::get<FolderSource>(s.kind);
+    return folder.locations.size() == 1 && folder.locations[0].kind == Kind::folder ? folder.locations[0].path
+                                                                                     : FilePath("?");
 }
 
 FilePath home(const char* rel)
@@ -18,11 +25,52 @@ FilePath home(const char* rel)
     return homeDir() + '/' + rel;
 }
 
+// The variables the table reads in a test, as the base directories' reader wants them.
+QHash<QByteArray, QByteArray> testEnv;
+QByteArray readTestEnv(const char* name)
+{
+    return testEnv.value(name);
+}
+
+// Where each folder source, and the other paths of the table, lie: "source kind path" lines,
+// the home folder written "~".
+QStringList describe(const Locations& l, const QStringList& sources)
+{
+    static const QHash<QString, SourceLocations Locations::*> members{
+        {"derivedData", &Locations::derivedData}, {"caches", &Locations::caches},
+        {"downloads", &Locations::downloads},     {"logs", &Locations::logs},
+        {"savedAppState", &Locations::savedAppState}, {"trash", &Locations::trash},
+        {"recentFiles", &Locations::recentFiles}, {"safari", &Locations::safariTraces},
+        {"chrome", &Locations::chromeTraces},     {"firefox", &Locations::firefoxTraces},
+        {"edge", &Locations::edgeTraces}};
+    static const char* kinds[] = {"folder", "item", "logFiles", "trash"};
+    const auto tilde = [&l](const FilePath& p) {
+        return p.startsWith(l.home + '/') ? u'~' + QString::fromUtf8(p.mid(l.home.size())) : QString::fromUtf8(p);
+    };
+    QStringList lines;
+    for (const QString& source : sources) {
+        if (members.contains(source)) {
+            for (const SourceLocation& location : l.*members.value(source))
+                lines << source + u' ' + QLatin1String(kinds[int(location.kind)]) + u' ' + tilde(location.path);
+        } else {
+            const FilePaths paths = source == u"neverOffered" ? l.neverOffered
+                                  : source == u"duplicateRoots" ? l.duplicateRoots
+                                                               : FilePaths{l.trashFolder};
+            for (const FilePath& path : paths)
+                lines << source + u' ' + tilde(path);
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 class TestCatalogue : public QObject
 {
     Q_OBJECT
+
+    // The macOS table, whose paths the plans below are checked against.
+    Locations mac() const { return locationsFor(Platform::macOS, {homeDir(), {}, {}, {}, {}}); }
 
 private slots:
     void init() { LocalizationManager::shared().setLanguage(AppLanguage::es); }
@@ -55,7 +103,7 @@ private slots:
 
     void smartCare()
     {
-        const CleanupPlan p = smartPlan();
+        const CleanupPlan p = smartPlan(mac());
         QCOMPARE(p.title, QStringLiteral("Cuidado inteligente"));
         QCOMPARE(p.defaultRemoval, RemovalStyle::permanent);
         QCOMPARE(p.sources.size(), 5);
@@ -78,7 +126,7 @@ private slots:
 
     void deepClean()
     {
-        const CleanupPlan p = cleanupPlan();
+        const CleanupPlan p = cleanupPlan(mac());
         QCOMPARE(p.defaultRemoval, RemovalStyle::permanent);
         QCOMPARE(p.sources.size(), 6);
         QCOMPARE(p.sources[1].name, QStringLiteral("Cachés de usuario"));
@@ -104,7 +152,7 @@ private slots:
         QCOMPARE(apps.sources[0].icon, QStringLiteral("square.grid.2x2"));
         QVERIFY(!apps.sources[0].autoSelect);
 
-        const CleanupPlan dup = duplicatesPlan();
+        const CleanupPlan dup = duplicatesPlan(mac());
         QCOMPARE(dup.defaultRemoval, RemovalStyle::trash);
         QCOMPARE(dup.sources.size(), 1);
         const auto& kind = std::get<DuplicatesSource>(dup.sources[0].kind);
@@ -116,7 +164,7 @@ private slots:
 
     void protection()
     {
-        const CleanupPlan p = protectPlan();
+        const CleanupPlan p = protectPlan(mac());
         QCOMPARE(p.defaultRemoval, RemovalStyle::permanent);
         const QList<QByteArray> paths{"Library/Application Support/com.apple.sharedfilelist",
                                       "Library/Caches/com.apple.Safari", "Library/Caches/Google/Chrome",
@@ -135,17 +183,100 @@ private slots:
     void plansFollowTheLanguageAndTheHome()
     {
         LocalizationManager::shared().setLanguage(AppLanguage::en);
-        const CleanupPlan p = smartPlan();
+        const CleanupPlan p = smartPlan(mac());
         QCOMPARE(p.title, QStringLiteral("Smart Care"));
         QCOMPARE(p.sources[0].name, QStringLiteral("Xcode DerivedData"));
         QCOMPARE(p.sources[1].name, QStringLiteral("Caches"));
-        QCOMPARE(cleanupPlan().sources[5].name, QStringLiteral("Large files (+100 MB)"));
+        QCOMPARE(cleanupPlan(mac()).sources[5].name, QStringLiteral("Large files (+100 MB)"));
         QCOMPARE(mainSections()[0].title, QStringLiteral("Smart Care"));
 
+        // The programs' plans: the running platform's table, with the home folder asked anew.
         const QByteArray saved = qgetenv("HOME");
         qputenv("HOME", "/tmp/another-home/");
-        QCOMPARE(folderOf(smartPlan().sources[2]), QByteArray("/tmp/another-home/Downloads"));
+        QCOMPARE(folderOf(planFor(QStringLiteral("smart"))->sources[2]), QByteArray("/tmp/another-home/Downloads"));
         qputenv("HOME", saved);
+        const auto caches = std::get<FolderSource>(planFor(QStringLiteral("smart"))->sources[1].kind);
+        QCOMPARE(caches.locations, currentLocations().caches);
+        QCOMPARE(caches.neverOffered, currentLocations().neverOffered);
+    }
+
+    // Both platforms' tables from one home and set of variables ("~" is the home folder). A
+    // source listed without a path has no location: the table leaves out what is not strictly
+    // inside the home folder, also through a link.
+    void locationTable_data()
+    {
+        QTest::addColumn<bool>("mac");
+        QTest::addColumn<QByteArrayList>("env");
+        QTest::addColumn<QByteArray>("userDirs");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("macOS ignores XDG") << true << QByteArrayList{"XDG_CACHE_HOME=~/c", "XDG_DATA_HOME=~/d"} << QByteArray()
+            << QStringList{"caches folder ~/Library/Caches", "trash folder ~/.Trash", "neverOffered ~/Library/Caches/Orvane",
+                           "trashFolder ~/.Trash"};
+        QTest::newRow("linux defaults") << false << QByteArrayList{} << QByteArray()
+            << QStringList{"derivedData folder ~/Library/Developer/Xcode/DerivedData", "caches folder ~/.cache",
+                           "downloads folder ~/Downloads", "logs item ~/.xsession-errors",
+                           "logs item ~/.xsession-errors.old", "logs logFiles ~/.local/share/xorg",
+                           "logs logFiles ~/.local/share/sddm", "savedAppState folder ~/.config/session",
+                           "trash trash ~/.local/share/Trash", "recentFiles item ~/.local/share/recently-used.xbel",
+                           "recentFiles folder ~/.local/share/RecentDocuments",
+                           "safari folder ~/Library/Caches/com.apple.Safari", "chrome folder ~/.cache/google-chrome",
+                           "chrome folder ~/.cache/chromium", "chrome folder ~/snap/chromium/common/.cache/chromium",
+                           "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
+                           "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium",
+                           "firefox folder ~/.cache/mozilla/firefox",
+                           "firefox folder ~/snap/firefox/common/.cache/mozilla/firefox",
+                           "firefox folder ~/.var/app/org.mozilla.firefox/cache/mozilla/firefox",
+                           "edge folder ~/.cache/microsoft-edge",
+                           "edge folder ~/.var/app/com.microsoft.Edge/cache/microsoft-edge",
+                           "neverOffered ~/.cache/Orvane", "neverOffered ~/.config/Orvane", "duplicateRoots ~/Downloads",
+                           "duplicateRoots ~/Documents", "duplicateRoots ~/Desktop", "duplicateRoots ~/Pictures",
+                           "trashFolder ~/.local/share/Trash"};
+        QTest::newRow("linux XDG and user folders")
+            << false << QByteArrayList{"XDG_CACHE_HOME=~/cc/", "XDG_DATA_HOME=~/dd", "XDG_CONFIG_HOME=~/cfg"}
+            << QByteArray("# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Descargas\"\n"
+                          "XDG_DESKTOP_DIR=\"$HOME\"\nXDG_PICTURES_DIR=\"/srv/pictures\"\n")
+            << QStringList{"caches folder ~/cc", "trash trash ~/dd/Trash", "savedAppState folder ~/cfg/session",
+                           "downloads folder ~/Descargas", "neverOffered ~/cc/Orvane", "neverOffered ~/cfg/Orvane",
+                           "duplicateRoots ~/Descargas", "duplicateRoots ~/Documents"};
+        QTest::newRow("linux relative and empty ignored")
+            << false << QByteArrayList{"XDG_CACHE_HOME=rel/cache", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=./cfg"} << QByteArray()
+            << QStringList{"caches folder ~/.cache", "trash trash ~/.local/share/Trash",
+                           "savedAppState folder ~/.config/session"};
+        QTest::newRow("linux outside home")
+            << false << QByteArrayList{"XDG_CACHE_HOME=~", "XDG_DATA_HOME=/var/lib/elsewhere", "XDG_CONFIG_HOME=~/link-out/cfg"}
+            << QByteArray()
+            << QStringList{"caches", "trash", "savedAppState", "chrome folder ~/google-chrome", "chrome folder ~/chromium",
+                           "chrome folder ~/snap/chromium/common/.cache/chromium",
+                           "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
+                           "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium"};
+    }
+
+    void locationTable()
+    {
+        QFETCH(bool, mac);
+        QFETCH(QByteArrayList, env);
+        QFETCH(QByteArray, userDirs);
+        QFETCH(QStringList, expected);
+        QTemporaryDir home, outside;
+        const FilePath h = QFile::encodeName(home.path());
+        QVERIFY(QDir().mkpath(outside.filePath(QStringLiteral("cfg"))));
+        QVERIFY(QFile::link(outside.path(), home.filePath(QStringLiteral("link-out"))));
+        testEnv.clear();
+        for (const QByteArray& pair : env) {
+            const qsizetype eq = pair.indexOf('=');
+            testEnv.insert(pair.left(eq), QByteArray(pair.mid(eq + 1)).replace('~', h));
+        }
+        if (!userDirs.isEmpty()) {
+            QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("cfg"))));
+            QFile file(home.filePath(QStringLiteral("cfg/user-dirs.dirs")));
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(userDirs) == userDirs.size());
+        }
+        const Locations l = locationsFor(mac ? Platform::macOS : Platform::linux, baseDirs(h, readTestEnv));
+        QStringList sources;
+        for (const QString& line : expected)
+            if (!sources.contains(line.section(u' ', 0, 0)))
+                sources << line.section(u' ', 0, 0);
+        QCOMPARE(describe(l, sources), expected.filter(QStringLiteral(" ")));
     }
 };
 

@@ -129,7 +129,7 @@ private slots:
         QCOMPARE(text("settingsTitle"), QStringLiteral("Settings"));
         QCOMPARE(text("currentVersionLabel"), QStringLiteral("Current version: 1.0"));
         QCOMPARE(text("startupRow_0_removeText"), QStringLiteral("Remove from startup"));
-        QCOMPARE(text("startupEmptyText"), QStringLiteral("We found no user startup items (~/Library/LaunchAgents)."));
+        QCOMPARE(text("startupEmptyText"), QStringLiteral("We found no user startup items (~/.config/autostart)."));
         // It starts from the Spanish option rather than jumping, and ends over the English one.
         QVERIFY(highlight->mapToScene(QPointF(0, 0)).x() < en->mapToScene(QPointF(0, 0)).x());
         QTRY_COMPARE(highlight->mapToScene(QPointF(0, 0)).x(), en->mapToScene(QPointF(0, 0)).x());

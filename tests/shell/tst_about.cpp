@@ -42,8 +42,8 @@ private slots:
         QTest::addColumn<QString>("version");
         QTest::addColumn<QString>("tagline");
         QTest::newRow("es") << "es" << "Versión 1.0"
-                            << "Optimización de almacenamiento nativa para macOS.\nRápida, precisa y sin antivirus falso.";
-        QTest::newRow("en") << "en" << "Version 1.0" << "Native storage optimization for macOS.\nFast, precise and no fake antivirus.";
+                            << "Optimización de almacenamiento nativa para Linux.\nRápida, precisa y sin antivirus falso.";
+        QTest::newRow("en") << "en" << "Version 1.0" << "Native storage optimization for Linux.\nFast, precise and no fake antivirus.";
     }
 
     void textsInBothLanguages()

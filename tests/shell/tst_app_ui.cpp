@@ -37,12 +37,12 @@ private slots:
     void initTestCase()
     {
         m_home = QDir::homePath();
-        for (const char* dir : {"/Library", "/Downloads", "/Documents", "/.Trash", "/.local/share/Trash"})
+        for (const char* dir : {"/.cache", "/.local/share/xorg", "/Downloads", "/Documents", "/.local/share/Trash"})
             QDir(m_home + QLatin1String(dir)).removeRecursively();
         // Smart Care's sources: caches and logs start selected, Downloads does not.
-        writeFile(m_home + QStringLiteral("/Library/Caches/com.example.editor/cache.db"), 2'000'000);
-        writeFile(m_home + QStringLiteral("/Library/Caches/thumbnails.bin"), 1'000'000);
-        writeFile(m_home + QStringLiteral("/Library/Logs/editor.log"), 50'000);
+        writeFile(m_home + QStringLiteral("/.cache/com.example.editor/cache.db"), 2'000'000);
+        writeFile(m_home + QStringLiteral("/.cache/thumbnails.bin"), 1'000'000);
+        writeFile(m_home + QStringLiteral("/.local/share/xorg/editor.log"), 50'000);
         writeFile(m_home + QStringLiteral("/Downloads/installer.dmg"), 3'000'000);
         writeFile(m_home + QStringLiteral("/Documents/Work/plan.odt"), 2'000'000);
         LocalizationManager::shared().setLanguage(AppLanguage::en);
@@ -131,8 +131,8 @@ private slots:
         const QString trash = qEnvironmentVariable("XDG_DATA_HOME", m_home + QStringLiteral("/.local/share")) + QStringLiteral("/Trash/files");
         QVERIFY(QFileInfo::exists(trash + QStringLiteral("/com.example.editor/cache.db")));
         QVERIFY(QFileInfo::exists(trash + QStringLiteral("/editor.log")));
-        QVERIFY(!QFileInfo::exists(m_home + QStringLiteral("/Library/Caches/com.example.editor")));
-        QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/Library/Caches/thumbnails.bin")));
+        QVERIFY(!QFileInfo::exists(m_home + QStringLiteral("/.cache/com.example.editor")));
+        QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/.cache/thumbnails.bin")));
         QVERIFY(QFileInfo::exists(m_home + QStringLiteral("/Downloads/installer.dmg")));
     }
 

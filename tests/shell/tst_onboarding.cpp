@@ -169,7 +169,7 @@ private slots:
 
         clickItem(QStringLiteral("onboardingContinue"));
         settle();
-        QCOMPARE(text(QStringLiteral("onbTitle_2")), QStringLiteral("Your whole Mac, in one place"));
+        QCOMPARE(text(QStringLiteral("onbTitle_2")), QStringLiteral("Your whole computer, in one place"));
         // The tiles pop in one after another and all end in place.
         QVERIFY(item(QStringLiteral("onbModulesMock"))->property("shown").toBool());
         QTRY_COMPARE(item(QStringLiteral("onbTile_5"))->scale(), 1.0);

@@ -1,0 +1,57 @@
+#pragma once
+
+// The table of where the catalogue's sources look on each platform: the locations of every
+// folder source, the folders the duplicate search reads and the home Trash. macOS keeps the
+// classic folders under ~/Library; Linux uses the freedesktop base directories (see
+// base_dirs.h).
+//
+// The table is built from a platform and a set of base directories, so both platforms can be
+// checked on any machine; only the programs pick the running platform (currentLocations()).
+
+#include "base_dirs.h"
+
+namespace orvane {
+
+using SourceLocations = QList<SourceLocation>;
+
+struct Locations {
+    Platform platform = runningPlatform();
+    FilePath home;
+
+    // Folder sources. A location that is not strictly inside the home folder (an XDG variable
+    // pointing elsewhere, or at the home folder itself) is left out: removal refuses anything
+    // there, so nothing there is ever offered.
+    SourceLocations derivedData;
+    SourceLocations caches;
+    SourceLocations downloads;
+    SourceLocations logs;
+    SourceLocations savedAppState;
+    SourceLocations trash;
+    SourceLocations recentFiles;
+    SourceLocations safariTraces;
+    SourceLocations chromeTraces;
+    SourceLocations firefoxTraces;
+    SourceLocations edgeTraces;
+    // Orvane's own cache and settings: never offered by any source.
+    FilePaths neverOffered;
+
+    // The duplicate search's folders: Downloads, Documents, Desktop, Pictures (the user's own
+    // names for them on Linux, from user-dirs.dirs). Folders outside the home folder are left out.
+    FilePaths duplicateRoots;
+    // The large-file search's root.
+    FilePath bigFilesRoot;
+
+    // The user's home Trash (~/.Trash on macOS, $XDG_DATA_HOME/Trash on Linux).
+    FilePath trashFolder;
+};
+
+// The table of `platform` for the given base directories (their home is the home folder).
+Locations locationsFor(Platform platform, const BaseDirs& dirs);
+
+// The running platform's table, with the home folder and base directories read now.
+Locations currentLocations();
+
+// Whether `path` lies strictly below `home` (both absolute, no "." or ".." parts).
+bool strictlyInsideHome(const FilePath& path, const FilePath& home);
+
+} // namespace orvane
