@@ -130,7 +130,6 @@ public:
     bool ok() const { return m_failed.isEmpty(); }
     const FilePath& root() const { return m_root; }
     const FilePath& failed() const { return m_failed; }
-    const FilePath& root() const { return m_root; }
     // Records a failure of work done outside these helpers; the first one is kept.
     void fail(const FilePath& path)
     {

@@ -1,4 +1,4 @@
-#include "app_locations.h"
+#include "locations.h"
 #include "desktop_entry.h"
 #include "engine.h"
 #include "flatpak.h"

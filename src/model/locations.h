@@ -1,7 +1,8 @@
 #pragma once
 
-// The table of where the catalogue's sources look on each platform: the locations of every
-// folder source, the folders the duplicate search reads and the home Trash. macOS keeps the
+// The table of where Orvane looks on each platform: the locations of every folder source, the
+// folders the duplicate search reads, the home Trash, the installed applications with the
+// places they leave data in, and the user's startup items. macOS keeps the
 // classic folders under ~/Library; Linux uses the freedesktop base directories (see
 // base_dirs.h).
 //
@@ -50,6 +51,27 @@ Locations locationsFor(Platform platform, const BaseDirs& dirs);
 
 // The running platform's table, with the home folder and base directories read now.
 Locations currentLocations();
+
+// Where installed applications, what they leave behind and the user's startup items are.
+struct AppLocations {
+    // macOS: application bundles and the Library folder their leftovers are in.
+    FilePaths bundleRoots; // "/Applications", ~/Applications
+    FilePath library;      // ~/Library
+    // Linux: AppImage files, per-user Flatpak apps and where both leave data.
+    FilePaths appImageRoots;  // ~/Applications, ~/.local/bin
+    FilePath flatpakApps;     // $XDG_DATA_HOME/flatpak/app
+    FilePath sandboxData;     // ~/.var/app (a Flatpak app's own data)
+    FilePaths leftoverRoots;  // $XDG_CONFIG_HOME, $XDG_DATA_HOME, $XDG_CACHE_HOME, $XDG_STATE_HOME
+    FilePath desktopEntries;  // $XDG_DATA_HOME/applications
+};
+AppLocations appLocations(Platform platform, const BaseDirs& dirs);
+
+struct StartupFolders {
+    FilePath launchAgents; // macOS: ~/Library/LaunchAgents
+    FilePath autostart;    // Linux: $XDG_CONFIG_HOME/autostart
+    FilePath systemdUser;  // Linux: $XDG_CONFIG_HOME/systemd/user (its *.wants folders)
+};
+StartupFolders startupFolders(Platform platform, const BaseDirs& dirs);
 
 // Whether `path` lies strictly below `home` (both absolute, no "." or ".." parts).
 bool strictlyInsideHome(const FilePath& path, const FilePath& home);

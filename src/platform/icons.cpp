@@ -1,6 +1,6 @@
 #include "icons.h"
 
-#include "app_locations.h"
+#include "locations.h"
 #include "desktop_entry.h"
 #include "paths.h"
 

@@ -5,7 +5,7 @@
 // Linux: the autostart entries of $XDG_CONFIG_HOME/autostart and the systemd user units enabled
 // in $XDG_CONFIG_HOME/systemd/user/*.wants.
 
-#include "app_locations.h"
+#include "locations.h"
 #include "desktop_entry.h"
 
 #include <QAbstractListModel>

@@ -1,4 +1,4 @@
-#include "app_locations.h"
+#include "locations.h"
 #include "engine.h"
 #include "fixture.h"
 #include "flatpak.h"
