@@ -78,7 +78,8 @@ private slots:
             + "<item><sparkle:version>3.0</sparkle:version>"
               "<enclosure url=\"https://orvane.app/dl/3.0.tgz\" sparkle:os=\"linux\"/></item>"
             + "<item><sparkle:version>4.0</sparkle:version><sparkle:releaseNotesLink>\n  https://orvane.app/notes/4\n  </sparkle:releaseNotesLink></item>"
-            + "<item><sparkle:version>7.0</sparkle:version><link>file:///etc/passwd</link></item>"
+            + "<item><sparkle:version>7.0</sparkle:version><link>file://localhost/etc/passwd</link></item>"
+        + "<item><sparkle:version>7.5</sparkle:version><link>javascript:alert(1)</link></item>"
             + "<item><title>no version</title><link>https://orvane.app/x</link></item>");
         const Appcast cast = parseAppcast(xml);
         QCOMPARE(cast.problem, AppcastProblem::none);
@@ -155,6 +156,7 @@ private slots:
         QFETCH(bool, automatic);
         QFETCH(QString, outcome);
         QFETCH(QString, detail);
+        m_server.bytesSent = 0;
         static int feeds = 0;
         const QByteArray path = "/feed" + QByteArray::number(++feeds);
         QUrl url = m_server.url(path);
