@@ -114,6 +114,6 @@ private:
     QHash<QByteArray, int> m_hits;
     QHash<QTcpSocket*, QByteArray> m_pending;
 };
-
-
 } // namespace testsupport
+
+Q_DECLARE_METATYPE(testsupport::FeedServer::Route)

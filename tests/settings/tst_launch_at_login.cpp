@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
 #include <glib.h>
 #include <sys/stat.h>
 
@@ -37,14 +38,21 @@ void write(const QString& path, const QByteArray& contents)
 }
 
 // What a desktop session makes of the entry's Exec line: GLib reads the key file (string
-// escapes), turns "%%" into "%", and splits the command line with its quoting rules.
+// escapes), "%%" becomes "%" and any other field code is dropped, as a launcher does, and GLib
+// splits the command line with its quoting rules.
 QStringList launchedArguments(const QByteArray& entry)
 {
     QStringList out;
     GKeyFile* file = g_key_file_new();
     if (g_key_file_load_from_data(file, entry.constData(), gsize(entry.size()), G_KEY_FILE_NONE, nullptr)) {
         if (gchar* exec = g_key_file_get_string(file, "Desktop Entry", "Exec", nullptr)) {
-            const QByteArray line = QByteArray(exec).replace("%%", "%");
+            QByteArray line;
+            for (const char* c = exec; *c; ++c) {
+                if (*c != '%')
+                    line += *c;
+                else if (c[1] && *++c == '%')
+                    line += '%';
+            }
             gint argc = 0;
             gchar** argv = nullptr;
             if (g_shell_parse_argv(line.constData(), &argc, &argv, nullptr)) {
@@ -59,23 +67,6 @@ QStringList launchedArguments(const QByteArray& entry)
     return out;
 }
 
-struct FileId {
-    ino_t inode = 0;
-    timespec mtime{};
-    bool operator==(const FileId& o) const
-    {
-        return inode == o.inode && mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
-    }
-};
-
-FileId fileId(const QString& path)
-{
-    struct stat st {};
-    if (::stat(enc(path).constData(), &st) != 0)
-        return {};
-    return {st.st_ino, st.st_mtim};
-}
-
 } // namespace
 
 class TestLaunchAtLogin : public QObject
@@ -83,207 +74,145 @@ class TestLaunchAtLogin : public QObject
     Q_OBJECT
 
 private slots:
-    void entryLocation();
-    void execQuoting_data();
-    void execQuoting();
-    void entryPassesValidator();
-    void registerAndUnregister();
-    void switchedOffEntries_data();
-    void switchedOffEntries();
-    void readOnlyAutostartFolder();
-    void blockedLocations();
-    void toggleShowsPlatformState();
-};
-
-void TestLaunchAtLogin::entryLocation()
-{
-    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "/tmp/somewhere/config");
-    QCOMPARE(autostartEntryPath(), QByteArray("/tmp/somewhere/config/autostart/orvane.desktop"));
-    // Relative or empty values are ignored in favour of ~/.config.
-    qputenv("XDG_CONFIG_HOME", "relative/config");
-    QCOMPARE(autostartEntryPath(), homeDir() + "/.config/autostart/orvane.desktop");
-    qputenv("XDG_CONFIG_HOME", saved);
-}
-
-void TestLaunchAtLogin::execQuoting_data()
-{
-    QTest::addColumn<QString>("executable");
-    QTest::addColumn<QString>("execValue"); // as it stands in the file
-    QTest::newRow("plain") << "/usr/bin/orvane" << "/usr/bin/orvane";
-    QTest::newRow("space") << "/opt/My Apps/orvane" << "\"/opt/My Apps/orvane\"";
-    QTest::newRow("double quote") << "/opt/a\"b/orvane" << "\"/opt/a\\\\\"b/orvane\"";
-    QTest::newRow("dollar") << "/opt/$HOME/orvane" << "\"/opt/\\\\$HOME/orvane\"";
-    QTest::newRow("backslash") << "/opt/a\\b/orvane" << "\"/opt/a\\\\\\\\b/orvane\"";
-    QTest::newRow("backtick") << "/opt/a`b/orvane" << "\"/opt/a\\\\`b/orvane\"";
-    QTest::newRow("percent") << "/opt/100%/orvane" << "/opt/100%%/orvane";
-    QTest::newRow("single quote") << "/home/o'neil/orvane" << "\"/home/o'neil/orvane\"";
-    QTest::newRow("shell characters") << "/opt/a;b|c&d>e<f*g?h#i(j)k~/orvane"
-                                      << "\"/opt/a;b|c&d>e<f*g?h#i(j)k~/orvane\"";
-    QTest::newRow("tab and newline") << "/opt/a\tb\nc/orvane" << "\"/opt/a\\tb\\nc/orvane\"";
-    QTest::newRow("non-ascii") << "/opt/Aplicación/orvane" << "/opt/Aplicación/orvane";
-}
-
-void TestLaunchAtLogin::execQuoting()
-{
-    QFETCH(QString, executable);
-    QFETCH(QString, execValue);
-    QCOMPARE(desktopExecArgument(executable), execValue);
-    const QByteArray entry = autostartEntryContents(executable);
-    QVERIFY(entry.contains("\nExec=" + execValue.toUtf8() + "\n"));
-    // And the session starts exactly that program, with no arguments.
-    QCOMPARE(launchedArguments(entry), QStringList{executable});
-}
-
-void TestLaunchAtLogin::entryPassesValidator()
-{
-    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
-    if (validator.isEmpty())
-        QSKIP("desktop-file-validate is not installed");
-    QTemporaryDir dir;
-    for (const QString& exe : {QStringLiteral("/usr/bin/orvane"), QStringLiteral("/opt/My \"odd\" $dir\\100%/orvane")}) {
-        const QString path = dir.filePath("orvane.desktop");
-        write(path, autostartEntryContents(exe));
-        QProcess p;
-        p.start(validator, {path});
-        QVERIFY(p.waitForFinished(30000));
-        const QByteArray out = p.readAllStandardOutput() + p.readAllStandardError();
-        QVERIFY2(p.exitCode() == 0 && out.trimmed().isEmpty(), out.constData());
+    void entryLocation()
+    {
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", "/tmp/somewhere/config");
+        QCOMPARE(autostartEntryPath(), QByteArray("/tmp/somewhere/config/autostart/orvane.desktop"));
+        // Relative or empty values are ignored in favour of ~/.config.
+        qputenv("XDG_CONFIG_HOME", "relative/config");
+        QCOMPARE(autostartEntryPath(), homeDir() + "/.config/autostart/orvane.desktop");
+        qputenv("XDG_CONFIG_HOME", saved);
     }
-}
 
-void TestLaunchAtLogin::registerAndUnregister()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("config/autostart/orvane.desktop"); // folders not there yet
-    const FilePath entry = enc(path);
-    QVERIFY(!autostartEnabled(entry));
-    QVERIFY(unregisterAutostart(entry)); // nothing to remove is fine
+    // Programs in hostile places: the session starts exactly that program, with no arguments, and
+    // the entry passes desktop-file-validate where it is installed.
+    void execQuoting()
+    {
+        const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
+        QTemporaryDir dir;
+        const QStringList programs{"/usr/bin/orvane", "/opt/My Apps/orvane", "/opt/a\"b/orvane", "/opt/$HOME/orvane",
+                                   "/opt/a\\b/orvane", "/opt/a`b/orvane", "/opt/100%/orvane", "/home/o'neil/orvane",
+                                   "/opt/a;b|c&d>e<f*g?h#i(j)k~/orvane", "/opt/a\tb\nc/orvane", "/opt/Aplicación/orvane",
+                                   "/opt/My \"odd\" $dir\\100%/orvane"};
+        for (const QString& program : programs) {
+            const QByteArray entry = autostartEntryContents(program);
+            QCOMPARE(launchedArguments(entry), QStringList{program});
+            if (validator.isEmpty())
+                continue;
+            write(dir.filePath("orvane.desktop"), entry);
+            QProcess p;
+            p.start(validator, {dir.filePath("orvane.desktop")});
+            QVERIFY(p.waitForFinished(30000));
+            const QByteArray out = p.readAllStandardOutput() + p.readAllStandardError();
+            QVERIFY2(p.exitCode() == 0 && out.trimmed().isEmpty(), out.constData());
+        }
+        if (validator.isEmpty())
+            QSKIP("desktop-file-validate is not installed; the Exec lines were checked with GLib only");
+    }
 
-    QVERIFY(registerAutostart(entry, "/opt/orvane/bin/orvane"));
-    QVERIFY(autostartEnabled(entry));
-    QCOMPARE(readAll(path), autostartEntryContents("/opt/orvane/bin/orvane"));
-    QVERIFY(!QFile::exists(path + ".tmp"));
-    QCOMPARE(QDir(dir.filePath("config/autostart")).entryList(QDir::Files | QDir::Hidden), QStringList{"orvane.desktop"});
+    // Registered where no folder is there yet, written whole, left alone when already right, written
+    // anew for a moved program, removed. The toggle on screen: tst_settings_ui.
+    void registerAndUnregister()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("config/autostart/orvane.desktop");
+        const FilePath entry = enc(path);
+        QVERIFY(!autostartEnabled(entry));
+        QVERIFY(unregisterAutostart(entry)); // nothing to remove is fine
+        QVERIFY(!registerAutostart(entry, QString())); // no program to start
+        QVERIFY(!QFile::exists(path));
 
-    // Enabling twice changes nothing: the very same file stays.
-    const FileId before = fileId(path);
-    QTest::qWait(20);
-    QVERIFY(registerAutostart(entry, "/opt/orvane/bin/orvane"));
-    QVERIFY(fileId(path) == before);
+        QVERIFY(registerAutostart(entry, "/opt/orvane/bin/orvane"));
+        QVERIFY(autostartEnabled(entry));
+        QCOMPARE(readAll(path), autostartEntryContents("/opt/orvane/bin/orvane"));
+        QCOMPARE(QDir(dir.filePath("config/autostart")).entryList(QDir::Files | QDir::Hidden), QStringList{"orvane.desktop"});
 
-    // A moved program is registered anew.
-    QVERIFY(registerAutostart(entry, "/usr/local/bin/orvane"));
-    QVERIFY(readAll(path).contains("Exec=/usr/local/bin/orvane\n"));
+        // Enabling twice keeps the very same file: same inode, its old time stamp untouched.
+        const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+        QVERIFY(::utimensat(AT_FDCWD, entry.constData(), old, 0) == 0);
+        struct stat before {}, after {};
+        QVERIFY(::stat(entry.constData(), &before) == 0);
+        QVERIFY(registerAutostart(entry, "/opt/orvane/bin/orvane"));
+        QVERIFY(::stat(entry.constData(), &after) == 0);
+        QVERIFY(after.st_ino == before.st_ino && after.st_mtim.tv_sec == 1000000000);
 
-    QVERIFY(unregisterAutostart(entry));
-    QVERIFY(!QFile::exists(path));
-    QVERIFY(!autostartEnabled(entry));
-    QVERIFY(!registerAutostart(entry, QString())); // no program to start
-    QVERIFY(!QFile::exists(path));
-}
+        QVERIFY(registerAutostart(entry, "/usr/local/bin/orvane")); // a moved program is registered anew
+        QCOMPARE(readAll(path), autostartEntryContents("/usr/local/bin/orvane"));
+        QVERIFY(unregisterAutostart(entry));
+        QVERIFY(!QFile::exists(path) && !autostartEnabled(entry));
+    }
 
-void TestLaunchAtLogin::switchedOffEntries_data()
-{
-    QTest::addColumn<QByteArray>("contents");
-    QTest::addColumn<bool>("enabled");
-    QTest::newRow("plain") << QByteArray("[Desktop Entry]\nType=Application\nExec=orvane\n") << true;
-    QTest::newRow("hidden") << QByteArray("[Desktop Entry]\nHidden=true\nExec=orvane\n") << false;
-    QTest::newRow("hidden false") << QByteArray("[Desktop Entry]\nHidden=false\n") << true;
-    QTest::newRow("hidden spaced") << QByteArray("[Desktop Entry]\nHidden = true\n") << false;
-    QTest::newRow("gnome off") << QByteArray("[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n") << false;
-    QTest::newRow("hidden in another group") << QByteArray("[Desktop Entry]\nExec=o\n[Desktop Action x]\nHidden=true\n")
-                                             << true;
-    QTest::newRow("commented out") << QByteArray("[Desktop Entry]\n# Hidden=true\n") << true;
-    QTest::newRow("empty file") << QByteArray() << true;
-}
+    // Entries switched off by hand (or by a session's settings) read as off; registering turns them on.
+    void switchedOffEntries()
+    {
+        const struct {
+            QByteArray contents;
+            bool enabled;
+        } rows[] = {
+            {"[Desktop Entry]\nType=Application\nExec=orvane\n", true},
+            {"[Desktop Entry]\nHidden=true\nExec=orvane\n", false},
+            {"[Desktop Entry]\nHidden=false\n", true},
+            {"[Desktop Entry]\nHidden = true\n", false},
+            {"[Desktop Entry]\nX-GNOME-Autostart-enabled=false\n", false},
+            {"[Desktop Entry]\nExec=o\n[Desktop Action x]\nHidden=true\n", true}, // another group's key
+            {"[Desktop Entry]\n# Hidden=true\n", true},
+            {"", true},
+        };
+        QTemporaryDir dir;
+        const QString path = dir.filePath("autostart/orvane.desktop");
+        for (const auto& row : rows) {
+            write(path, row.contents);
+            QVERIFY2(autostartEnabled(enc(path)) == row.enabled, row.contents.constData());
+            QVERIFY(registerAutostart(enc(path), "/usr/bin/orvane"));
+            QVERIFY(autostartEnabled(enc(path)));
+        }
+    }
 
-void TestLaunchAtLogin::switchedOffEntries()
-{
-    QFETCH(QByteArray, contents);
-    QFETCH(bool, enabled);
-    QTemporaryDir dir;
-    const QString path = dir.filePath("autostart/orvane.desktop");
-    write(path, contents);
-    QCOMPARE(autostartEnabled(enc(path)), enabled);
-    // Registering turns a switched-off entry back on.
-    QVERIFY(registerAutostart(enc(path), "/usr/bin/orvane"));
-    QVERIFY(autostartEnabled(enc(path)));
-}
+    void refusedLocations()
+    {
+        // A file where the folder belongs, a folder where the entry belongs: refused whoever asks.
+        QTemporaryDir dir;
+        write(dir.filePath("a/autostart"), "not a folder");
+        QVERIFY(QDir().mkpath(dir.filePath("b/autostart/orvane.desktop")));
+        for (const char* where : {"a", "b"}) {
+            const FilePath entry = enc(dir.filePath(where + QStringLiteral("/autostart/orvane.desktop")));
+            QVERIFY(!registerAutostart(entry, "/usr/bin/orvane"));
+            QVERIFY(!autostartEnabled(entry));
+        }
 
-void TestLaunchAtLogin::readOnlyAutostartFolder()
-{
-    testsupport::FilePermissionsEnforced enforced;
-    if (!enforced.active())
-        QSKIP("file permissions cannot be made to apply to this process");
-    QTemporaryDir dir;
-    const QString folder = dir.filePath("autostart");
-    const QString path = folder + "/orvane.desktop";
-    QVERIFY(QDir().mkdir(folder));
-    QVERIFY(::chmod(enc(folder).constData(), 0555) == 0);
+        // A folder the user may not write to: the toggle shows what is, not what was asked, and
+        // says so even when nothing changed, so a switch flipped in vain flips back.
+        testsupport::FilePermissionsEnforced enforced;
+        if (!enforced.active())
+            QSKIP("file permissions cannot be made to apply to this process");
+        const QString folder = dir.filePath("autostart");
+        const FilePath entry = enc(folder + "/orvane.desktop");
+        QVERIFY(QDir().mkdir(folder));
+        QVERIFY(::chmod(enc(folder).constData(), 0555) == 0);
+        QVERIFY(!registerAutostart(entry, "/usr/bin/orvane"));
+        QVERIFY(!autostartEnabled(entry));
+        QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+        LaunchAtLogin toggle(entry, "/usr/bin/orvane");
+        QSignalSpy changed(&toggle, &LaunchAtLogin::enabledChanged);
+        toggle.setEnabled(true);
+        QVERIFY(!toggle.enabled());
+        QCOMPARE(changed.size(), 1);
 
-    QVERIFY(!registerAutostart(enc(path), "/usr/bin/orvane"));
-    QVERIFY(!autostartEnabled(enc(path)));
-    QVERIFY(QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+        // Registered earlier, folder read-only now: cannot be removed, and still shows as on.
+        QVERIFY(::chmod(enc(folder).constData(), 0755) == 0);
+        QVERIFY(registerAutostart(entry, "/usr/bin/orvane"));
+        QVERIFY(::chmod(enc(folder).constData(), 0555) == 0);
+        QVERIFY(!unregisterAutostart(entry));
+        toggle.setEnabled(false);
+        QVERIFY(toggle.enabled() && autostartEnabled(entry));
 
-    LaunchAtLogin toggle(enc(path), "/usr/bin/orvane");
-    QSignalSpy spy(&toggle, &LaunchAtLogin::enabledChanged);
-    toggle.setEnabled(true);
-    QVERIFY(!toggle.enabled()); // shows what is, not what was asked
-    QCOMPARE(spy.size(), 1);
-
-    // Registered earlier, folder read-only now: cannot be removed, and still shows as on.
-    QVERIFY(::chmod(enc(folder).constData(), 0755) == 0);
-    QVERIFY(registerAutostart(enc(path), "/usr/bin/orvane"));
-    QVERIFY(::chmod(enc(folder).constData(), 0555) == 0);
-    QVERIFY(!unregisterAutostart(enc(path)));
-    toggle.setEnabled(false);
-    QVERIFY(toggle.enabled());
-    QVERIFY(autostartEnabled(enc(path)));
-
-    // An entry the session cannot read does not start anything: off.
-    QVERIFY(::chmod(enc(path).constData(), 0) == 0);
-    QVERIFY(!autostartEnabled(enc(path)));
-    ::chmod(enc(folder).constData(), 0755);
-}
-
-void TestLaunchAtLogin::blockedLocations()
-{
-    // These fail whatever the process may do: a file where the folder belongs, a folder
-    // where the entry belongs.
-    QTemporaryDir dir;
-    write(dir.filePath("config/autostart"), "not a folder");
-    const FilePath underFile = enc(dir.filePath("config/autostart/orvane.desktop"));
-    QVERIFY(!registerAutostart(underFile, "/usr/bin/orvane"));
-    QVERIFY(!autostartEnabled(underFile));
-
-    QVERIFY(QDir().mkpath(dir.filePath("other/autostart/orvane.desktop")));
-    const FilePath isFolder = enc(dir.filePath("other/autostart/orvane.desktop"));
-    QVERIFY(!autostartEnabled(isFolder));
-    QVERIFY(!registerAutostart(isFolder, "/usr/bin/orvane"));
-    QVERIFY(!autostartEnabled(isFolder));
-}
-
-void TestLaunchAtLogin::toggleShowsPlatformState()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("autostart/orvane.desktop");
-    write(path, autostartEntryContents("/usr/bin/orvane"));
-    LaunchAtLogin toggle(enc(path), "/usr/bin/orvane");
-    QVERIFY(toggle.enabled()); // read at creation
-    QSignalSpy spy(&toggle, &LaunchAtLogin::enabledChanged);
-
-    toggle.setEnabled(true); // already on: stays on, and says so
-    QVERIFY(toggle.enabled());
-    QCOMPARE(spy.size(), 1);
-    toggle.setEnabled(false);
-    QVERIFY(!toggle.enabled());
-    QVERIFY(!QFile::exists(path));
-    toggle.setEnabled(false); // already off: stays off
-    QVERIFY(!toggle.enabled());
-    QCOMPARE(spy.size(), 3);
-    // Changed behind its back: tst_settings_ui checks that a refresh shows it.
-}
+        // An entry the session cannot read does not start anything: off.
+        QVERIFY(::chmod(entry.constData(), 0) == 0);
+        QVERIFY(!autostartEnabled(entry));
+        ::chmod(enc(folder).constData(), 0755);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestLaunchAtLogin)
 #include "tst_launch_at_login.moc"
