@@ -5,10 +5,17 @@
 //   orvane-bench dups MIN ROOT...        duplicate search; also prints the bytes this process read
 //   orvane-bench minread MIN ROOT...     the least a duplicate search must read on these roots,
 //                                        worked out independently of the engine
+//   orvane-bench remove DIR ENTRIES DEPTH none|leaf
+//                                        builds DIR (inside $HOME, new): a chain of DEPTH folders
+//                                        and about ENTRIES entries in all, with "leaf" a folder at
+//                                        the bottom that cannot go (a tmpfs mounted there as root,
+//                                        a read-only folder otherwise); then times its permanent
+//                                        removal (only the removal) and clears what is left
 //
 // Each prints one line of counts so the script can check the job really did its work.
 
 #include "engine.h"
+#include "removal.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -16,11 +23,16 @@
 #include <QSet>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <chrono>
 #include <map>
+#include <sched.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 
 using namespace orvane;
@@ -182,8 +194,102 @@ int minRead(qint64 minSize, const QList<QByteArray>& roots)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: orvane-bench bigfiles ROOT | sizes | dups MIN ROOT... | minread MIN ROOT...\n");
+    std::fprintf(stderr, "usage: orvane-bench bigfiles ROOT | sizes | dups MIN ROOT... | minread MIN ROOT... | "
+                         "remove DIR ENTRIES DEPTH none|leaf\n");
     return 2;
+}
+
+bool writeAt(int dirFd, const char* name, int size)
+{
+    const int fd = ::openat(dirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const QByteArray data(size, 'r');
+    const bool ok = ::write(fd, data.constData(), size_t(size)) == size;
+    ::close(fd);
+    return ok;
+}
+
+// The tree of the removal job, made fd by fd (a deep chain outgrows PATH_MAX): at the top, folders
+// of 50 small files up to `entries`; then a chain of `depth` folders with a file each; at the
+// bottom a folder "stuck". Returns the descriptor of the folder holding "stuck", or -1.
+int buildRemovalTree(const QByteArray& dir, qint64 entries, int depth)
+{
+    if (::mkdir(dir.constData(), 0755) != 0)
+        return -1;
+    int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    qint64 made = 2 * qint64(depth) + 2;
+    for (int folder = 0; fd >= 0 && made < entries; ++folder) {
+        const QByteArray name = "b" + QByteArray::number(folder);
+        if (::mkdirat(fd, name.constData(), 0755) != 0)
+            return -1;
+        const int sub = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ++made;
+        for (int i = 0; i < 50 && made < entries; ++i, ++made)
+            if (!writeAt(sub, QByteArray::number(i).constData(), 100))
+                return -1;
+        ::close(sub);
+    }
+    for (int level = 0; fd >= 0 && level < depth; ++level) {
+        if (!writeAt(fd, "f", 100) || ::mkdirat(fd, "d", 0755) != 0)
+            return -1;
+        const int child = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = child;
+    }
+    if (fd < 0 || ::mkdirat(fd, "stuck", 0755) != 0)
+        return -1;
+    const int stuck = ::openat(fd, "stuck", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = stuck >= 0 && writeAt(stuck, "f", 100);
+    ::close(stuck);
+    return ok ? fd : -1;
+}
+
+// What removeItems answered for one location, whichever form the engine gives it in.
+template<class Result>
+QByteArray outcomeText(const Result& result)
+{
+    if constexpr (std::is_same_v<Result, bool>)
+        return result ? "removed" : "not-removed";
+    else
+        return result.gone() ? "removed" : (result.freedBytes > 0 ? "partly-removed" : "not-removed");
+}
+
+int removeJob(const QByteArray& dir, qint64 entries, int depth, bool leaf)
+{
+    const bool root = ::geteuid() == 0;
+    // As root a read-only folder stops nothing: a mount private to this process stands in for it.
+    if (leaf && root && (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)) {
+        std::fprintf(stderr, "cannot make a private mount namespace\n");
+        return 1;
+    }
+    const int bottom = buildRemovalTree(dir, entries, depth);
+    if (bottom < 0) {
+        std::fprintf(stderr, "cannot build the tree in %s\n", dir.constData());
+        return 1;
+    }
+    const QByteArray stuck = "/proc/self/fd/" + QByteArray::number(bottom) + "/stuck";
+    if (leaf && (root ? ::mount("tmpfs", stuck.constData(), "tmpfs", 0, "size=1m") : ::chmod(stuck.constData(), 0555)) != 0) {
+        std::fprintf(stderr, "cannot make the leaf undeletable\n");
+        return 1;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    const auto results = removeItems(FilePaths{dir}, RemovalStyle::permanent);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("entries %lld depth %d leaf %s seconds %.6f outcome %s\n", (long long)entries, depth,
+                leaf ? "yes" : "no", seconds, results.isEmpty() ? "none" : outcomeText(results.first()).constData());
+    std::fflush(stdout);
+    if (leaf) {
+        if (root)
+            ::umount2(stuck.constData(), MNT_DETACH);
+        else
+            ::chmod(stuck.constData(), 0755);
+        // rm copes with any depth; what is left is the way down to the leaf.
+        if (std::system(("rm -rf --one-file-system '" + dir + "'").constData()) != 0)
+            std::fprintf(stderr, "could not clear %s\n", dir.constData());
+    }
+    ::close(bottom);
+    return 0;
 }
 
 } // namespace
@@ -227,5 +333,8 @@ int main(int argc, char** argv)
                     (long long)(after.second - before.second));
         return 0;
     }
+    if (job == "remove" && argc == 6)
+        return removeJob(QByteArray(argv[2]), QByteArray(argv[3]).toLongLong(), QByteArray(argv[4]).toInt(),
+                         QByteArray(argv[5]) == "leaf");
     return usage();
 }
