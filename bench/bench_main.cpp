@@ -5,12 +5,11 @@
 //   orvane-bench dups MIN ROOT...        duplicate search; also prints the bytes this process read
 //   orvane-bench minread MIN ROOT...     the least a duplicate search must read on these roots,
 //                                        worked out independently of the engine
-//   orvane-bench remove DIR ENTRIES DEPTH none|leaf
-//                                        builds DIR (inside $HOME, new): a chain of DEPTH folders
-//                                        and about ENTRIES entries in all, with "leaf" a folder at
-//                                        the bottom that cannot go (a tmpfs mounted there as root,
-//                                        a read-only folder otherwise); then times its permanent
-//                                        removal (only the removal) and clears what is left
+//   orvane-bench tree DIR ENTRIES DEPTH  builds DIR (new): a chain of DEPTH folders and about
+//                                        ENTRIES entries in all, a folder "stuck" at the bottom
+//   orvane-bench remove DIR none|leaf    times the permanent removal of such a tree (inside $HOME);
+//                                        with "leaf" its "stuck" folder cannot go (a tmpfs mounted
+//                                        there as root, read-only otherwise)
 //
 // Each prints one line of counts so the script can check the job really did its work.
 
@@ -23,7 +22,6 @@
 #include <QSet>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
@@ -31,6 +29,7 @@
 #include <map>
 #include <sched.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
@@ -195,7 +194,7 @@ int minRead(qint64 minSize, const QList<QByteArray>& roots)
 int usage()
 {
     std::fprintf(stderr, "usage: orvane-bench bigfiles ROOT | sizes | dups MIN ROOT... | minread MIN ROOT... | "
-                         "remove DIR ENTRIES DEPTH none|leaf\n");
+                         "tree DIR ENTRIES DEPTH | remove DIR none|leaf\n");
     return 2;
 }
 
@@ -212,37 +211,51 @@ bool writeAt(int dirFd, const char* name, int size)
 
 // The tree of the removal job, made fd by fd (a deep chain outgrows PATH_MAX): at the top, folders
 // of 50 small files up to `entries`; then a chain of `depth` folders with a file each; at the
-// bottom a folder "stuck". Returns the descriptor of the folder holding "stuck", or -1.
-int buildRemovalTree(const QByteArray& dir, qint64 entries, int depth)
+// bottom a folder "stuck" holding a file.
+bool buildRemovalTree(const QByteArray& dir, qint64 entries, int depth)
 {
     if (::mkdir(dir.constData(), 0755) != 0)
-        return -1;
+        return false;
     int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     qint64 made = 2 * qint64(depth) + 2;
     for (int folder = 0; fd >= 0 && made < entries; ++folder) {
         const QByteArray name = "b" + QByteArray::number(folder);
         if (::mkdirat(fd, name.constData(), 0755) != 0)
-            return -1;
+            return false;
         const int sub = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ++made;
         for (int i = 0; i < 50 && made < entries; ++i, ++made)
             if (!writeAt(sub, QByteArray::number(i).constData(), 100))
-                return -1;
+                return false;
         ::close(sub);
     }
     for (int level = 0; fd >= 0 && level < depth; ++level) {
         if (!writeAt(fd, "f", 100) || ::mkdirat(fd, "d", 0755) != 0)
-            return -1;
+            return false;
         const int child = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         ::close(fd);
         fd = child;
     }
     if (fd < 0 || ::mkdirat(fd, "stuck", 0755) != 0)
-        return -1;
+        return false;
     const int stuck = ::openat(fd, "stuck", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     const bool ok = stuck >= 0 && writeAt(stuck, "f", 100);
     ::close(stuck);
-    return ok ? fd : -1;
+    ::close(fd);
+    return ok;
+}
+
+// The folder holding "stuck": down the chain of "d" folders.
+int bottomOf(const QByteArray& dir)
+{
+    int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (;;) {
+        const int child = fd < 0 ? -1 : ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (child < 0)
+            return fd;
+        ::close(fd);
+        fd = child;
+    }
 }
 
 // What removeItems answered for one location, whichever form the engine gives it in.
@@ -255,7 +268,7 @@ QByteArray outcomeText(const Result& result)
         return result.gone() ? "removed" : (result.freedBytes > 0 ? "partly-removed" : "not-removed");
 }
 
-int removeJob(const QByteArray& dir, qint64 entries, int depth, bool leaf)
+int removeJob(const QByteArray& dir, bool leaf)
 {
     const bool root = ::geteuid() == 0;
     // As root a read-only folder stops nothing: a mount private to this process stands in for it.
@@ -263,9 +276,9 @@ int removeJob(const QByteArray& dir, qint64 entries, int depth, bool leaf)
         std::fprintf(stderr, "cannot make a private mount namespace\n");
         return 1;
     }
-    const int bottom = buildRemovalTree(dir, entries, depth);
+    const int bottom = bottomOf(dir);
     if (bottom < 0) {
-        std::fprintf(stderr, "cannot build the tree in %s\n", dir.constData());
+        std::fprintf(stderr, "no tree in %s\n", dir.constData());
         return 1;
     }
     const QByteArray stuck = "/proc/self/fd/" + QByteArray::number(bottom) + "/stuck";
@@ -273,22 +286,31 @@ int removeJob(const QByteArray& dir, qint64 entries, int depth, bool leaf)
         std::fprintf(stderr, "cannot make the leaf undeletable\n");
         return 1;
     }
+    // Not held during the removal: an open folder deep down keeps every folder above it in the
+    // kernel's cache, and each folder removed above it would then be searched through all of them.
+    ::close(bottom);
+    // Wall time, and the processor time of this process: on a busy disk most of the wall time is
+    // spent waiting for it, while the processor time shows the work the removal itself does.
+    auto cpu = [] {
+        rusage usage;
+        ::getrusage(RUSAGE_SELF, &usage);
+        return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    };
+    const double cpuStart = cpu();
     const auto start = std::chrono::steady_clock::now();
     const auto results = removeItems(FilePaths{dir}, RemovalStyle::permanent);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("entries %lld depth %d leaf %s seconds %.6f outcome %s\n", (long long)entries, depth,
-                leaf ? "yes" : "no", seconds, results.isEmpty() ? "none" : outcomeText(results.first()).constData());
-    std::fflush(stdout);
-    if (leaf) {
+    std::printf("seconds %.6f cpu %.6f outcome %s\n", seconds, cpu() - cpuStart,
+                results.isEmpty() ? "none" : outcomeText(results.first()).constData());
+    if (leaf) { // what is left (the way down to the leaf) is the caller's to clear
+        const int again = bottomOf(dir);
+        const QByteArray leftLeaf = "/proc/self/fd/" + QByteArray::number(again) + "/stuck";
         if (root)
-            ::umount2(stuck.constData(), MNT_DETACH);
+            ::umount2(leftLeaf.constData(), MNT_DETACH);
         else
-            ::chmod(stuck.constData(), 0755);
-        // rm copes with any depth; what is left is the way down to the leaf.
-        if (std::system(("rm -rf --one-file-system '" + dir + "'").constData()) != 0)
-            std::fprintf(stderr, "could not clear %s\n", dir.constData());
+            ::chmod(leftLeaf.constData(), 0755);
+        ::close(again);
     }
-    ::close(bottom);
     return 0;
 }
 
@@ -333,8 +355,9 @@ int main(int argc, char** argv)
                     (long long)(after.second - before.second));
         return 0;
     }
-    if (job == "remove" && argc == 6)
-        return removeJob(QByteArray(argv[2]), QByteArray(argv[3]).toLongLong(), QByteArray(argv[4]).toInt(),
-                         QByteArray(argv[5]) == "leaf");
+    if (job == "tree" && argc == 5)
+        return buildRemovalTree(QByteArray(argv[2]), QByteArray(argv[3]).toLongLong(), QByteArray(argv[4]).toInt()) ? 0 : 1;
+    if (job == "remove" && argc == 4)
+        return removeJob(QByteArray(argv[2]), QByteArray(argv[3]) == "leaf");
     return usage();
 }

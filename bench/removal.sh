@@ -9,7 +9,11 @@
 # whose engine to time instead of this checkout's, e.g. REF=main for the figures before a change;
 # it is built with this checkout's bench/ in WORK_DIR/ref-build).
 #
-# Cases (each on a fresh tree; only the removal itself is timed, inside orvane-bench):
+# Cases (each on a fresh tree, written to disk first; only the removal itself is timed, inside
+# orvane-bench, and only it is stopped at the limit). Each gives the median wall time and the
+# median processor time (user + system) of the removal: on a busy disk the wall time is mostly
+# waiting for it; the processor time is the removal's own work. For figures without the disk,
+# mount a tmpfs on WORK_DIR/home first.
 #   size   1k, 10k, 100k entries, 10 levels deep, with and without an undeletable leaf
 #   depth  100, 1000, 2000 levels (two entries a level), with and without an undeletable leaf
 #   steps  12 to 20 levels with an undeletable leaf: where a removal that retries grows fastest
@@ -52,27 +56,32 @@ mkdir -p "$home"
 export HOME=$home XDG_DATA_HOME=$home/.local/share
 echo "== as $(id -un); undeletable leaf: $([[ $(id -u) == 0 ]] && echo 'a tmpfs mount' || echo 'a read-only folder')"
 
+median() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
 # One case: the median of `runs` timed removals, or the limit when a run did not finish.
 measure() { # label entries depth leaf [ulimit]
-  local label=$1 entries=$2 depth=$3 leaf=$4 fds=${5:-} i out times=() outcome=""
+  local label=$1 entries=$2 depth=$3 leaf=$4 fds=${5:-} i out times=() cpus=() outcome=""
   for ((i = 0; i < runs; i++)); do
     rm -rf "$home/tree"
     local status=0
+    "$bench" tree "$home/tree" "$entries" "$depth"
+    sync # the new tree on disk first: the removal alone is timed, not the writeback of the tree
     out=$( (if [[ -n "$fds" ]]; then ulimit -n "$fds"; fi
-            timeout "$limit" "$bench" remove "$home/tree" "$entries" "$depth" "$leaf") 2>&1) || status=$?
+            timeout "$limit" "$bench" remove "$home/tree" "$leaf") 2>&1) || status=$?
     if ((status == 0)); then
-      times+=("$(awk '{ for (i = 1; i < NF; i++) if ($i == "seconds") print $(i + 1) }' <<<"$out")")
-      outcome=$(awk '{ print $NF }' <<<"$out")
+      times+=("$(awk '{ print $2 }' <<<"$out")")
+      cpus+=("$(awk '{ print $4 }' <<<"$out")")
+      outcome=$(awk '{ print $6 }' <<<"$out")
     else
       times+=("$limit")
+      cpus+=("$limit")
       ((status == 124)) && outcome="stopped after ${limit} s" || outcome="failed: $out"
       rm -rf "$home/tree"
       break # a run that failed or hit the limit will not do better the next time
     fi
   done
-  local median
-  median=$(printf '%s\n' "${times[@]}" | sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')
-  printf '   %-34s %8s entries %5s levels  leaf %-3s  %10.4f s  %s\n' "$label" "$entries" "$depth" "$leaf" "$median" "$outcome"
+  printf '   %-32s %7s entries %5s levels  leaf %-4s  wall %9.4f s  cpu %9.4f s  %s\n' "$label" "$entries" \
+    "$depth" "$leaf" "$(median "${times[@]}")" "$(median "${cpus[@]}")" "$outcome"
 }
 
 echo "== size (10 levels)"

@@ -218,9 +218,12 @@ void printResults(const CleanReport& report, RemovalOutcome outcome)
         const RemovalResult& result = report.results[i];
         if (result.outcome != outcome)
             continue;
-        const QString path = readablePath(report.targets[i].path);
+        QString what = readablePath(report.targets[i].path);
+        if (outcome != RemovalOutcome::removed)
+            what += QStringLiteral(": ") + removalReasonText(result.reason);
+        if (result.stayedBytes > 0)
+            what += QStringLiteral(", ") + text("clean.stayed", {formatBytes(result.stayedBytes)});
         const qint64 bytes = outcome == RemovalOutcome::notRemoved ? report.targets[i].scanSize : result.freedBytes;
-        const QString what = outcome == RemovalOutcome::removed ? path : removalStayedLine(path, result);
         line(QStringLiteral("  %1  %2").arg(sizeColumn(bytes), what));
     }
 }

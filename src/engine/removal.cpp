@@ -979,6 +979,9 @@ QString removalStayedLine(const QString& name, const RemovalResult& result)
     switch (result.outcome) {
     case RemovalOutcome::removed: return {};
     case RemovalOutcome::partlyRemoved:
+        // Nothing counted stayed when what stays lies on another disk.
+        if (result.stayedBytes <= 0)
+            return t(QStringLiteral("done.partlyRemovedOnly"), {name, removalReasonText(result.reason)});
         return t(QStringLiteral("done.partlyRemoved"),
                  {name, formatBytes(result.stayedBytes), removalReasonText(result.reason)});
     case RemovalOutcome::notRemoved:

@@ -621,10 +621,8 @@ std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, 
     for (ListedEntry& entry : *listed) {
         // A link counts as its own length, never its target's; another mounted file system, nothing.
         qint64 size = 0;
-        if (S_ISDIR(entry.st.st_mode) && !entry.otherMount)
-            size = subFolderSizes[nextSubFolder++];
-        else if (!entry.otherMount)
-            size = entry.st.st_size;
+        if (!entry.otherMount)
+            size = S_ISDIR(entry.st.st_mode) ? subFolderSizes[nextSubFolder++] : qint64(entry.st.st_size);
         measured.push_back({std::move(entry), size});
     }
     return measured;

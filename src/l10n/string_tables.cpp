@@ -141,6 +141,7 @@ const std::vector<StringEntry>& addedStringTable()
         {u"done.stayedTitle"_s, u"Sigue en su sitio:"_s, u"Still in place:"_s},
         {u"done.notRemoved"_s, u"%@: %@"_s, u"%@: %@"_s},
         {u"done.partlyRemoved"_s, u"%@: eliminado en parte, quedan %@ (%@)"_s, u"%@: partly removed, %@ stayed (%@)"_s},
+        {u"done.partlyRemovedOnly"_s, u"%@: eliminado en parte (%@)"_s, u"%@: partly removed (%@)"_s},
         {u"done.more"_s, u"y %@ más"_s, u"and %@ more"_s},
         {u"reason.gone"_s, u"ya no estaba"_s, u"no longer there"_s},
         {u"reason.changed"_s, u"cambió desde el análisis"_s, u"changed since the scan"_s},
