@@ -626,22 +626,15 @@ void TestRemoval::deepTreesStayLinear()
         }
         const std::optional<QByteArray> answer = fixture::runUnprivileged([&] {
             const RemovalResult r = run().value(0);
-            return QByteArray::number(int(r.outcome)) + ' ' + QByteArray::number(int(r.reason)) + ' '
-                + QByteArray::number(r.freedBytes) + ' ' + QByteArray::number(r.stayedBytes) + ' '
-                + QByteArray::number(stats.folderReads) + ' ' + QByteArray::number(stats.mostOpenFolders);
+            return QByteArray(reinterpret_cast<const char*>(&r), sizeof r)
+                + QByteArray(reinterpret_cast<const char*>(&stats), sizeof stats);
         });
         if (!answer)
             QSKIP("cannot run as a plain user here (the test home must be reachable by user 65534)");
-        const QList<QByteArray> f = answer->split(' ');
-        QCOMPARE(f.size(), 6);
-        RemovalResult r;
-        r.outcome = RemovalOutcome(f[0].toInt());
-        r.reason = RemovalReason(f[1].toInt());
-        r.freedBytes = f[2].toLongLong();
-        r.stayedBytes = f[3].toLongLong();
-        results = {r};
-        stats.folderReads = f[4].toLongLong();
-        stats.mostOpenFolders = f[5].toInt();
+        QCOMPARE(answer->size(), qsizetype(sizeof(RemovalResult) + sizeof stats));
+        results = {RemovalResult{}};
+        std::memcpy(&results[0], answer->constData(), sizeof(RemovalResult));
+        std::memcpy(&stats, answer->constData() + sizeof(RemovalResult), sizeof stats);
         QCOMPARE(::chmod(stuck.constData(), 0755), 0);
     } else {
         results = run();
