@@ -5,10 +5,16 @@
 //   orvane-bench dups MIN ROOT...        duplicate search; also prints the bytes this process read
 //   orvane-bench minread MIN ROOT...     the least a duplicate search must read on these roots,
 //                                        worked out independently of the engine
+//   orvane-bench tree DIR ENTRIES DEPTH  builds DIR (new): a chain of DEPTH folders and about
+//                                        ENTRIES entries in all, a folder "stuck" at the bottom
+//   orvane-bench remove DIR none|leaf    times the permanent removal of such a tree (inside $HOME);
+//                                        with "leaf" its "stuck" folder cannot go (a tmpfs mounted
+//                                        there as root, read-only otherwise)
 //
 // Each prints one line of counts so the script can check the job really did its work.
 
 #include "engine.h"
+#include "removal.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -19,8 +25,13 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <chrono>
 #include <map>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <type_traits>
 #include <unistd.h>
 
 using namespace orvane;
@@ -182,8 +193,125 @@ int minRead(qint64 minSize, const QList<QByteArray>& roots)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: orvane-bench bigfiles ROOT | sizes | dups MIN ROOT... | minread MIN ROOT...\n");
+    std::fprintf(stderr, "usage: orvane-bench bigfiles ROOT | sizes | dups MIN ROOT... | minread MIN ROOT... | "
+                         "tree DIR ENTRIES DEPTH | remove DIR none|leaf\n");
     return 2;
+}
+
+bool writeAt(int dirFd, const char* name, int size)
+{
+    const int fd = ::openat(dirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const QByteArray data(size, 'r');
+    const bool ok = ::write(fd, data.constData(), size_t(size)) == size;
+    ::close(fd);
+    return ok;
+}
+
+// The tree of the removal job, made fd by fd (a deep chain outgrows PATH_MAX): at the top, folders
+// of 50 small files up to `entries`; then a chain of `depth` folders with a file each; at the
+// bottom a folder "stuck" holding a file.
+bool buildRemovalTree(const QByteArray& dir, qint64 entries, int depth)
+{
+    if (::mkdir(dir.constData(), 0755) != 0)
+        return false;
+    int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    qint64 made = 2 * qint64(depth) + 2;
+    for (int folder = 0; fd >= 0 && made < entries; ++folder) {
+        const QByteArray name = "b" + QByteArray::number(folder);
+        if (::mkdirat(fd, name.constData(), 0755) != 0)
+            return false;
+        const int sub = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ++made;
+        for (int i = 0; i < 50 && made < entries; ++i, ++made)
+            if (!writeAt(sub, QByteArray::number(i).constData(), 100))
+                return false;
+        ::close(sub);
+    }
+    for (int level = 0; fd >= 0 && level < depth; ++level) {
+        if (!writeAt(fd, "f", 100) || ::mkdirat(fd, "d", 0755) != 0)
+            return false;
+        const int child = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = child;
+    }
+    if (fd < 0 || ::mkdirat(fd, "stuck", 0755) != 0)
+        return false;
+    const int stuck = ::openat(fd, "stuck", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool ok = stuck >= 0 && writeAt(stuck, "f", 100);
+    ::close(stuck);
+    ::close(fd);
+    return ok;
+}
+
+// The folder holding "stuck": down the chain of "d" folders.
+int bottomOf(const QByteArray& dir)
+{
+    int fd = ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (;;) {
+        const int child = fd < 0 ? -1 : ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (child < 0)
+            return fd;
+        ::close(fd);
+        fd = child;
+    }
+}
+
+// What removeItems answered for one location, whichever form the engine gives it in.
+template<class Result>
+QByteArray outcomeText(const Result& result)
+{
+    if constexpr (std::is_same_v<Result, bool>)
+        return result ? "removed" : "not-removed";
+    else
+        return result.gone() ? "removed" : (result.freedBytes > 0 ? "partly-removed" : "not-removed");
+}
+
+int removeJob(const QByteArray& dir, bool leaf)
+{
+    const bool root = ::geteuid() == 0;
+    // As root a read-only folder stops nothing: a mount private to this process stands in for it.
+    if (leaf && root && (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)) {
+        std::fprintf(stderr, "cannot make a private mount namespace\n");
+        return 1;
+    }
+    const int bottom = bottomOf(dir);
+    if (bottom < 0) {
+        std::fprintf(stderr, "no tree in %s\n", dir.constData());
+        return 1;
+    }
+    const QByteArray stuck = "/proc/self/fd/" + QByteArray::number(bottom) + "/stuck";
+    if (leaf && (root ? ::mount("tmpfs", stuck.constData(), "tmpfs", 0, "size=1m") : ::chmod(stuck.constData(), 0555)) != 0) {
+        std::fprintf(stderr, "cannot make the leaf undeletable\n");
+        return 1;
+    }
+    // Not held during the removal: an open folder deep down keeps every folder above it in the
+    // kernel's cache, and each folder removed above it would then be searched through all of them.
+    ::close(bottom);
+    // Wall time, and the processor time of this process: on a busy disk most of the wall time is
+    // spent waiting for it, while the processor time shows the work the removal itself does.
+    auto cpu = [] {
+        rusage usage;
+        ::getrusage(RUSAGE_SELF, &usage);
+        return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    };
+    const double cpuStart = cpu();
+    const auto start = std::chrono::steady_clock::now();
+    const auto results = removeItems(FilePaths{dir}, RemovalStyle::permanent);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("seconds %.6f cpu %.6f outcome %s\n", seconds, cpu() - cpuStart,
+                results.isEmpty() ? "none" : outcomeText(results.first()).constData());
+    if (leaf) { // what is left (the way down to the leaf) is the caller's to clear
+        const int again = bottomOf(dir);
+        const QByteArray leftLeaf = "/proc/self/fd/" + QByteArray::number(again) + "/stuck";
+        if (root)
+            ::umount2(leftLeaf.constData(), MNT_DETACH);
+        else
+            ::chmod(leftLeaf.constData(), 0755);
+        ::close(again);
+    }
+    return 0;
 }
 
 } // namespace
@@ -227,5 +355,9 @@ int main(int argc, char** argv)
                     (long long)(after.second - before.second));
         return 0;
     }
+    if (job == "tree" && argc == 5)
+        return buildRemovalTree(QByteArray(argv[2]), QByteArray(argv[3]).toLongLong(), QByteArray(argv[4]).toInt()) ? 0 : 1;
+    if (job == "remove" && argc == 4)
+        return removeJob(QByteArray(argv[2]), QByteArray(argv[3]) == "leaf");
     return usage();
 }

@@ -56,6 +56,17 @@ QJsonArray pathArray(const FilePaths& paths)
     return array;
 }
 
+QString outcomeName(RemovalOutcome outcome)
+{
+    switch (outcome) {
+    case RemovalOutcome::removed: return QStringLiteral("removed");
+    case RemovalOutcome::partlyRemoved: return QStringLiteral("partlyRemoved");
+    case RemovalOutcome::notRemoved: return QStringLiteral("notRemoved");
+    }
+    return {};
+}
+
+
 const QStringList planSections = {QStringLiteral("smart"), QStringLiteral("cleanup"), QStringLiteral("apps"),
                                   QStringLiteral("protect"), QStringLiteral("dup")};
 
@@ -181,12 +192,26 @@ int analyze(const CommandLine& cl)
 
 // ---- clean ----
 
-void printTargets(const QList<RemovalTarget>& targets, const QList<bool>* removed, bool wanted)
+void printTargets(const QList<RemovalTarget>& targets)
 {
-    for (qsizetype i = 0; i < targets.size(); ++i) {
-        if (removed && removed->at(i) != wanted)
+    for (const RemovalTarget& target : targets)
+        line(QStringLiteral("  %1  %2").arg(sizeColumn(target.scanSize), readablePath(target.path)));
+}
+
+// The targets with this outcome: what went with the bytes that went, the others with why.
+void printResults(const CleanReport& report, RemovalOutcome outcome)
+{
+    for (qsizetype i = 0; i < report.targets.size(); ++i) {
+        const RemovalResult& result = report.results[i];
+        if (result.outcome != outcome)
             continue;
-        line(QStringLiteral("  %1  %2").arg(sizeColumn(targets[i].scanSize), readablePath(targets[i].path)));
+        QString what = readablePath(report.targets[i].path);
+        if (outcome != RemovalOutcome::removed)
+            what += QStringLiteral(": ") + removalReasonText(result.reason);
+        if (result.stayedBytes > 0)
+            what += QStringLiteral(", ") + text("clean.stayed", {formatBytes(result.stayedBytes)});
+        const qint64 bytes = outcome == RemovalOutcome::notRemoved ? report.targets[i].scanSize : result.freedBytes;
+        line(QStringLiteral("  %1  %2").arg(sizeColumn(bytes), what));
     }
 }
 
@@ -206,7 +231,7 @@ int clean(const CommandLine& cl)
         style = RemovalStyle::permanent;
 
     const CleanReport report = cleanCategories(scanPlan(plan), style, cl.yes);
-    const int status = report.failed.isEmpty() ? exitOk : exitSomeFailed;
+    const int status = report.failed.isEmpty() && report.partlyRemoved.isEmpty() ? exitOk : exitSomeFailed;
     if (cl.json) {
         printJson(cleanJson(*section, report));
         return status;
@@ -220,21 +245,23 @@ int clean(const CommandLine& cl)
     }
     if (!report.performed) {
         line(text("clean.wouldRemove", {QString::number(report.targets.size()), formatBytes(report.selected)}));
-        printTargets(report.targets, nullptr, true);
+        printTargets(report.targets);
         line(text("clean.dryRunHint"));
         return status;
     }
     if (!report.removed.isEmpty()) {
         line(text("clean.removed"));
-        printTargets(report.targets, &report.gone, true);
+        printResults(report, RemovalOutcome::removed);
+    }
+    if (!report.partlyRemoved.isEmpty()) {
+        line(text("clean.partly"));
+        printResults(report, RemovalOutcome::partlyRemoved);
     }
     if (!report.failed.isEmpty()) {
         line(text("clean.failed"));
-        printTargets(report.targets, &report.gone, false);
+        printResults(report, RemovalOutcome::notRemoved);
     }
-    const QString freed = formatBytes(report.freed);
-    line(style == RemovalStyle::trash ? t(QStringLiteral("done.movedToTrash"), {freed})
-                                      : t(QStringLiteral("done.freed"), {freed}));
+    line(removalDoneText(style, report.results));
     return status;
 }
 
@@ -342,11 +369,16 @@ CleanReport cleanCategories(const QList<CleanupCategory>& categories, RemovalSty
         report.selected += target.scanSize;
     if (!perform || report.targets.isEmpty())
         return report;
-    report.gone = removeItems(report.targets, style);
-    report.gone.resize(report.targets.size(), false); // a missing answer is not a removal
-    report.freed = freedBytes(report.targets, report.gone);
-    for (qsizetype i = 0; i < report.targets.size(); ++i)
-        (report.gone[i] ? report.removed : report.failed).append(report.targets[i].path);
+    report.results = removeItems(report.targets, style);
+    report.results.resize(report.targets.size()); // a missing answer is not a removal
+    report.freed = freedBytes(report.results);
+    for (qsizetype i = 0; i < report.targets.size(); ++i) {
+        switch (report.results[i].outcome) {
+        case RemovalOutcome::removed: report.removed.append(report.targets[i].path); break;
+        case RemovalOutcome::partlyRemoved: report.partlyRemoved.append(report.targets[i].path); break;
+        case RemovalOutcome::notRemoved: report.failed.append(report.targets[i].path); break;
+        }
+    }
     return report;
 }
 
@@ -381,10 +413,20 @@ QJsonObject analyzeJson(const QString& section, const QString& title, const QLis
 QJsonObject cleanJson(const QString& section, const CleanReport& report)
 {
     QJsonArray targets;
-    for (const RemovalTarget& target : report.targets) {
+    for (qsizetype i = 0; i < report.targets.size(); ++i) {
         QJsonObject t;
-        t.insert(QStringLiteral("path"), jsonPath(target.path));
-        t.insert(QStringLiteral("size"), target.scanSize);
+        t.insert(QStringLiteral("path"), jsonPath(report.targets[i].path));
+        t.insert(QStringLiteral("size"), report.targets[i].scanSize);
+        if (i < report.results.size()) {
+            const RemovalResult& r = report.results[i];
+            t.insert(QStringLiteral("outcome"), outcomeName(r.outcome));
+            if (r.reason != RemovalReason::none)
+                t.insert(QStringLiteral("reason"), removalReasonName(r.reason));
+            t.insert(QStringLiteral("freed"), r.freedBytes);
+            if (r.outcome == RemovalOutcome::partlyRemoved)
+                t.insert(QStringLiteral("stayed"), r.stayedBytes);
+            t.insert(QStringLiteral("forGood"), r.forGood);
+        }
         targets.append(t);
     }
     QJsonObject o;
@@ -395,6 +437,7 @@ QJsonObject cleanJson(const QString& section, const CleanReport& report)
     o.insert(QStringLiteral("freed"), report.freed);
     o.insert(QStringLiteral("targets"), targets);
     o.insert(QStringLiteral("removed"), pathArray(report.removed));
+    o.insert(QStringLiteral("partlyRemoved"), pathArray(report.partlyRemoved));
     o.insert(QStringLiteral("failed"), pathArray(report.failed));
     return o;
 }

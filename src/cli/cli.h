@@ -23,9 +23,10 @@ struct CleanReport {
     bool performed = false;
     QList<RemovalTarget> targets; // every preselected location once, in removal order
     qint64 selected = 0;          // scan-time size of all targets
-    qint64 freed = 0;             // scan-time size of the targets that are gone because of the removal
-    QList<bool> gone;             // per target, when performed: removed by this run
+    qint64 freed = 0;             // bytes that really went (see RemovalResult::freedBytes)
+    QList<RemovalResult> results; // per target, when performed
     FilePaths removed;
+    FilePaths partlyRemoved;      // folders that stay, emptied of what could go
     FilePaths failed;
 };
 

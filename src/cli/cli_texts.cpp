@@ -99,6 +99,8 @@ Exit status: 0 when all went well, 1 when something could not be removed (or cre
     {"clean.dryRunHint", "No se ha eliminado nada. Añade --yes para eliminarlo.",
                          "Nothing was removed. Add --yes to remove it."},
     {"clean.removed", "Eliminado:", "Removed:"},
+    {"clean.partly", "Eliminado en parte (lo demás sigue en su sitio):", "Partly removed (the rest is still in place):"},
+    {"clean.stayed", "quedan %@", "%@ stayed"},
     {"clean.failed", "No se pudo eliminar (sigue en su sitio):", "Could not be removed (still in place):"},
     {"space.nothing", "No hay nada que mostrar aquí.", "Nothing to show here."},
     {"disk.unknown", "No se pudo medir el disco.", "The disk could not be measured."},

@@ -2,15 +2,26 @@
 // it must be an absolute, plain path strictly inside the home folder or an Applications
 // folder, not a Trash folder, reachable without passing through a symbolic link, and, for a
 // duplicate copy, still the file the scan saw while its kept copies still exist unchanged.
-// Deleting for good walks the tree fd-relative, never follows a link and never leaves the
-// mounted file system of the chosen item.
+//
+// Deleting a folder for good walks its tree once, fd-relative, without following a link and
+// without leaving the chosen item's mounted file system: each folder is listed once (twice when
+// something appeared in it meanwhile), whatever stays inside stays once and blocks only its own
+// ancestors, and the walk holds a bounded number of descriptors: a folder closed to stay within
+// the bound is reopened through its child's "..", checked to be the same folder.
+// Moving to the Trash first walks the tree the same way, without touching it, to make sure no
+// other file system lies inside (emptying the Trash would delete it), then checks that the path
+// still leads to the same item right before GIO gets it.
 
 #include "removal.h"
+#include "removal_p.h"
 
+#include "byte_format.h"
 #include "flatpak.h"
+#include "localization_manager.h"
 #include "paths.h"
 #include "trash.h"
 
+#include <QFile>
 #include <QSet>
 
 #include <dirent.h>
@@ -20,6 +31,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace orvane {
 
@@ -146,6 +160,15 @@ bool isTrashFolder(const Components& parts, const Rules& rules)
     return false;
 }
 
+// Something already in a Trash: moving it there again would free nothing.
+bool insideTrash(const Components& parts, const Rules& rules)
+{
+    for (qsizetype n = parts.size() - 1; n > 0; --n)
+        if (isTrashFolder(parts.first(n), rules))
+            return true;
+    return false;
+}
+
 bool allowed(const Components& parts, const Rules& rules)
 {
     if (isTrashFolder(parts, rules))
@@ -164,15 +187,35 @@ FileStamp stampOf(const struct stat& st)
                      quint64(st.st_dev), quint64(st.st_ino)};
 }
 
+RemovalReason reasonOf(int error)
+{
+    switch (error) {
+    case EACCES:
+    case EPERM: return RemovalReason::noPermission;
+    case EBUSY:
+    case ETXTBSY: return RemovalReason::inUse;
+    case EROFS: return RemovalReason::readOnlyDisk;
+    case ENOENT: return RemovalReason::gone;
+    case ELOOP:
+    case ENOTDIR: return RemovalReason::changed;
+    case EXDEV: return RemovalReason::otherDisk;
+    default: return RemovalReason::failed;
+    }
+}
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
 // The folder holding the item, opened component by component from "/" without following any
-// link, so the path means exactly what it says. -1 when that is not possible.
+// link, so the path means exactly what it says. -1 (errno set) when that is not possible.
 int openParent(const Components& parts)
 {
     int fd = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
     for (qsizetype i = 0; fd >= 0 && i + 1 < parts.size(); ++i) {
         const int next = ::openat(fd, parts[i].constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
         ::close(fd);
         fd = next;
+        errno = error;
     }
     return fd;
 }
@@ -180,20 +223,27 @@ int openParent(const Components& parts)
 struct EntryInfo {
     mode_t mode = 0;
     quint64 device = 0;
+    quint64 inode = 0;
     quint64 mountId = 0;
     bool hasMountId = false;
+    qint64 size = 0;
+    quint64 links = 1;
 };
 
 std::optional<EntryInfo> statxInfo(int dirFd, const char* name, int flags)
 {
     struct statx stx;
-    if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_TYPE | STATX_MNT_ID, &stx) != 0)
+    const unsigned mask = STATX_TYPE | STATX_INO | STATX_SIZE | STATX_NLINK | STATX_MNT_ID;
+    if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &stx) != 0)
         return std::nullopt;
     EntryInfo info;
     info.mode = stx.stx_mode;
     info.device = (quint64(stx.stx_dev_major) << 32) | stx.stx_dev_minor;
+    info.inode = stx.stx_ino;
     info.hasMountId = (stx.stx_mask & STATX_MNT_ID) != 0;
     info.mountId = stx.stx_mnt_id;
+    info.size = qint64(stx.stx_size);
+    info.links = stx.stx_nlink;
     return info;
 }
 
@@ -208,6 +258,11 @@ std::optional<EntryInfo> selfInfo(int fd)
     return statxInfo(fd, "", AT_EMPTY_PATH);
 }
 
+bool sameItem(const EntryInfo& a, const EntryInfo& b)
+{
+    return a.device == b.device && a.inode == b.inode;
+}
+
 // Same mounted file system: same device, and the same mount where the kernel tells it (a bind
 // mount of a folder of the same device is another mount).
 bool sameMount(const EntryInfo& a, const EntryInfo& b)
@@ -217,51 +272,415 @@ bool sameMount(const EntryInfo& a, const EntryInfo& b)
     return !(a.hasMountId && b.hasMountId) || a.mountId == b.mountId;
 }
 
-// Deletes the folder `name` in `parentFd` with everything below it. Links are removed as links;
-// a folder of another mount is left, which leaves its parents in place too.
-bool removeTree(int parentFd, const char* name, const EntryInfo& top)
+struct DevIno {
+    quint64 device;
+    quint64 inode;
+    bool operator==(const DevIno&) const = default;
+};
+struct DevInoHash {
+    size_t operator()(const DevIno& k) const noexcept { return qHashMulti(0, k.device, k.inode); }
+};
+
+// A file with several links met on its way to the Trash; it counts once all its links went.
+struct LinkedFile {
+    DevIno id;
+    quint64 links;
+    qint64 size;
+};
+
+// What one removal call shares between its targets.
+struct Run {
+    Rules rules;
+    const removal::Options& options;
+    std::unordered_map<DevIno, quint64, DevInoHash> linksTrashed;
+    std::optional<QList<QByteArray>> mountPoints; // read when first needed
+
+    void noteOpen(int open)
+    {
+        if (options.stats && open > options.stats->mostOpenFolders)
+            options.stats->mostOpenFolders = open;
+    }
+};
+
+// "\040" and the like in /proc/self/mountinfo stand for the byte of that octal value.
+QByteArray unescapedMountPath(const QByteArray& field)
 {
-    const int fd = ::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const std::optional<EntryInfo> self = selfInfo(fd);
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return false;
-    }
-    bool removed = false;
-    if (self && S_ISDIR(self->mode) && sameMount(*self, top)) {
-        // A second pass catches entries a file system skipped while the folder was changing.
-        for (int pass = 0; pass < 2 && !removed; ++pass) {
-            ::rewinddir(dir);
-            while (const dirent* entry = ::readdir(dir)) {
-                const char* child = entry->d_name;
-                if (std::strcmp(child, ".") == 0 || std::strcmp(child, "..") == 0)
-                    continue;
-                const std::optional<EntryInfo> info = entryInfo(fd, child);
-                if (!info)
-                    continue;
-                if (S_ISDIR(info->mode)) {
-                    if (sameMount(*info, top))
-                        removeTree(fd, child, top);
-                } else {
-                    ::unlinkat(fd, child, 0);
-                }
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const QByteArray digits = field.mid(i + 1, 3);
+            bool ok = false;
+            const int value = digits.toInt(&ok, 8);
+            if (ok && digits.size() == 3) {
+                out.append(char(value));
+                i += 3;
+                continue;
             }
-            removed = ::unlinkat(parentFd, name, AT_REMOVEDIR) == 0;
-            if (!removed && errno != ENOTEMPTY && errno != EEXIST)
-                break;
         }
+        out.append(field[i]);
     }
-    ::closedir(dir);
-    return removed;
+    return out;
 }
 
-bool stampMatches(int dirFd, const char* name, const FileStamp& expected)
+const QList<QByteArray>& mountPoints(Run& run)
 {
-    struct stat st;
-    return ::fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) && stampOf(st) == expected;
+    if (!run.mountPoints) {
+        run.mountPoints.emplace();
+        QFile file(QStringLiteral("/proc/self/mountinfo"));
+        if (file.open(QIODevice::ReadOnly)) {
+            // "36 35 98:0 /root /mount/point options … - type source options": the fifth field.
+            for (const QByteArray& line : file.readAll().split('\n')) {
+                const QList<QByteArray> fields = line.split(' ');
+                if (fields.size() > 4)
+                    run.mountPoints->push_back(unescapedMountPath(fields[4]));
+            }
+        }
+    }
+    return *run.mountPoints;
+}
+
+// A file system mounted somewhere below `path`, as the kernel lists them; it also sees mounts
+// behind folders that cannot be read.
+bool mountBelow(const FilePath& path, Run& run)
+{
+    const QByteArray prefix = path + '/';
+    for (const QByteArray& mountPoint : mountPoints(run))
+        if (mountPoint.startsWith(prefix))
+            return true;
+    return false;
+}
+
+// One walk of a folder's tree, deleting it (for good) or only looking at it (before the Trash).
+// Iterative, depth-first; every folder is listed whole when entered: its other entries are
+// handled at once, its sub-folders remembered by name and entered one after the other.
+class TreeWalk
+{
+public:
+    enum class Mode { remove, inspect };
+
+    TreeWalk(Mode mode, Run& run)
+        : m_removing(mode == Mode::remove)
+        , m_run(run)
+        , m_buffer(64 * 1024)
+    {
+    }
+
+    // Walks the folder `name` of `parentFd`, which must be `top` (looked up just before).
+    void walk(int parentFd, const QByteArray& name, const EntryInfo& top)
+    {
+        m_top = top;
+        m_topParent = parentFd;
+        const int fd = ::openat(parentFd, name.constData(), kFolderFlags);
+        if (fd < 0) {
+            fail(reasonOf(errno));
+            return;
+        }
+        const std::optional<EntryInfo> self = selfInfo(fd);
+        if (!self || !S_ISDIR(self->mode) || !sameItem(*self, top)) {
+            ::close(fd);
+            fail(RemovalReason::changed);
+            return;
+        }
+        push(fd, name, *self);
+        while (!m_levels.empty() && !m_stopped) {
+            Level& level = m_levels.back();
+            if (level.next < level.subFolders.size()) {
+                const size_t index = m_levels.size() - 1;
+                const uint32_t offset = level.subFolders[level.next++];
+                enter(index, QByteArray(level.names.data() + offset));
+            } else {
+                finish();
+            }
+        }
+        for (Level& level : m_levels)
+            closeLevel(level);
+        m_levels.clear();
+    }
+
+    bool topGone = false;
+    bool otherDiskInside = false;
+    qint64 freed = 0;          // removing: bytes of the files that went with their last link
+    qint64 stayed = 0;         // removing: bytes of the files that stayed
+    qint64 entriesRemoved = 0; // removing: entries below the top that went
+    qint64 bytes = 0;          // inspecting: bytes of the files with one link
+    std::vector<LinkedFile> linked; // inspecting: files with several links
+    RemovalReason reason = RemovalReason::none; // the first thing that stayed, and why
+
+private:
+    struct Level {
+        QByteArray name; // in its parent (for the top: the target's own name)
+        int fd = -1;     // -1 while closed to stay within the descriptor budget
+        EntryInfo self;
+        std::string names; // NUL-separated names of its sub-folders
+        std::vector<uint32_t> subFolders;
+        size_t next = 0;
+        int reads = 0;
+        bool blocked = false; // something below stays, so this folder stays
+    };
+
+    void fail(RemovalReason why)
+    {
+        if (reason == RemovalReason::none)
+            reason = why;
+    }
+
+    void block(size_t index, RemovalReason why)
+    {
+        m_levels[index].blocked = true;
+        fail(why);
+    }
+
+    // A change under the walk that leaves no sure way on: the rest of this tree stays.
+    void stop(RemovalReason why)
+    {
+        fail(why);
+        for (Level& level : m_levels)
+            level.blocked = true;
+        m_stopped = true;
+    }
+
+    void closeLevel(Level& level)
+    {
+        if (level.fd >= 0) {
+            ::close(level.fd);
+            level.fd = -1;
+            --m_open;
+        }
+    }
+
+    void push(int fd, const QByteArray& name, const EntryInfo& self)
+    {
+        // Within budget: the shallowest open folder is closed, to be reopened when needed.
+        if (m_open + 1 > std::max(2, m_run.options.maxOpenFolders)) {
+            for (size_t i = m_firstMaybeOpen; i < m_levels.size(); ++i) {
+                if (m_levels[i].fd >= 0) {
+                    closeLevel(m_levels[i]);
+                    m_firstMaybeOpen = i + 1;
+                    break;
+                }
+            }
+        }
+        Level level;
+        level.name = name;
+        level.fd = fd;
+        level.self = self;
+        m_levels.push_back(std::move(level));
+        ++m_open;
+        m_run.noteOpen(m_open);
+        if (m_run.options.stats)
+            ++m_run.options.stats->foldersEntered;
+        read(m_levels.size() - 1);
+    }
+
+    // Lists the folder at `index` whole: its sub-folders are remembered, everything else is
+    // handled at once.
+    void read(size_t index)
+    {
+        Level& level = m_levels[index];
+        ++level.reads;
+        if (m_run.options.stats)
+            ++m_run.options.stats->folderReads;
+        level.names.clear();
+        level.subFolders.clear();
+        level.next = 0;
+        if (::lseek(level.fd, 0, SEEK_SET) < 0) {
+            block(index, reasonOf(errno));
+            return;
+        }
+        // All names first: entries are then removed without disturbing the listing.
+        m_entryNames.clear();
+        m_entryTypes.clear();
+        std::vector<uint32_t> offsets;
+        for (;;) {
+            const ssize_t n = ::getdents64(level.fd, m_buffer.data(), m_buffer.size());
+            if (n < 0) {
+                block(index, reasonOf(errno));
+                break;
+            }
+            if (n == 0)
+                break;
+            for (ssize_t pos = 0; pos < n;) {
+                const auto* entry = reinterpret_cast<const dirent64*>(m_buffer.data() + pos);
+                pos += entry->d_reclen;
+                const char* entryName = entry->d_name;
+                if (entryName[0] == '.' && (entryName[1] == '\0' || (entryName[1] == '.' && entryName[2] == '\0')))
+                    continue;
+                offsets.push_back(uint32_t(m_entryNames.size()));
+                m_entryTypes.push_back(entry->d_type);
+                m_entryNames.append(entryName, std::strlen(entryName) + 1);
+            }
+        }
+        for (size_t i = 0; i < offsets.size(); ++i) {
+            const char* entryName = m_entryNames.data() + offsets[i];
+            if (m_entryTypes[i] == DT_DIR)
+                remember(index, entryName);
+            else
+                other(index, entryName);
+        }
+    }
+
+    void remember(size_t index, const char* name)
+    {
+        Level& level = m_levels[index];
+        level.subFolders.push_back(uint32_t(level.names.size()));
+        level.names.append(name, std::strlen(name) + 1);
+    }
+
+    // An entry that was not listed as a folder: a file, a link, a device node… (or a folder on
+    // a file system that does not say).
+    void other(size_t index, const char* name)
+    {
+        Level& level = m_levels[index];
+        const std::optional<EntryInfo> info = entryInfo(level.fd, name);
+        if (!info)
+            return; // vanished meanwhile
+        if (S_ISDIR(info->mode)) {
+            remember(index, name);
+            return;
+        }
+        if (!sameMount(*info, m_top)) { // a file mounted over a file
+            otherDiskInside = true;
+            block(index, RemovalReason::otherDisk);
+            if (!m_removing)
+                m_stopped = true;
+            return;
+        }
+        if (!m_removing) {
+            if (info->links > 1)
+                linked.push_back({{info->device, info->inode}, info->links, info->size});
+            else
+                bytes += info->size;
+            return;
+        }
+        if (::unlinkat(level.fd, name, 0) == 0) {
+            ++entriesRemoved;
+            // Another link elsewhere keeps the data: only the last link frees it.
+            if (info->links <= 1)
+                freed += info->size;
+        } else if (errno != ENOENT) {
+            block(index, reasonOf(errno));
+            stayed += info->size;
+        }
+    }
+
+    void enter(size_t index, const QByteArray& name)
+    {
+        const int fd = ::openat(m_levels[index].fd, name.constData(), kFolderFlags);
+        if (fd < 0) {
+            const int error = errno;
+            if (error == ENOENT)
+                return; // vanished meanwhile
+            if (error == ENOTDIR || error == ELOOP) {
+                other(index, name.constData()); // no longer a folder: a file or a link now
+                return;
+            }
+            block(index, reasonOf(error));
+            return;
+        }
+        const std::optional<EntryInfo> self = selfInfo(fd);
+        if (!self || !sameMount(*self, m_top)) {
+            ::close(fd);
+            if (self) {
+                otherDiskInside = true;
+                block(index, RemovalReason::otherDisk);
+                if (!m_removing)
+                    m_stopped = true; // one is enough to refuse
+            } else {
+                block(index, RemovalReason::failed);
+            }
+            return;
+        }
+        push(fd, name, *self);
+    }
+
+    // Makes sure the folder at `index` is open, reopening it through the ".." of the folder
+    // below it, which must lead back to the very same folder.
+    bool reopen(size_t index)
+    {
+        Level& level = m_levels[index];
+        if (level.fd >= 0)
+            return true;
+        const int fd = ::openat(m_levels[index + 1].fd, "..", kFolderFlags);
+        if (fd < 0)
+            return false;
+        const std::optional<EntryInfo> self = selfInfo(fd);
+        if (!self || !sameItem(*self, level.self)) {
+            ::close(fd);
+            return false;
+        }
+        level.fd = fd;
+        ++m_open;
+        m_run.noteOpen(m_open);
+        m_firstMaybeOpen = std::min(m_firstMaybeOpen, index);
+        return true;
+    }
+
+    // Every entry of the deepest folder has been handled: delete it, or leave it when something
+    // in it stays, and go back up.
+    void finish()
+    {
+        const size_t index = m_levels.size() - 1;
+        if (index > 0 && !reopen(index - 1)) {
+            stop(RemovalReason::changed); // its parent moved away under the walk
+            return;
+        }
+        Level& level = m_levels[index];
+        if (m_removing && !level.blocked) {
+            const int parentFd = index == 0 ? m_topParent : m_levels[index - 1].fd;
+            if (::unlinkat(parentFd, level.name.constData(), AT_REMOVEDIR) == 0) {
+                if (index == 0)
+                    topGone = true;
+                else
+                    ++entriesRemoved;
+            } else if ((errno == ENOTEMPTY || errno == EEXIST) && level.reads < 2) {
+                read(index); // something appeared meanwhile: one more look, then no more
+                return;
+            } else {
+                const int error = errno;
+                block(index, error == ENOTEMPTY || error == EEXIST ? RemovalReason::inUse : reasonOf(error));
+            }
+        }
+        const bool blocked = level.blocked;
+        closeLevel(level);
+        m_levels.pop_back();
+        m_firstMaybeOpen = std::min(m_firstMaybeOpen, m_levels.size());
+        if (blocked && !m_levels.empty())
+            m_levels.back().blocked = true;
+    }
+
+    const bool m_removing;
+    Run& m_run;
+    EntryInfo m_top;
+    int m_topParent = -1;
+    std::vector<Level> m_levels;
+    int m_open = 0;
+    size_t m_firstMaybeOpen = 0; // every level below this one is closed
+    bool m_stopped = false;
+    std::vector<char> m_buffer;
+    std::string m_entryNames;
+    std::vector<unsigned char> m_entryTypes;
+};
+
+RemovalResult notRemoved(RemovalReason reason)
+{
+    RemovalResult result;
+    result.reason = reason;
+    return result;
+}
+
+RemovalResult removedForGood(qint64 bytes)
+{
+    RemovalResult result;
+    result.outcome = RemovalOutcome::removed;
+    result.freedBytes = bytes;
+    result.forGood = true;
+    return result;
+}
+
+RemovalResult notRemovedErrno(int error)
+{
+    return notRemoved(reasonOf(error));
 }
 
 bool keptCopyIntact(const FilePath& path, const FileStamp& expected, const FileStamp& target)
@@ -273,40 +692,133 @@ bool keptCopyIntact(const FilePath& path, const FileStamp& expected, const FileS
     return ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && stampOf(st) == expected;
 }
 
-bool removeOne(const RemovalTarget& target, const Components& parts, RemovalStyle style, const Rules& rules)
+// The bytes a trashed item takes with it: its files with one link, and those of its files with
+// several links whose every link has now gone to the Trash in this run.
+qint64 trashedBytes(qint64 single, const std::vector<LinkedFile>& linked, Run& run)
 {
-    if (!allowed(parts, rules))
-        return false;
+    qint64 sum = single;
+    for (const LinkedFile& file : linked)
+        if (++run.linksTrashed[file.id] == file.links)
+            sum += file.size;
+    return sum;
+}
+
+RemovalResult deleteForGood(int parentFd, const QByteArray& name, const EntryInfo& info, Run& run)
+{
+    RemovalResult result;
+    result.forGood = true;
+    if (!S_ISDIR(info.mode)) {
+        if (::unlinkat(parentFd, name.constData(), 0) != 0)
+            return notRemovedErrno(errno);
+        result.outcome = RemovalOutcome::removed;
+        result.freedBytes = info.links <= 1 ? info.size : 0;
+        return result;
+    }
+    TreeWalk walk(TreeWalk::Mode::remove, run);
+    walk.walk(parentFd, name, info);
+    result.freedBytes = walk.freed;
+    result.reason = walk.reason;
+    if (walk.topGone) {
+        result.outcome = RemovalOutcome::removed;
+        result.reason = RemovalReason::none;
+    } else if (walk.entriesRemoved > 0) {
+        result.outcome = RemovalOutcome::partlyRemoved;
+        result.stayedBytes = walk.stayed;
+    }
+    if (result.reason == RemovalReason::none && !walk.topGone)
+        result.reason = RemovalReason::failed;
+    return result;
+}
+
+RemovalResult moveItemToTrash(int parentFd, const QByteArray& name, const Components& parts, const EntryInfo& info,
+                              const EntryInfo& parentInfo, Run& run)
+{
+    const FilePath path = joined(parts);
+    qint64 single = 0;
+    std::vector<LinkedFile> linked;
+    if (S_ISDIR(info.mode)) {
+        // Emptying the Trash would delete whatever another file system holds inside.
+        if (mountBelow(path, run))
+            return notRemoved(RemovalReason::otherDisk);
+        TreeWalk walk(TreeWalk::Mode::inspect, run);
+        walk.walk(parentFd, name, info);
+        if (walk.otherDiskInside)
+            return notRemoved(RemovalReason::otherDisk);
+        if (walk.reason == RemovalReason::changed)
+            return notRemoved(RemovalReason::changed);
+        single = walk.bytes;
+        linked = std::move(walk.linked);
+    } else if (info.links > 1) {
+        linked.push_back({{info.device, info.inode}, info.links, info.size});
+    } else {
+        single = info.size;
+    }
+
+    if (run.options.beforeTrash)
+        run.options.beforeTrash(path);
+    // GIO takes a path: right before it does, the path must still lead through the same folder
+    // to the same item (a folder swapped for a link since the checks would send another item).
+    const int again = openParent(parts);
+    if (again < 0)
+        return notRemoved(RemovalReason::changed);
+    const std::optional<EntryInfo> parentNow = selfInfo(again);
+    const std::optional<EntryInfo> itemNow = entryInfo(again, name.constData());
+    ::close(again);
+    if (!parentNow || !sameItem(*parentNow, parentInfo) || !itemNow || !sameItem(*itemNow, info))
+        return notRemoved(RemovalReason::changed);
+
+    TrashFailure failure = TrashFailure::none;
+    if (!moveToTrash(path, nullptr, &failure)) {
+        switch (failure) {
+        case TrashFailure::gone: return notRemoved(RemovalReason::gone);
+        case TrashFailure::noPermission: return notRemoved(RemovalReason::noPermission);
+        case TrashFailure::readOnlyDisk: return notRemoved(RemovalReason::readOnlyDisk);
+        case TrashFailure::noTrash: return notRemoved(RemovalReason::noTrash);
+        default: return notRemoved(RemovalReason::failed);
+        }
+    }
+    RemovalResult result;
+    result.outcome = RemovalOutcome::removed;
+    result.freedBytes = trashedBytes(single, linked, run);
+    return result;
+}
+
+// One location of the file system. (Other kinds of location would get their own branch in
+// removeItems.)
+RemovalResult removeLocation(const RemovalTarget& target, const Components& parts, RemovalStyle style, Run& run)
+{
+    if (!allowed(parts, run.rules))
+        return notRemoved(RemovalReason::protectedLocation);
     const int parentFd = openParent(parts);
     if (parentFd < 0)
-        return false;
+        return notRemovedErrno(errno);
     const QByteArray name = parts.last();
-    bool ok = false;
     const std::optional<EntryInfo> info = entryInfo(parentFd, name.constData());
+    const int infoError = errno;
     const std::optional<EntryInfo> parentInfo = selfInfo(parentFd);
-    [&] {
+    RemovalResult result = [&] {
         if (!info)
-            return; // already gone: not removed by this call
+            return notRemovedErrno(infoError);
+        if (!parentInfo)
+            return notRemoved(RemovalReason::failed);
         // A mount point is another file system: left alone.
-        if (S_ISDIR(info->mode) && (!parentInfo || !sameMount(*info, *parentInfo)))
-            return;
+        if (!sameMount(*info, *parentInfo))
+            return notRemoved(RemovalReason::otherDisk);
         if (target.expected) {
-            if (!stampMatches(parentFd, name.constData(), *target.expected))
-                return;
+            struct stat st;
+            if (::fstatat(parentFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
+                || stampOf(st) != *target.expected)
+                return notRemoved(RemovalReason::changed);
             for (const auto& [path, stamp] : target.keptCopies)
                 if (!keptCopyIntact(path, stamp, *target.expected))
-                    return;
+                    return notRemoved(RemovalReason::keptCopyChanged);
         }
-        if (style == RemovalStyle::trash) {
-            ok = moveToTrash(joined(parts));
-        } else if (S_ISDIR(info->mode)) {
-            ok = removeTree(parentFd, name.constData(), *info);
-        } else {
-            ok = ::unlinkat(parentFd, name.constData(), 0) == 0;
-        }
+        if (style == RemovalStyle::permanent || insideTrash(parts, run.rules))
+            return deleteForGood(parentFd, name, *info, run);
+        return moveItemToTrash(parentFd, name, parts, *info, *parentInfo, run);
     }();
     ::close(parentFd);
-    return ok;
+    return result;
 }
 
 } // namespace
@@ -350,35 +862,76 @@ QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories)
     return targets;
 }
 
-QList<bool> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style)
+namespace removal {
+
+QList<RemovalResult> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style, const Options& options)
 {
-    QList<bool> result(targets.size(), false);
+    QList<RemovalResult> results;
+    results.reserve(targets.size());
     if (targets.isEmpty())
-        return result;
-    const Rules rules = currentRules();
-    QSet<FilePath> tried;
+        return results;
+    Run run{currentRules(), options, {}, {}};
+    // Locations tried so far, with the index of their result.
+    QHash<FilePath, qsizetype> tried;
     bool packageStays = false; // the last package uninstall failed: its data stays with it
-    for (qsizetype i = 0; i < targets.size(); ++i) {
-        const std::optional<Components> parts = components(targets[i].path);
-        if (!parts)
-            continue;
-        const FilePath key = joined(*parts);
-        if (tried.contains(key))
-            continue; // listed again: the first attempt was the one
-        tried.insert(key);
-        if (!targets[i].packageId.isEmpty()) {
-            result[i] = uninstallFlatpak(targets[i].packageId, key);
-            packageStays = !result[i];
+    for (const RemovalTarget& target : targets) {
+        const std::optional<Components> parts = components(target.path);
+        if (!parts) {
+            results.push_back(notRemoved(RemovalReason::protectedLocation));
             continue;
         }
-        if (targets[i].packageLeftover && packageStays)
+        const FilePath key = joined(*parts);
+        if (const auto earlier = tried.constFind(key); earlier != tried.cend()) {
+            // Listed again: the first attempt was the one, and its bytes are counted there.
+            RemovalResult same = results[*earlier];
+            same.freedBytes = same.stayedBytes = 0;
+            results.push_back(same);
             continue;
-        result[i] = removeOne(targets[i], *parts, style, rules);
+        }
+        // Inside a location that went earlier in this run: it went with it.
+        std::optional<qsizetype> container;
+        for (qsizetype n = parts->size() - 1; n > 0 && !container; --n)
+            if (const auto it = tried.constFind(joined(parts->first(n))); it != tried.cend()
+                && results[*it].outcome != RemovalOutcome::notRemoved)
+                container = *it;
+        tried.insert(key, results.size());
+        if (container && results[*container].gone()) {
+            RemovalResult with;
+            with.outcome = RemovalOutcome::removed;
+            with.forGood = results[*container].forGood;
+            results.push_back(with);
+            continue;
+        }
+        if (!target.packageId.isEmpty()) {
+            // Uninstalled by flatpak itself, for good; its data stays if the app does.
+            packageStays = !uninstallFlatpak(target.packageId, key);
+            results.push_back(packageStays ? notRemoved(RemovalReason::failed) : removedForGood(target.scanSize));
+            continue;
+        }
+        if (target.packageLeftover && packageStays) {
+            results.push_back(notRemoved(RemovalReason::appStillInstalled));
+            continue;
+        }
+        RemovalResult result = removeLocation(target, *parts, style, run);
+        // Gone with the part of a folder that went.
+        if (container && result.reason == RemovalReason::gone) {
+            result = RemovalResult{};
+            result.outcome = RemovalOutcome::removed;
+            result.forGood = results[*container].forGood;
+        }
+        results.push_back(result);
     }
-    return result;
+    return results;
 }
 
-QList<bool> removeItems(const FilePaths& paths, RemovalStyle style)
+} // namespace removal
+
+QList<RemovalResult> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style)
+{
+    return removal::removeItems(targets, style, removal::Options{});
+}
+
+QList<RemovalResult> removeItems(const FilePaths& paths, RemovalStyle style)
 {
     QList<RemovalTarget> targets;
     targets.reserve(paths.size());
@@ -390,28 +943,81 @@ QList<bool> removeItems(const FilePaths& paths, RemovalStyle style)
     return removeItems(targets, style);
 }
 
-qint64 freedBytes(const QList<RemovalTarget>& targets, const QList<bool>& removed)
+qint64 freedBytes(const QList<RemovalResult>& results)
 {
-    // A location inside another removed location was counted in that one's scan size.
-    QSet<FilePath> gone;
-    for (qsizetype i = 0; i < targets.size() && i < removed.size(); ++i)
-        if (removed[i])
-            if (const auto parts = components(targets[i].path))
-                gone.insert(joined(*parts));
     qint64 sum = 0;
-    for (qsizetype i = 0; i < targets.size() && i < removed.size(); ++i) {
-        if (!removed[i])
-            continue;
-        const std::optional<Components> parts = components(targets[i].path);
-        if (!parts)
-            continue;
-        bool inside = false;
-        for (qsizetype n = parts->size() - 1; n > 0 && !inside; --n)
-            inside = gone.contains(joined(parts->first(n)));
-        if (!inside)
-            sum += targets[i].scanSize;
+    for (const RemovalResult& result : results)
+        sum += result.freedBytes;
+    return sum;
+}
+
+qint64 forGoodBytes(const QList<RemovalTarget>& targets, RemovalStyle style)
+{
+    const Rules rules = currentRules();
+    qint64 sum = 0;
+    for (const RemovalTarget& target : targets) {
+        if (style == RemovalStyle::permanent || !target.packageId.isEmpty()) {
+            sum += target.scanSize;
+        } else if (const std::optional<Components> parts = components(target.path)) {
+            if (allowed(*parts, rules) && insideTrash(*parts, rules))
+                sum += target.scanSize;
+        }
     }
     return sum;
+}
+
+QString removalReasonName(RemovalReason reason)
+{
+    switch (reason) {
+    case RemovalReason::none: return {};
+    case RemovalReason::gone: return QStringLiteral("gone");
+    case RemovalReason::changed: return QStringLiteral("changed");
+    case RemovalReason::keptCopyChanged: return QStringLiteral("keptCopyChanged");
+    case RemovalReason::otherDisk: return QStringLiteral("otherDisk");
+    case RemovalReason::noPermission: return QStringLiteral("noPermission");
+    case RemovalReason::inUse: return QStringLiteral("inUse");
+    case RemovalReason::readOnlyDisk: return QStringLiteral("readOnlyDisk");
+    case RemovalReason::protectedLocation: return QStringLiteral("protected");
+    case RemovalReason::noTrash: return QStringLiteral("noTrash");
+    case RemovalReason::failed: return QStringLiteral("failed");
+    case RemovalReason::appStillInstalled: return QStringLiteral("appStillInstalled");
+    }
+    return {};
+}
+
+QString removalReasonText(RemovalReason reason)
+{
+    const QString name = removalReasonName(reason);
+    return name.isEmpty() ? QString() : t(QStringLiteral("reason.") + name);
+}
+
+QString removalDoneText(RemovalStyle style, const QList<RemovalResult>& results)
+{
+    qint64 trashed = 0;
+    qint64 deleted = 0;
+    for (const RemovalResult& result : results)
+        (result.forGood ? deleted : trashed) += result.freedBytes;
+    if (style == RemovalStyle::permanent || (trashed == 0 && deleted > 0))
+        return t(QStringLiteral("done.freed"), {formatBytes(trashed + deleted)});
+    if (deleted == 0)
+        return t(QStringLiteral("done.movedToTrash"), {formatBytes(trashed)});
+    return t(QStringLiteral("done.movedAndFreed"), {formatBytes(trashed), formatBytes(deleted)});
+}
+
+QString removalStayedLine(const QString& name, const RemovalResult& result)
+{
+    switch (result.outcome) {
+    case RemovalOutcome::removed: return {};
+    case RemovalOutcome::partlyRemoved:
+        // Nothing counted stayed when what stays lies on another disk.
+        if (result.stayedBytes <= 0)
+            return t(QStringLiteral("done.partlyRemovedOnly"), {name, removalReasonText(result.reason)});
+        return t(QStringLiteral("done.partlyRemoved"),
+                 {name, formatBytes(result.stayedBytes), removalReasonText(result.reason)});
+    case RemovalOutcome::notRemoved:
+        return t(QStringLiteral("done.notRemoved"), {name, removalReasonText(result.reason)});
+    }
+    return {};
 }
 
 } // namespace orvane

@@ -7,7 +7,7 @@ namespace orvane {
 // One location to remove, with what the scan saw of it.
 struct RemovalTarget {
     FilePath path;
-    qint64 scanSize = 0; // credited to the freed figure when this location goes
+    qint64 scanSize = 0; // what the scan credited to this location (shown before the removal)
     // For duplicate copies: the copy must still look like this, and every kept copy of its
     // group must still exist and look as recorded, or the copy is left in place.
     std::optional<FileStamp> expected;
@@ -16,22 +16,76 @@ struct RemovalTarget {
     bool packageLeftover = false; // such an app's leftover: kept while the app stays installed
 };
 
+enum class RemovalOutcome {
+    removed,       // the location is gone from its place
+    partlyRemoved, // a folder that stays, emptied of what could go
+    notRemoved,    // nothing of it went
+};
+
+// Why something stayed; removalReasonText() words it for the user.
+enum class RemovalReason {
+    none,
+    gone,              // no longer there when its turn came
+    changed,           // not what the scan saw: replaced, moved, a link on the way
+    keptCopyChanged,   // the copy that stays changed or is gone, so this copy stays too
+    otherDisk,         // is, or holds, another mounted disk
+    noPermission,
+    inUse,
+    readOnlyDisk,
+    protectedLocation, // the home folder, "/", a Trash folder, outside home and Applications
+    noTrash,           // the Trash cannot take it
+    failed,            // anything else
+    appStillInstalled, // the leftover of an app whose uninstall failed
+};
+
+struct RemovalResult {
+    RemovalOutcome outcome = RemovalOutcome::notRemoved;
+    RemovalReason reason = RemovalReason::none; // the first thing that stayed, and why
+    // Bytes that went because of this location, as logical sizes: deleted for good, or moved to
+    // the Trash (what emptying it gives back). A file with several links counts only when its
+    // last link goes in this run.
+    qint64 freedBytes = 0;
+    // Of a partly removed folder: the bytes seen that stayed (another disk's are never counted).
+    qint64 stayedBytes = 0;
+    bool forGood = false; // deleted for good, not moved to the Trash
+
+    bool gone() const { return outcome == RemovalOutcome::removed; }
+};
+
 // The locations of the selected files in display order (each file's url, then its extras),
 // every path once.
 QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories);
 
-// Removes each target; result[i] is true when targets[i] is gone because of this call.
-// Refuses the home folder itself, "/", Trash folders and anything outside the home folder
-// and the two Applications folders; relative paths and paths with "." or ".." components;
-// paths that pass through a symbolic link. Never follows a link and never enters another
-// mounted file system (a folder holding a mount point is left, reported as not removed).
-// A location listed again (however spelled) is not tried again: false. A duplicate copy goes
-// only while it and every kept copy still look as the scan saw them.
-QList<bool> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style);
-QList<bool> removeItems(const FilePaths& paths, RemovalStyle style);
+// Removes each target and says, per target, what happened. Refuses the home folder itself, "/",
+// Trash folders and anything outside the home folder and the two Applications folders; relative
+// paths and paths with "." or ".." components; paths that pass through a symbolic link. Never
+// follows a link and never touches another mounted file system: a folder holding a mount point
+// is emptied around it when deleting for good (partly removed) and not moved to the Trash at all.
+// Items already inside a Trash are deleted for good whatever the style. A location listed again
+// (however spelled), or inside one that went earlier in the list, is not tried again: it shares
+// that outcome with no bytes of its own. A duplicate copy goes only while it and every kept copy
+// still look as the scan saw them. Time is linear in the size of each tree, whatever fails in it.
+QList<RemovalResult> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style);
+QList<RemovalResult> removeItems(const FilePaths& paths, RemovalStyle style);
 
-// Sum of scanSize over the targets that went; a location inside another one that went is
-// already counted in that one's scan size.
-qint64 freedBytes(const QList<RemovalTarget>& targets, const QList<bool>& removed);
+// Bytes that really went: the sum of freedBytes.
+qint64 freedBytes(const QList<RemovalResult>& results);
+
+// Scan size of the targets that will be deleted for good with this style: all of them for
+// permanent removal, those already inside a Trash and package apps (uninstalled) otherwise.
+qint64 forGoodBytes(const QList<RemovalTarget>& targets, RemovalStyle style);
+
+// A stable name for the reason ("otherDisk", "noPermission", …), the same in every language.
+QString removalReasonName(RemovalReason reason);
+
+// The reason in the current language ("on another disk", "no permission", …).
+QString removalReasonText(RemovalReason reason);
+
+// What a removal did, in the current language: "You freed …", "You moved … to the Trash", or
+// both when items already in a Trash went for good during a move to the Trash.
+QString removalDoneText(RemovalStyle style, const QList<RemovalResult>& results);
+
+// One line about a location that stayed wholly or in part, named `name`; empty for one that went.
+QString removalStayedLine(const QString& name, const RemovalResult& result);
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,6 +50,28 @@ void appendName(FilePath& path, const char* name, size_t length)
 int openFolder(const FilePath& path)
 {
     return ::open(path.constData(), kFolderOpenFlags);
+}
+
+// The mounted file system a folder or entry belongs to: its device, and the mount itself where
+// the kernel tells it (a bind mount of a folder of the same device is another mount).
+struct MountId {
+    quint64 device = 0;
+    quint64 mount = 0;
+    bool operator==(const MountId&) const = default;
+};
+
+std::optional<MountId> mountOf(int dirFd, const char* name, int flags)
+{
+    struct statx stx;
+    if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_MNT_ID, &stx) != 0)
+        return std::nullopt;
+    const quint64 mount = (stx.stx_mask & STATX_MNT_ID) ? stx.stx_mnt_id : 0;
+    return MountId{quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor)), mount};
+}
+
+std::optional<MountId> mountOf(int fd)
+{
+    return mountOf(fd, "", AT_EMPTY_PATH);
 }
 
 // Walks share the cores the process may run on; more than four helpers buy nothing on a disk.
@@ -253,6 +276,10 @@ private:
             const int child = ::openat(level->fd, name, kFolderOpenFlags);
             if (child < 0)
                 continue; // unreadable or vanished: passed over
+            if (!m_visitor.enters(m_slot, child)) {
+                ::close(child);
+                continue;
+            }
             m_path.truncate(level->pathLength);
             appendName(m_path, name, std::strlen(name));
             if constexpr (Visitor::ordered) {
@@ -275,6 +302,10 @@ private:
             const int child = ::openat(level.fd, name, kFolderOpenFlags);
             if (child < 0)
                 return;
+            if (!m_visitor.enters(m_slot, child)) {
+                ::close(child);
+                return;
+            }
             Task task;
             task.fd = child;
             task.path = m_path.left(level.pathLength);
@@ -380,9 +411,11 @@ std::vector<Visitor> bulkWalk(std::vector<Task> tasks, const WalkOptions& option
 struct SizeVisitor {
     static constexpr bool ordered = false;
     std::vector<qint64> sums;
+    std::vector<MountId> rootMounts; // a size counts only what removal of its root would delete
 
     // Folders add nothing; every other entry adds its own st_size.
     bool wantsStat(unsigned char) const { return true; }
+    bool enters(uint32_t slot, int fd) const { return mountOf(fd) == rootMounts[slot]; }
     void visit(uint32_t slot, const FilePath&, const std::vector<uint32_t>&, const char*, uint32_t,
                const struct stat& st)
     {
@@ -400,6 +433,7 @@ struct FileCollector {
     std::vector<Hit> hits;
 
     bool wantsStat(unsigned char type) const { return type == DT_REG; }
+    bool enters(uint32_t, int) const { return true; }
     void visit(uint32_t, const FilePath& folder, const std::vector<uint32_t>& key, const char* name,
                uint32_t ordinal, const struct stat& st)
     {
@@ -488,6 +522,8 @@ qint64 treeSize(const FilePath& root)
 std::vector<qint64> folderSizes(const FilePaths& roots)
 {
     std::vector<Task> tasks;
+    SizeVisitor prototype;
+    prototype.rootMounts.resize(size_t(roots.size()));
     for (qsizetype i = 0; i < roots.size(); ++i) {
         if (roots[i].isEmpty())
             continue;
@@ -496,13 +532,13 @@ std::vector<qint64> folderSizes(const FilePaths& roots)
         task.fd = openFolder(task.path);
         if (task.fd < 0)
             continue;
+        prototype.rootMounts[size_t(i)] = mountOf(task.fd).value_or(MountId{});
         task.slot = uint32_t(i);
         tasks.push_back(std::move(task));
     }
     std::vector<qint64> sums(size_t(roots.size()), 0);
     if (tasks.empty())
         return sums;
-    SizeVisitor prototype;
     prototype.sums.assign(size_t(roots.size()), 0);
     for (const SizeVisitor& visitor : bulkWalk(std::move(tasks), WalkOptions{}, prototype))
         for (size_t i = 0; i < sums.size(); ++i)
@@ -547,6 +583,7 @@ std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool 
     EntryReader reader(fd, buffer);
     WalkOptions options;
     options.skipHidden = skipHidden;
+    const std::optional<MountId> folderMount = mountOf(fd);
     std::vector<ListedEntry> entries;
     while (const dirent64* entry = reader.next()) {
         const char* name = entry->d_name;
@@ -555,6 +592,8 @@ std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool 
         ListedEntry listed;
         if (::fstatat(fd, name, &listed.st, AT_SYMLINK_NOFOLLOW) != 0)
             continue;
+        listed.otherMount = S_ISDIR(listed.st.st_mode) ? mountOf(fd, name, 0) != folderMount
+                                                       : folderMount && quint64(listed.st.st_dev) != folderMount->device;
         const size_t length = std::strlen(name);
         listed.name = QByteArray(name, qsizetype(length));
         listed.path = path;
@@ -572,7 +611,7 @@ std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, 
         return std::nullopt;
     FilePaths subFolders;
     for (const ListedEntry& entry : *listed)
-        if (S_ISDIR(entry.st.st_mode))
+        if (S_ISDIR(entry.st.st_mode) && !entry.otherMount)
             subFolders.append(entry.path);
     const std::vector<qint64> subFolderSizes = folderSizes(subFolders);
 
@@ -580,8 +619,10 @@ std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, 
     measured.reserve(listed->size());
     size_t nextSubFolder = 0;
     for (ListedEntry& entry : *listed) {
-        // A link counts as its own length, never its target's.
-        const qint64 size = S_ISDIR(entry.st.st_mode) ? subFolderSizes[nextSubFolder++] : qint64(entry.st.st_size);
+        // A link counts as its own length, never its target's; another mounted file system, nothing.
+        qint64 size = 0;
+        if (!entry.otherMount)
+            size = S_ISDIR(entry.st.st_mode) ? subFolderSizes[nextSubFolder++] : qint64(entry.st.st_size);
         measured.push_back({std::move(entry), size});
     }
     return measured;

@@ -43,7 +43,8 @@ bool walkTree(const FilePath& root, const WalkOptions& options, const std::funct
 qint64 treeSize(const FilePath& root);
 
 // Sizes of several folders in one walk using every core: result[i] is the st_size sum of every
-// non-directory below roots[i]; 0 for a root that is not a folder or cannot be opened.
+// non-directory below roots[i] on the root's own mount (another file system mounted inside is
+// not entered, as removal leaves it); 0 for a root that is not a folder or cannot be opened.
 std::vector<qint64> folderSizes(const FilePaths& roots);
 
 // A regular file met by collectFiles.
@@ -62,11 +63,12 @@ struct ListedEntry {
     QByteArray name;
     FilePath path;
     struct stat st;
+    bool otherMount = false; // a mount point (or an entry of another file system) in this folder
 };
 std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool skipHidden);
 
 // listFolder with each entry's whole size: a sub-folder its folderSizes total (all sub-folders
-// measured in one walk), anything else its own st_size.
+// measured in one walk), anything else its own st_size; an entry of another mount, 0.
 struct MeasuredEntry {
     ListedEntry entry;
     qint64 size = 0;

@@ -291,9 +291,9 @@ bool CategoryListModel::toggleExpanded(const QString& categoryId)
     return true;
 }
 
-void CategoryListModel::applyRemoval(const QSet<FilePath>& gone)
+void CategoryListModel::applyRemoval(const QSet<FilePath>& gone, const QHash<FilePath, qint64>& partly)
 {
-    if (gone.isEmpty())
+    if (gone.isEmpty() && partly.isEmpty())
         return;
     for (int row = count() - 1; row >= 0; --row) {
         FileListModel* model = m_rows[row].files;
@@ -303,10 +303,12 @@ void CategoryListModel::applyRemoval(const QSet<FilePath>& gone)
             FilePaths extrasLeft;
             QList<qint64> sizesLeft;
             qint64 extrasLeftSize = 0;
+            bool changed = partly.contains(f.url);
             for (qsizetype e = 0; e < f.extraURLs.size(); ++e) {
                 if (gone.contains(f.extraURLs[e]))
                     continue;
-                const qint64 s = e < f.extraSizes.size() ? f.extraSizes[e] : 0;
+                changed |= partly.contains(f.extraURLs[e]);
+                const qint64 s = partly.value(f.extraURLs[e], e < f.extraSizes.size() ? f.extraSizes[e] : 0);
                 extrasLeft.append(f.extraURLs[e]);
                 sizesLeft.append(s);
                 extrasLeftSize += s;
@@ -315,10 +317,11 @@ void CategoryListModel::applyRemoval(const QSet<FilePath>& gone)
                 model->removeRow(fr);
                 continue;
             }
-            if (!urlGone && extrasLeft.size() == f.extraURLs.size())
+            if (!urlGone && !changed && extrasLeft.size() == f.extraURLs.size())
                 continue; // untouched
-            // Part of the item went: what stays is what is left of it, measured as scanned.
-            const qint64 own = urlGone ? 0 : f.ownSize();
+            // Part of the item went: what stays is what is left of it, measured as scanned, or
+            // as the removal found it where a folder went in part.
+            const qint64 own = urlGone ? 0 : partly.value(f.url, f.ownSize());
             f.extraURLs = extrasLeft;
             f.extraSizes = sizesLeft;
             f.sizeInBytes = own + extrasLeftSize;

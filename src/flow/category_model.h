@@ -94,8 +94,9 @@ public:
 
     // After a removal: `gone` holds every location that went. An item leaves the results when its
     // location and all its extra locations went; an item of which only part went stays with what
-    // is left (and the sizes of what is left). Categories left without items leave too.
-    void applyRemoval(const QSet<FilePath>& gone);
+    // is left (and the sizes of what is left). `partly` holds the locations that went in part,
+    // with the bytes that stayed: they stay with that size. Categories left without items leave too.
+    void applyRemoval(const QSet<FilePath>& gone, const QHash<FilePath, qint64>& partly = {});
 
     void refreshTexts();
 

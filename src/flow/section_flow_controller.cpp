@@ -6,6 +6,7 @@
 #include "engine.h"
 #include "localization_manager.h"
 #include "palette.h"
+#include "paths.h"
 
 #include <QEasingCurve>
 #include <QSet>
@@ -157,8 +158,18 @@ void SectionFlowController::setShowDeleteConfirm(bool show)
         return;
     if (show == m_showDeleteConfirm)
         return;
+    if (show) {
+        // Items already in a Trash are deleted for good whatever the style: the texts say so.
+        m_selectedInTrash = forGoodBytes(removalTargets(m_categories->categories()), RemovalStyle::trash);
+    }
     m_showDeleteConfirm = show;
     emit showDeleteConfirmChanged();
+    emit textsChanged();
+}
+
+bool SectionFlowController::confirmsDeletion() const
+{
+    return m_removalStyle == RemovalStyle::permanent || (m_selectedInTrash > 0 && m_selectedInTrash >= selectedTotal());
 }
 
 QColor SectionFlowController::accent() const
@@ -228,27 +239,48 @@ QString SectionFlowController::primaryActionText() const
 
 QString SectionFlowController::dialogTitle() const
 {
-    return t(m_removalStyle == RemovalStyle::permanent ? QStringLiteral("alert.deleteTitle")
-                                                       : QStringLiteral("alert.trashTitle"));
+    return t(confirmsDeletion() ? QStringLiteral("alert.deleteTitle") : QStringLiteral("alert.trashTitle"));
 }
 
 QString SectionFlowController::dialogMessage() const
 {
     // The confirmation states what is selected; the done screen reports what actually went.
-    return t(m_removalStyle == RemovalStyle::permanent ? QStringLiteral("alert.deleteMsg")
-                                                       : QStringLiteral("alert.trashMsg"),
-             {formatBytes(selectedTotal())});
+    const qint64 selected = selectedTotal();
+    if (confirmsDeletion())
+        return t(QStringLiteral("alert.deleteMsg"), {formatBytes(selected)});
+    if (m_selectedInTrash > 0)
+        return t(QStringLiteral("alert.trashMixedMsg"),
+                 {formatBytes(selected - m_selectedInTrash), formatBytes(m_selectedInTrash)});
+    return t(QStringLiteral("alert.trashMsg"), {formatBytes(selected)});
 }
 
 QString SectionFlowController::dialogConfirmText() const
 {
-    return primaryActionText();
+    return t(confirmsDeletion() ? QStringLiteral("action.delete") : QStringLiteral("action.moveToTrash"));
 }
 
 QString SectionFlowController::doneText() const
 {
-    return t(m_removalStyle == RemovalStyle::trash ? QStringLiteral("done.movedToTrash") : QStringLiteral("done.freed"),
-             {formatBytes(m_freedBytes)});
+    return removalDoneText(m_lastStyle, m_lastResults);
+}
+
+QStringList SectionFlowController::doneNotes() const
+{
+    constexpr int kShown = 3;
+    QStringList lines;
+    int more = 0;
+    for (qsizetype i = 0; i < m_lastResults.size() && i < m_lastTargets.size(); ++i) {
+        const QString line = removalStayedLine(displayPath(lastComponent(m_lastTargets[i].path)), m_lastResults[i]);
+        if (line.isEmpty())
+            continue;
+        if (lines.size() < kShown)
+            lines.append(line);
+        else
+            ++more;
+    }
+    if (more > 0)
+        lines.append(t(QStringLiteral("done.more"), {QString::number(more)}));
+    return lines;
 }
 
 QStringList SectionFlowController::removalStyleNames() const
@@ -300,7 +332,8 @@ void SectionFlowController::performClean()
         return;
     setShowDeleteConfirm(false);
     m_lastTargets = removalTargets(m_categories->categories());
-    m_lastRemoved.clear();
+    m_lastResults.clear();
+    m_lastStyle = m_removalStyle;
     setState(ScanState::cleaning);
     m_removeWatcher.setFuture(
         QtConcurrent::run([remove = m_services.remove, targets = m_lastTargets, style = m_removalStyle] {
@@ -312,22 +345,29 @@ void SectionFlowController::performClean()
 void SectionFlowController::removalFinished()
 {
     const auto future = m_removeWatcher.future();
-    m_lastRemoved = future.resultCount() > 0 ? future.result() : QList<bool>();
+    m_lastResults = future.resultCount() > 0 ? future.result() : QList<RemovalResult>();
+    m_lastResults.resize(m_lastTargets.size()); // a missing answer is not a removal
     m_settleTimer.start(m_services.settleMs);
 }
 
 void SectionFlowController::settle()
 {
+    // What went leaves the results; a folder that went in part stays with what is left of it.
     QSet<FilePath> gone;
-    for (qsizetype i = 0; i < m_lastTargets.size() && i < m_lastRemoved.size(); ++i)
-        if (m_lastRemoved[i])
+    QHash<FilePath, qint64> partly;
+    for (qsizetype i = 0; i < m_lastTargets.size() && i < m_lastResults.size(); ++i) {
+        if (m_lastResults[i].gone())
             gone.insert(m_lastTargets[i].path);
-    m_categories->applyRemoval(gone);
-    const qint64 freed = orvane::freedBytes(m_lastTargets, m_lastRemoved);
+        else if (m_lastResults[i].outcome == RemovalOutcome::partlyRemoved)
+            partly.insert(m_lastTargets[i].path, m_lastResults[i].stayedBytes);
+    }
+    m_categories->applyRemoval(gone, partly);
+    const qint64 freed = orvane::freedBytes(m_lastResults);
     if (freed != m_freedBytes) {
         m_freedBytes = freed;
         emit freedBytesChanged();
     }
+    emit textsChanged();
     setState(ScanState::done);
 }
 

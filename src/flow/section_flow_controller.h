@@ -21,7 +21,7 @@ struct FlowServices {
     std::function<std::optional<CleanupPlan>(const QString& sectionId)> plan;
     std::function<QList<CleanupCategory>(const CleanupPlan&)> scan;
     std::function<DiskInfo()> disk;
-    std::function<QList<bool>(const QList<RemovalTarget>&, RemovalStyle)> remove;
+    std::function<QList<RemovalResult>(const QList<RemovalTarget>&, RemovalStyle)> remove;
     int settleMs = 2200; // the cleaning screen stays this long after the removal
 
     static FlowServices engine();
@@ -69,6 +69,7 @@ class SectionFlowController : public QObject
     Q_PROPERTY(QString dialogMessage READ dialogMessage NOTIFY textsChanged)
     Q_PROPERTY(QString dialogConfirmText READ dialogConfirmText NOTIFY textsChanged)
     Q_PROPERTY(QString doneText READ doneText NOTIFY textsChanged)
+    Q_PROPERTY(QStringList doneNotes READ doneNotes NOTIFY textsChanged)
     Q_PROPERTY(QStringList removalStyleNames READ removalStyleNames CONSTANT)
     Q_PROPERTY(QStringList removalStyleLabels READ removalStyleLabels NOTIFY textsChanged)
 
@@ -115,11 +116,14 @@ public:
     QString dialogMessage() const;
     QString dialogConfirmText() const;
     QString doneText() const;
+    // What stayed after the last removal and why, a few lines at most.
+    QStringList doneNotes() const;
     QStringList removalStyleNames() const;
     QStringList removalStyleLabels() const;
 
-    // Removal list of the last cleaning (for tests and diagnostics).
+    // Removal list of the last cleaning and what became of each (for tests and diagnostics).
     const QList<RemovalTarget>& lastTargets() const { return m_lastTargets; }
+    const QList<RemovalResult>& lastResults() const { return m_lastResults; }
 
     Q_INVOKABLE void startScan();
     Q_INVOKABLE void requestClean();   // opens the confirmation while something is selected
@@ -166,10 +170,16 @@ private:
     QVariantAnimation m_ringAnimation;
 
     QFutureWatcher<QList<CleanupCategory>> m_scanWatcher;
-    QFutureWatcher<QList<bool>> m_removeWatcher;
+    // Whether the confirmation deletes everything for good though the style is the Trash
+    // (everything selected is already in a Trash); the part already in a Trash otherwise.
+    bool confirmsDeletion() const;
+    qint64 m_selectedInTrash = 0; // measured when the confirmation opens
+
+    QFutureWatcher<QList<RemovalResult>> m_removeWatcher;
     QTimer m_settleTimer;
     QList<RemovalTarget> m_lastTargets;
-    QList<bool> m_lastRemoved;
+    QList<RemovalResult> m_lastResults;
+    RemovalStyle m_lastStyle = RemovalStyle::permanent;
 };
 
 } // namespace orvane

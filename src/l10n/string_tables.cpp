@@ -135,6 +135,25 @@ const std::vector<StringEntry>& stringTable()
 const std::vector<StringEntry>& addedStringTable()
 {
     static const std::vector<StringEntry> table = {
+        // What a removal did: items already in a Trash are deleted for good, and what stayed says why.
+        {u"alert.trashMixedMsg"_s, u"Se moverán %@ a la Papelera; podrás recuperarlos desde ahí. Lo que ya estaba en la Papelera (%@) se eliminará para siempre."_s, u"%@ will be moved to the Trash; you can restore them from there. What is already in the Trash (%@) will be deleted for good."_s},
+        {u"done.movedAndFreed"_s, u"Moviste %@ a la Papelera y liberaste %@"_s, u"You moved %@ to the Trash and freed %@"_s},
+        {u"done.stayedTitle"_s, u"Sigue en su sitio:"_s, u"Still in place:"_s},
+        {u"done.notRemoved"_s, u"%@: %@"_s, u"%@: %@"_s},
+        {u"done.partlyRemoved"_s, u"%@: eliminado en parte, quedan %@ (%@)"_s, u"%@: partly removed, %@ stayed (%@)"_s},
+        {u"done.partlyRemovedOnly"_s, u"%@: eliminado en parte (%@)"_s, u"%@: partly removed (%@)"_s},
+        {u"done.more"_s, u"y %@ más"_s, u"and %@ more"_s},
+        {u"reason.gone"_s, u"ya no estaba"_s, u"no longer there"_s},
+        {u"reason.changed"_s, u"cambió desde el análisis"_s, u"changed since the scan"_s},
+        {u"reason.keptCopyChanged"_s, u"la copia que conservas cambió o ya no está"_s, u"the copy you keep changed or is gone"_s},
+        {u"reason.otherDisk"_s, u"en otro disco"_s, u"on another disk"_s},
+        {u"reason.noPermission"_s, u"sin permiso"_s, u"no permission"_s},
+        {u"reason.inUse"_s, u"en uso"_s, u"in use"_s},
+        {u"reason.readOnlyDisk"_s, u"disco de solo lectura"_s, u"read-only disk"_s},
+        {u"reason.protected"_s, u"ubicación protegida"_s, u"protected location"_s},
+        {u"reason.noTrash"_s, u"la Papelera no lo admite"_s, u"the Trash cannot take it"_s},
+        {u"reason.failed"_s, u"no se pudo eliminar"_s, u"could not be removed"_s},
+        {u"reason.appStillInstalled"_s, u"la app sigue instalada"_s, u"the app is still installed"_s},
     };
     return table;
 }

@@ -150,7 +150,10 @@ private slots:
         QCOMPARE(r.selected, 100 + 200 + 1000 + 300 + 40);
         QCOMPARE(r.removed, (FilePaths{dir + "/a", dir + "/Tool.app", dir + "/leftovers/cache"}));
         QCOMPARE(r.failed, (FilePaths{dir + "/b", dir + "/leftovers/prefs.plist"}));
-        QCOMPARE(r.gone, (QList<bool>{true, false, true, true, false}));
+        QCOMPARE(r.results.size(), 5);
+        QCOMPARE(r.results[1].reason, RemovalReason::gone);
+        QCOMPARE(r.results[4].reason, RemovalReason::gone);
+        QVERIFY(r.partlyRemoved.isEmpty());
         QCOMPARE(r.freed, 100 + 1000 + 300);
         QVERIFY(!exists(dir + "/a") && !exists(dir + "/Tool.app") && !exists(dir + "/leftovers/cache"));
         QVERIFY(exists(dir + "/kept"));

@@ -520,14 +520,18 @@ private slots:
         if (script.isEmpty())
             QVERIFY(QFile::remove(QString::fromUtf8(bin + "/flatpak")));
         const QList<RemovalTarget> targets = removalTargets({category});
-        const QList<bool> gone = removeItems(targets, RemovalStyle::permanent);
+        const QList<RemovalResult> results = removeItems(targets, RemovalStyle::permanent);
         qputenv("PATH", path);
         qputenv("XDG_DATA_HOME", dataHome);
 
-        QCOMPARE(gone, (QList<bool>{removed, removed}));
+        QCOMPARE(results.size(), 2);
+        for (const RemovalResult& result : results)
+            QCOMPARE(result.gone(), removed);
+        if (!removed) // the app's data stays with the app
+            QCOMPARE(results[1].reason, RemovalReason::appStillInstalled);
         QCOMPARE(fixture::exists(folder), folderStays);
         QCOMPARE(fixture::exists(home + "/.var/app/" + id), !removed);
-        QCOMPARE(freedBytes(targets, gone), removed ? category.files[0].sizeInBytes : 0);
+        QCOMPARE(freedBytes(results), removed ? category.files[0].sizeInBytes : 0);
         if (!script.isEmpty()) {
             QFile args(QString::fromUtf8(bin + "/args"));
             QVERIFY(args.open(QIODevice::ReadOnly));

@@ -48,7 +48,7 @@ struct Fake {
     QList<CleanupCategory> results;
     QList<RemovalTarget> removed;
     RemovalStyle style = RemovalStyle::trash;
-    std::function<QList<bool>(const QList<RemovalTarget>&)> outcome;
+    std::function<QList<RemovalResult>(const QList<RemovalTarget>&)> outcome;
     DiskInfo disk{500'000'000'000, 123'400'000'000};
 
     FlowServices services()
@@ -60,7 +60,12 @@ struct Fake {
         s.remove = [this](const QList<RemovalTarget>& targets, RemovalStyle st) {
             removed = targets;
             style = st;
-            return outcome ? outcome(targets) : QList<bool>(targets.size(), true);
+            if (outcome)
+                return outcome(targets);
+            QList<RemovalResult> all; // everything goes, as scanned
+            for (const RemovalTarget& t : targets)
+                all << RemovalResult{RemovalOutcome::removed, RemovalReason::none, t.scanSize, 0, forGoodBytes({t}, st) > 0};
+            return all;
         };
         s.settleMs = 50;
         return s;
@@ -305,39 +310,60 @@ private slots:
         QCOMPARE(smart->removalStyle(), RemovalStyle::permanent);
     }
 
+    // Items already in a Trash go for good whatever the style: the texts never say otherwise.
     void dialogTextsFollowTheStyle_data()
     {
         QTest::addColumn<QString>("style");
+        QTest::addColumn<qint64>("plain");   // bytes selected outside any Trash
+        QTest::addColumn<qint64>("inTrash"); // bytes selected inside the Trash
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("button");
         QTest::addColumn<QString>("done");
-        QTest::newRow("trash") << "trash" << "Move to Trash?"
+        QTest::newRow("trash") << "trash" << 1'500'000LL << 0LL << "Move to Trash?"
                                << "1.5 MB will be moved to the Trash. You can restore them from there."
                                << "Move to Trash" << "You moved 1.5 MB to the Trash";
-        QTest::newRow("permanent") << "permanent" << "Delete permanently?"
+        QTest::newRow("permanent") << "permanent" << 1'000'000LL << 500'000LL << "Delete permanently?"
                                    << "1.5 MB will be freed. This action cannot be undone." << "Delete"
                                    << "You freed 1.5 MB";
+        QTest::newRow("trash, all in the Trash") << "trash" << 0LL << 1'500'000LL << "Delete permanently?"
+                                                 << "1.5 MB will be freed. This action cannot be undone." << "Delete"
+                                                 << "You freed 1.5 MB";
+        QTest::newRow("trash, some in the Trash")
+            << "trash" << 1'000'000LL << 500'000LL << "Move to Trash?"
+            << "1 MB will be moved to the Trash; you can restore them from there. What is already in the Trash "
+               "(500 KB) will be deleted for good."
+            << "Move to Trash" << "You moved 1 MB to the Trash and freed 500 KB";
     }
 
     void dialogTextsFollowTheStyle()
     {
         QFETCH(QString, style);
+        QFETCH(qint64, plain);
+        QFETCH(qint64, inTrash);
         Fake fake;
-        fake.results = {category(QStringLiteral("Caches"), {file(QStringLiteral("a"), 1'500'000, true)})};
+        QList<CleanupFile> files;
+        if (plain > 0)
+            files << file(QStringLiteral("a"), plain, true);
+        if (inTrash > 0) {
+            files << file(QStringLiteral("b"), inTrash, true);
+            files.last().url = qgetenv("XDG_DATA_HOME") + "/Trash/files/b";
+        }
+        fake.results = {category(QStringLiteral("Caches"), files)};
         auto flow = scanned(fake);
         flow->setRemovalStyleName(style);
+        QCOMPARE(flow->primaryActionText(), style == u"trash" ? QStringLiteral("Move to Trash") : QStringLiteral("Delete"));
+        flow->requestClean();
         QTEST(flow->dialogTitle(), "title");
         QTEST(flow->dialogMessage(), "message");
         QTEST(flow->dialogConfirmText(), "button");
-        QTEST(flow->primaryActionText(), "button");
-        flow->requestClean();
         flow->performClean();
         QTRY_COMPARE(flow->scanState(), ScanState::done);
         QTEST(flow->doneText(), "done");
     }
 
-    // Removed files and emptied categories leave the list; failed ones stay, uncounted.
+    // Removed files and emptied categories leave the list; failed ones stay, uncounted; what went
+    // of a folder partly removed counts, and it stays with what is left. The done screen says why.
     void failedRemovalsStayAndAreNotCounted()
     {
         Fake fake;
@@ -348,11 +374,18 @@ private slots:
                                   file(QStringLiteral("Half.app"), 370, true, extras, {50, 20})}),
                         category(QStringLiteral("All"), {file(QStringLiteral("a"), 10, true)}),
                         category(QStringLiteral("None"), {file(QStringLiteral("e"), 5, false)})};
-        // Gone.app goes; Stuck.app stays; Half.app's bundle and first extra go, its prefs stay.
+        // Gone.app goes; Stuck.app stays; Half.app's bundle and first extra go, 5 bytes of its prefs
+        // go and 15 stay.
         fake.outcome = [](const QList<RemovalTarget>& targets) {
-            QList<bool> r;
-            for (const RemovalTarget& t : targets)
-                r << !(t.path.endsWith("Stuck.app") || t.path.endsWith("prefs"));
+            QList<RemovalResult> r;
+            for (const RemovalTarget& t : targets) {
+                if (t.path.endsWith("Stuck.app"))
+                    r << RemovalResult{RemovalOutcome::notRemoved, RemovalReason::noPermission, 0, 0, false};
+                else if (t.path.endsWith("prefs"))
+                    r << RemovalResult{RemovalOutcome::partlyRemoved, RemovalReason::inUse, 5, 15, false};
+                else
+                    r << RemovalResult{RemovalOutcome::removed, RemovalReason::none, t.scanSize, 0, false};
+            }
             return r;
         };
         auto flow = scanned(fake, QStringLiteral("apps"));
@@ -362,7 +395,9 @@ private slots:
         QVERIFY(flow->dialogMessage().startsWith(QStringLiteral("680 bytes"))); // the selection, as confirmed
         flow->performClean();
         QTRY_COMPARE(flow->scanState(), ScanState::done);
-        QCOMPARE(flow->freedBytes(), 100 + 300 + 50 + 10);
+        QCOMPARE(flow->freedBytes(), 100 + 300 + 50 + 10 + 5);
+        QCOMPARE(flow->doneNotes(), (QStringList{QStringLiteral("Stuck.app: no permission"),
+                                                 QStringLiteral("prefs: partly removed, 15 bytes stayed (in use)")}));
         const auto cats = flow->categories()->categories();
         QCOMPARE(cats.size(), 2);
         QCOMPARE(cats[1].name, QStringLiteral("None"));
@@ -371,10 +406,10 @@ private slots:
         QCOMPARE(files.size(), 2);
         QCOMPARE(files[0].name, QStringLiteral("Stuck.app"));
         QCOMPARE(files[0].sizeInBytes, 200);
-        // What is left of Half.app: its prefs, at their scanned size.
+        // What is left of Half.app: what stayed of its prefs.
         QCOMPARE(files[1].name, QStringLiteral("Half.app"));
         QCOMPARE(files[1].extraURLs, FilePaths{QByteArrayLiteral("/nowhere/prefs")});
-        QCOMPARE(files[1].sizeInBytes, 20);
+        QCOMPARE(files[1].sizeInBytes, 15);
         QCOMPARE(files[1].ownSize(), 0);
     }
 
@@ -517,7 +552,7 @@ private slots:
         services.remove = [&](const QList<RemovalTarget>& targets, RemovalStyle) {
             release.acquire();
             removedCount = int(targets.size());
-            return QList<bool>(targets.size(), true);
+            return QList<RemovalResult>(targets.size());
         };
         auto flow = std::make_unique<SectionFlowController>(QStringLiteral("smart"), services);
         flow->startScan();

@@ -7,6 +7,7 @@ Item {
     id: done
     objectName: "doneView"
     property string freedText
+    property var notes: [] // what stayed and why, a few lines
     property color accent: "white"
     signal back()
     property bool pop: false
@@ -40,6 +41,31 @@ Item {
             text: done.freedText
             size: Theme.title3
             color: Theme.white(0.8)
+        }
+        Column {
+            objectName: "doneNotes"
+            anchors.horizontalCenter: parent.horizontalCenter
+            visible: done.notes.length > 0
+            spacing: 4
+            Label {
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: L10n.text(L10n.language, "done.stayedTitle")
+                size: Theme.callout; semibold: true
+                color: Theme.white(0.6)
+            }
+            Repeater {
+                model: done.notes
+                Label {
+                    required property string modelData
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    width: Math.min(implicitWidth, 520)
+                    horizontalAlignment: Text.AlignHCenter
+                    elide: Text.ElideMiddle
+                    text: modelData
+                    size: Theme.callout
+                    color: Theme.white(0.55)
+                }
+            }
         }
         Item {
             anchors.horizontalCenter: parent.horizontalCenter

@@ -34,7 +34,7 @@ Item {
     Component { id: cleaning; CleaningView { accent: controller.accent } }
     Component {
         id: doneView
-        DoneView { accent: controller.accent; freedText: controller.doneText; onBack: controller.back() }
+        DoneView { accent: controller.accent; freedText: controller.doneText; notes: controller.doneNotes; onBack: controller.back() }
     }
 
     ConfirmDialog { anchors.fill: parent; flow: controller; z: 10 }
