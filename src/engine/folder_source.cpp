@@ -1,4 +1,5 @@
 #include "engine.h"
+#include "file_head.h"
 #include "paths.h"
 #include "walker.h"
 
@@ -136,24 +137,8 @@ std::optional<TrashInfo> trashInfo(int infoFd, const QByteArray& name)
         return std::nullopt;
     TrashInfo info;
     info.size = st.st_size;
-    const int fd = ::openat(infoFd, name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return info;
-    QByteArray head(kMaxTrashInfoRead, '\0');
-    qsizetype got = 0;
-    while (got < head.size()) {
-        const ssize_t n = ::read(fd, head.data() + got, size_t(head.size() - got));
-        if (n <= 0)
-            break;
-        got += n;
-    }
-    struct stat opened;
-    const bool regular = ::fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode);
-    ::close(fd);
-    if (regular) {
-        head.truncate(got);
-        info.originalName = originalName(head, got < kMaxTrashInfoRead);
-    }
+    if (const std::optional<FileHead> head = readFileHead(infoFd, name.constData(), kMaxTrashInfoRead))
+        info.originalName = originalName(head->bytes, head->whole);
     return info;
 }
 

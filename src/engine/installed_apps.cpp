@@ -1,7 +1,8 @@
-#include "locations.h"
 #include "desktop_entry.h"
 #include "engine.h"
+#include "file_head.h"
 #include "flatpak.h"
+#include "locations.h"
 #include "paths.h"
 #include "walker.h"
 

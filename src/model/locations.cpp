@@ -1,5 +1,6 @@
 #include "locations.h"
 
+#include "file_head.h"
 #include "paths.h"
 
 #include <fcntl.h>
@@ -28,22 +29,6 @@ FilePath resolved(const FilePath& path)
 
 // user-dirs.dirs is a few lines; anything bigger is not one.
 constexpr qsizetype kMaxUserDirsSize = 64 * 1024;
-
-QByteArray readSmallFile(const FilePath& path)
-{
-    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-    if (fd < 0)
-        return {};
-    QByteArray data;
-    struct stat st;
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        data.resize(kMaxUserDirsSize);
-        const ssize_t n = ::read(fd, data.data(), size_t(data.size()));
-        data.resize(n > 0 ? n : 0);
-    }
-    ::close(fd);
-    return data;
-}
 
 // A user folder (Downloads, Documents…) from $XDG_CONFIG_HOME/user-dirs.dirs, whose lines read
 // XDG_DOWNLOAD_DIR="$HOME/Descargas"; the English default when the file does not name it.
@@ -109,7 +94,7 @@ Locations linuxTable(const FilePath& home, const BaseDirs& given)
     const FilePath data = resolved(given.data);
     const FilePath config = resolved(given.config);
     const auto in = [](const FilePath& base, const char* relative) { return joinPath(base, QByteArray(relative)); };
-    const QByteArray userDirs = readSmallFile(in(config, "user-dirs.dirs"));
+    const QByteArray userDirs = readSmallFile(AT_FDCWD, in(config, "user-dirs.dirs").constData(), kMaxUserDirsSize).value_or(QByteArray());
     const auto user = [&](const char* key, const char* fallback) { return userDir(userDirs, home, key, fallback); };
 
     Locations l;

@@ -1,5 +1,7 @@
 #include "desktop_entry.h"
 
+#include "file_head.h"
+
 #include <QLocale>
 
 #include <dirent.h>
@@ -102,40 +104,6 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& bytes)
     if (!found)
         return std::nullopt;
     return entry;
-}
-
-std::optional<QByteArray> readSmallFile(int dirFd, const char* name, qint64 maxSize)
-{
-    struct stat before;
-    if (::fstatat(dirFd, name, &before, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(before.st_mode)
-        || before.st_size > maxSize)
-        return std::nullopt;
-    // Non-blocking, so a FIFO swapped in after the check cannot hang the open.
-    const int fd = ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
-    struct stat opened;
-    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != before.st_dev
-        || opened.st_ino != before.st_ino || opened.st_size > maxSize) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    QByteArray data;
-    data.resize(qsizetype(opened.st_size) + 1); // one spare byte tells a file that grew
-    qsizetype filled = 0;
-    while (filled < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + filled, size_t(data.size() - filled));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        filled += n;
-    }
-    ::close(fd);
-    if (filled > opened.st_size)
-        return std::nullopt;
-    data.truncate(filled);
-    return data;
 }
 
 std::optional<DesktopEntry> readDesktopEntry(const FilePath& path)

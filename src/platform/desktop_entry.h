@@ -68,8 +68,4 @@ FilePath resolveInside(const FilePath& folder, const QByteArray& relative);
 // system's own locale first when it speaks that language ("es_MX"), then the bare language.
 QStringList desktopLocales(const QString& language);
 
-// The regular file `name` inside the folder `dirFd`, read whole when it holds at most
-// `maxSize` bytes. Never follows a link, never opens a FIFO or device. None otherwise.
-std::optional<QByteArray> readSmallFile(int dirFd, const char* name, qint64 maxSize);
-
 } // namespace orvane
