@@ -178,8 +178,8 @@ private slots:
     }
 
     // Every row of the leftover table in table order (then the group containers, hidden ones
-    // too, then the folders named after the app); only what exists, each once, all counted in the
-    // size. Without an identifier only the named folders; the lookup on its own finds the same
+    // too, then the folders named after the app); only what exists, each once, each measured on
+    // its own. Without an identifier only the named folders; the lookup on its own finds the same
     // and refuses values that name no single place.
     void leftoverTable()
     {
@@ -193,8 +193,9 @@ private slots:
             lib("Group Containers/." + id + ".hidden"),
             lib("Application Support/Editor"), lib("Caches/Editor"), lib("Logs/Editor"),
         };
+        qint64 size = 0;
         for (const QByteArray& path : expected)
-            QVERIFY(fixture::writeFile(path.endsWith(".plist") ? path : path + "/data", 1000));
+            QVERIFY(fixture::writeFile(path.endsWith(".plist") ? path : path + "/data", size += 1000));
         for (const char* other : {"Group Containers/unrelated", "Group Containers/com.example.edito",
                                   "Caches/com.example.editor2", "Caches/com.example.plain", "Caches/Plain", "Logs/Plain"})
             QVERIFY(fixture::writeFile(lib(other) + "/data", 5));
@@ -205,6 +206,8 @@ private slots:
         const FilePaths got = apps[0].extraURLs;
         QCOMPARE(got.mid(0, 9) + got.mid(12), expected.mid(0, 9) + expected.mid(12));
         QCOMPARE(QSet<FilePath>(got.begin() + 9, got.begin() + 12), QSet<FilePath>(expected.begin() + 9, expected.begin() + 12));
+        for (qsizetype i = 0; i < got.size(); ++i)
+            QCOMPARE(apps[0].extraSizes[i], treeSize(got[i]));
         QCOMPARE(apps[0].sizeInBytes, 2 * MiB + treeSize(m_library) - 30);
         QCOMPARE(apps[1].extraURLs, (FilePaths{lib("Caches/Plain"), lib("Logs/Plain")}));
 
@@ -407,9 +410,10 @@ private slots:
         const QByteArray path = qgetenv("PATH"), dataHome = qgetenv("XDG_DATA_HOME");
         qputenv("PATH", bin + ':' + path);
         qputenv("XDG_DATA_HOME", dirs.data);
-        for (const char* bad : {"--help", "org.example", "org..App", "org.example.App x", "org.example.1App",
-                                "org.example.\xc3\x84pp", "org.example.Other"})
-            QVERIFY2(!uninstallFlatpak(QString::fromUtf8(bad), folder), bad);
+        for (const QByteArray bad : {"--help", "org.example", "org..App", "org.example.App x", "org.example.1App",
+                                     "org.example.\xc3\x84pp"})
+            QVERIFY2(!uninstallFlatpak(QString::fromUtf8(bad), dirs.data + "/flatpak/app/" + bad), bad.constData());
+        QVERIFY(!uninstallFlatpak(QStringLiteral("org.example.Other"), folder)); // not the folder's app
         QVERIFY(!fixture::exists(bin + "/args"));
         CleanupCategory category;
         category.files = scanInstalledApps(true, Platform::linux, dirs, {"en"});
