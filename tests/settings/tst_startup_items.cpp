@@ -34,16 +34,11 @@ void touch(const QString& path, const QByteArray& contents = "<plist/>")
     f.write(contents);
 }
 
-QString writeScript(const QString& dir, const QString& name, const QByteArray& body)
+// A shell script at `path` that runs `body`.
+void writeScript(const QString& path, const QByteArray& body)
 {
-    const QString path = dir + u'/' + name;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return {};
-    f.write("#!/bin/sh\n" + body);
-    f.close();
-    f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return path;
+    touch(path, "#!/bin/sh\n" + body);
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
 }
 
 // The whole file, or a null array when it cannot be read.
@@ -51,14 +46,6 @@ QByteArray contents(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-FilePaths pathsOf(const QList<StartupItem>& items)
-{
-    FilePaths paths;
-    for (const StartupItem& item : items)
-        paths.append(item.path);
-    return paths;
 }
 
 // Name -> kind of every listed item, in the given locales.
@@ -225,7 +212,7 @@ private slots:
         };
         QCOMPARE(namesOf(items, {QStringLiteral("es")}), expected);
         QCOMPARE(items.size(), expected.size());
-        QVERIFY(pathsOf(items).contains(odd));
+        QVERIFY(std::any_of(items.cbegin(), items.cend(), [&](const StartupItem& i) { return i.path == odd; }));
         QVERIFY(namesOf(items, {QStringLiteral("en")}).contains(QStringLiteral("Sync")));
         QVERIFY(std::is_sorted(items.cbegin(), items.cend(), [](const auto& a, const auto& b) { return a.kind < b.kind; }));
 
@@ -304,7 +291,7 @@ private slots:
         QTemporaryDir dir;
         const QString program = dir.filePath(tool);
         if (!script.isEmpty())
-            QVERIFY(!writeScript(dir.path(), tool, script).isEmpty());
+            writeScript(program, script);
         const bool hangs = script.contains("sleep 1000");
         const int limit = hangs ? 1000 : 30000;
         const bool succeeded = tool == u"systemctl" ? disableSystemdUnit(unit, program, limit)
@@ -386,7 +373,7 @@ private slots:
 
         QTemporaryDir bin;
         const QString log = bin.filePath("systemctl.log");
-        QVERIFY(!writeScript(bin.path(), "systemctl", "printf '%s ' \"$@\" >> '" + enc(log) + "'\n").isEmpty());
+        writeScript(bin.filePath("systemctl"), "printf '%s ' \"$@\" >> '" + enc(log) + "'\n");
         const QByteArray path = qgetenv("PATH");
         qputenv("PATH", enc(bin.path()) + ':' + path);
         StartupItemsModel model; // the real folders and services
