@@ -265,7 +265,7 @@ private slots:
         QTest::addColumn<QByteArray>("script"); // "" no such program
         QTest::addColumn<QStringList>("calls"); // argument count and arguments, as the tool saw them
         QTest::addColumn<bool>("ok");
-        const QByteArray record = "sleep 0.3\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.log\"\n";
+        const QByteArray record = "sleep 0.1\nprintf '%s\\n' \"$#\" \"$@\" > \"$0.log\"\n";
         const QByteArray hang = "echo $$ > \"$0.pid\"\nexec sleep 1000\n";
         const QString item = "/no such/it's a \"test\" $HOME; rm -rf x.plist";
         const QStringList disable{"4", "--user", "disable", "--now"};
@@ -275,10 +275,10 @@ private slots:
                                          << false;
         for (const char* bad : {"--global.service", "-h", "indexer", "a b.service", ".service"})
             QTest::addRow("not a unit: %s", bad) << "systemctl" << QByteArray(bad) << record << QStringList() << false;
-        for (const char* tool : {"launchctl", "systemctl"}) {
+        for (const char* tool : {"launchctl", "systemctl"})
             QTest::addRow("%s missing", tool) << tool << QByteArray("x.service") << QByteArray() << QStringList() << false;
-            QTest::addRow("%s hangs", tool) << tool << QByteArray("x.service") << hang << QStringList() << false;
-        }
+        // Both tools run through the same limit; one hanging is enough.
+        QTest::newRow("systemctl hangs") << "systemctl" << QByteArray("x.service") << hang << QStringList() << false;
     }
 
     void childProcesses()
