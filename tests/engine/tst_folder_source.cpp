@@ -15,117 +15,53 @@ private slots:
     void init() { ::alarm(120); }
     void cleanup() { ::alarm(0); }
 
-    void nothingToOffer()
-    {
-        fixture::TempDir dir;
-        const QByteArray root = dir.path();
-        QVERIFY(scanFolder(root + "/missing", true).isEmpty());
-        QVERIFY(fixture::writeFile(root + "/plain", 10));
-        QVERIFY(scanFolder(root + "/plain", true).isEmpty()); // not a folder
-
-        // Only an empty file, an empty folder and a folder of empty files: nothing is offered.
-        const QByteArray empty = root + "/empty";
-        QVERIFY(fixture::writeFile(empty + "/zero", 0));
-        QVERIFY(QDir().mkpath(QString::fromUtf8(empty + "/hollow")));
-        QVERIFY(fixture::writeFile(empty + "/zeros/a", 0));
-        QVERIFY(fixture::makeFifo(empty + "/fifo")); // st_size 0, never opened
-        QVERIFY(scanFolder(empty, true).isEmpty());
-
-        // A link to a folder is not listed through.
-        QVERIFY(fixture::writeFile(root + "/real/file", 10));
-        QVERIFY(fixture::makeSymlink(root + "/real", root + "/link"));
-        QVERIFY(scanFolder(root + "/link", true).isEmpty());
-    }
-
-    // Each item directly inside is one entry credited with its whole size, hidden items
-    // included, bundles as one entry, the bare name as its name.
-    void entriesAndSizes()
+    // Each item directly inside a folder is one entry credited with its whole size: hidden ones,
+    // bundles, deep trees, a link as its own length (never the terabyte behind it); any bytes of
+    // a name kept exact in the url and readable in the name. Empty files and folders, folders of
+    // empty files and FIFOs are not offered. Largest first, equal sizes in listing order. A
+    // missing folder, a file or a link to a folder offers nothing.
+    void folderListing()
     {
         fixture::TempDir dir;
         const QByteArray root = dir.path() + "/Caches";
-        QVERIFY(fixture::writeFile(root + "/only-hidden/.cache", 10));
-        QVERIFY(fixture::writeFile(root + "/.hidden-file", 7));
+        QVERIFY(fixture::writeSparse(dir.path() + "/outside-folder/huge", qint64(1) << 40));
+        QVERIFY(fixture::makeDirs(root) && fixture::makeSymlink("../outside-folder", root + "/link-out"));
+        QVERIFY(fixture::writeFile(root + "/only-hidden/.cache", 10) && fixture::writeFile(root + "/.hidden-file", 7));
         QVERIFY(fixture::writeFile(root + "/Editor.app/Contents/MacOS/Editor", 3000));
         QVERIFY(fixture::writeFile(root + "/Editor.app/Contents/Info.plist", 200));
         QVERIFY(fixture::writeSparse(root + "/deep/a/b/c/sparse.bin", 123456789));
         QVERIFY(fixture::writeFile(root + "/deep/a/top.txt", 11));
-        const QByteArray outside = dir.path() + "/outside";
-        QVERIFY(fixture::writeSparse(outside + "/huge", qint64(1) << 40));
-        QVERIFY(fixture::makeSymlink(outside, root + "/link-out"));
+        const QList<QByteArray> odd{"a b", "50%off", "line\nbreak", "caf\xe9", QByteArray(255, 'z')};
+        for (qsizetype i = 0; i < odd.size(); ++i)
+            QVERIFY(fixture::writeFile(root + '/' + odd[i], 100 + i));
+        for (int i = 0; i < 20; ++i) // enough that a sort which is not stable shows
+            QVERIFY(fixture::writeFile(root + "/tie" + QByteArray::number(i) + "/f", 50));
+        QVERIFY(fixture::writeFile(root + "/zero", 0) && fixture::writeFile(root + "/zeros/a", 0));
+        QVERIFY(fixture::makeDirs(root + "/hollow") && fixture::makeFifo(root + "/fifo"));
 
-        for (bool autoSelect : {false, true}) {
-            const QList<CleanupFile> files = scanFolder(root, autoSelect);
-            QCOMPARE(files.size(), 5);
-            QCOMPARE(files[0].name, QStringLiteral("deep"));
-            QCOMPARE(files[0].sizeInBytes, qint64(123456789 + 11));
-            QCOMPARE(files[0].url, root + "/deep");
-            QCOMPARE(files[1].name, QStringLiteral("Editor.app"));
-            QCOMPARE(files[1].sizeInBytes, qint64(3200));
-            // The link counts as its own length, never as the terabyte behind it.
-            QCOMPARE(files[2].name, QStringLiteral("link-out"));
-            QCOMPARE(files[2].sizeInBytes, qint64(outside.size()));
-            QCOMPARE(files[3].name, QStringLiteral("only-hidden"));
-            QCOMPARE(files[3].sizeInBytes, qint64(10));
-            QCOMPARE(files[4].name, QStringLiteral(".hidden-file"));
-            QCOMPARE(files[4].sizeInBytes, qint64(7));
-            QSet<QUuid> ids;
-            for (const CleanupFile& f : files) {
-                QCOMPARE(f.isSelected, autoSelect);
-                QVERIFY(f.extraURLs.isEmpty());
-                ids.insert(f.id);
-            }
-            QCOMPARE(ids.size(), files.size());
-        }
-    }
-
-    // Largest first; equal sizes keep the listing order.
-    void orderAndTies()
-    {
-        fixture::TempDir dir;
-        const QByteArray root = dir.path();
-        QVERIFY(fixture::writeFile(root + "/five", 5));
-        QVERIFY(fixture::writeFile(root + "/five-hundred", 500));
-        QVERIFY(fixture::writeFile(root + "/fifty", 50));
-        for (int i = 0; i < 20; ++i)
-            QVERIFY(fixture::writeFile(root + "/tie" + QByteArray::number(i) + "/f", 42));
-        const QList<CleanupFile> files = scanFolder(root, false);
-        QCOMPARE(files.size(), 23);
-        QCOMPARE(files[0].sizeInBytes, qint64(500));
-        QCOMPARE(files[1].sizeInBytes, qint64(50));
-        QCOMPARE(files[2].sizeInBytes, qint64(42));
-        QCOMPARE(files.last().sizeInBytes, qint64(5));
-
-        QList<QByteArray> listingOrder;
+        QList<QPair<QByteArray, qint64>> expected{{"deep", 123456789 + 11}, {"Editor.app", 3200}};
+        for (qsizetype i = odd.size() - 1; i >= 0; --i)
+            expected.append({odd[i], 100 + i});
         const auto listed = listFolder(root, false);
         QVERIFY(listed);
         for (const ListedEntry& e : *listed)
             if (e.name.startsWith("tie"))
-                listingOrder.append(e.path);
-        QList<QByteArray> tieOrder;
-        for (const CleanupFile& f : files)
-            if (f.sizeInBytes == 42)
-                tieOrder.append(f.url);
-        QCOMPARE(tieOrder, listingOrder);
-    }
-
-    // Names with spaces, "%", newlines, 255 bytes or bytes that are not UTF-8: the url keeps the
-    // exact bytes, the name is readable text.
-    void oddNames()
-    {
-        fixture::TempDir dir;
-        const QByteArray root = dir.path();
-        const QList<QByteArray> names{"a b", "50%off", "line\nbreak", "caf\xe9", QByteArray(255, 'z')};
-        for (qsizetype i = 0; i < names.size(); ++i)
-            QVERIFY(fixture::writeFile(root + "/" + names[i], 10 + i));
-        const QList<CleanupFile> files = scanFolder(root, true);
-        QCOMPARE(files.size(), names.size());
-        for (qsizetype i = 0; i < names.size(); ++i) {
-            const CleanupFile& f = files[names.size() - 1 - i];
-            QCOMPARE(f.url, root + "/" + names[i]);
-            QCOMPARE(f.name, displayPath(names[i]));
-            QVERIFY(!f.name.contains(u'/'));
+                expected.append({e.name, 50});
+        expected += {{"link-out", 17}, {"only-hidden", 10}, {".hidden-file", 7}};
+        for (bool autoSelect : {false, true}) {
+            const QList<CleanupFile> files = scanFolder(root, autoSelect);
+            QCOMPARE(files.size(), expected.size());
+            for (qsizetype i = 0; i < files.size(); ++i) {
+                QCOMPARE(files[i].url, root + '/' + expected[i].first);
+                QCOMPARE(files[i].name, displayPath(expected[i].first));
+                QCOMPARE(files[i].sizeInBytes, expected[i].second);
+                QVERIFY(files[i].isSelected == autoSelect && files[i].extraURLs.isEmpty());
+            }
+            QCOMPARE(files[3].name, QStringLiteral("caf\uFFFD"));
         }
-        QCOMPARE(files[1].name, QStringLiteral("caf\uFFFD"));
+        QVERIFY(fixture::makeSymlink(root, dir.path() + "/link"));
+        for (const QByteArray& none : {root + "/missing", root + "/zero", dir.path() + "/link"})
+            QVERIFY2(scanFolder(none, true).isEmpty(), none.constData());
     }
 
     // One source over several locations: each location's items once (a repeated location is
@@ -178,27 +114,24 @@ private slots:
         struct Row {
             QByteArray entry;
             qint64 size;
-            QByteArray infoText; // empty: no info file (or one set up below)
-            QString shown;
-            bool hasInfo;
+            QByteArray infoText;
+            QString shown; // an entry without info text has no info file (or one set up below)
         };
         const QByteArray big = "[Trash Info]\nPath=/h/Original%20Huge\nDeletionDate=2024-01-01T00:00:00\n#"
                                + QByteArray(100000, 'x') + "\n";
         const QList<Row> rows{
-            {"report.2.pdf", 900, "[Trash Info]\nPath=/home/u/Docs/report.pdf\nDeletionDate=2024-03-01T10:00:00\n",
-             "report.pdf", true},
-            {"Informe", 800, "[Trash Info]\r\nPath=/home/u/Informe%20a%C3%B1o.odt\r\n",
-             QString::fromUtf8("Informe año.odt"), true},
-            {"caf\xe9", 700, "[Trash Info]\nPath=/x/caf%E9\n", QStringLiteral("caf\uFFFD"), true},
-            {"huge", 600, big, "Original Huge", true},
-            {"cut", 500, "[Trash Info]\nPath=/" + QByteArray(20000, 'a') + "\n", "cut", true},
-            {"binary", 400, QByteArray("\x00\x01", 2) + "[Trash Info]\nPath=/x/y\xff", "binary", true},
-            {"no-group", 300, "Path=/x/elsewhere\n", "no-group", true},
-            {"dot-dot", 250, "[Trash Info]\nPath=/x/..\n", "dot-dot", true},
-            {"other-group", 200, "[Desktop Entry]\nPath=/x/other\n", "other-group", true},
-            {"no-info", 150, {}, "no-info", false},
-            {"linked-info", 120, {}, "linked-info", false},
-            {"folder-info", 110, {}, "folder-info", false},
+            {"report.2.pdf", 900, "[Trash Info]\nPath=/home/u/Docs/report.pdf\nDeletionDate=2024-03-01T10:00:00\n", "report.pdf"},
+            {"Informe", 800, "[Trash Info]\r\nPath=/home/u/Informe%20a%C3%B1o.odt\r\n", QString::fromUtf8("Informe año.odt")},
+            {"caf\xe9", 700, "[Trash Info]\nPath=/x/caf%E9\n", QStringLiteral("caf\uFFFD")},
+            {"huge", 600, big, "Original Huge"},
+            {"cut", 500, "[Trash Info]\nPath=/" + QByteArray(20000, 'a') + "\n", "cut"},
+            {"binary", 400, QByteArray("\x00\x01", 2) + "[Trash Info]\nPath=/x/y\xff", "binary"},
+            {"no-group", 300, "Path=/x/elsewhere\n", "no-group"},
+            {"dot-dot", 250, "[Trash Info]\nPath=/x/..\n", "dot-dot"},
+            {"other-group", 200, "[Desktop Entry]\nPath=/x/other\n", "other-group"},
+            {"no-info", 150, {}, "no-info"},
+            {"linked-info", 120, {}, "linked-info"},
+            {"folder-info", 110, {}, "folder-info"},
         };
         for (const Row& row : rows) {
             QVERIFY(fixture::writeFile(trash + "/files/" + row.entry, row.size));
@@ -222,10 +155,10 @@ private slots:
             QVERIFY2(byUrl.contains(trash + "/files/" + row.entry), row.entry.constData());
             const CleanupFile f = byUrl.value(trash + "/files/" + row.entry);
             QCOMPARE(f.name, row.shown);
-            const qint64 infoSize = row.hasInfo ? row.infoText.size() : 0;
-            QCOMPARE(f.sizeInBytes, row.size + infoSize);
-            QCOMPARE(f.extraURLs, row.hasInfo ? FilePaths{trash + "/info/" + row.entry + ".trashinfo"} : FilePaths{});
-            QCOMPARE(f.extraSizes, row.hasInfo ? QList<qint64>{infoSize} : QList<qint64>{});
+            const bool hasInfo = !row.infoText.isEmpty();
+            QCOMPARE(f.sizeInBytes, row.size + row.infoText.size());
+            QCOMPARE(f.extraURLs, hasInfo ? FilePaths{trash + "/info/" + row.entry + ".trashinfo"} : FilePaths{});
+            QCOMPARE(f.extraSizes, hasInfo ? QList<qint64>{row.infoText.size()} : QList<qint64>{});
         }
 
         // Without info/ every entry keeps its own name; without files/, or through a link, nothing.
