@@ -4,6 +4,7 @@
 // on worker threads. Nothing here reports errors: what cannot be read is left out or counts 0.
 
 #include "model_types.h"
+#include "scan_progress.h"
 
 #include <optional>
 
@@ -13,23 +14,26 @@ namespace orvane {
 DiskInfo diskInfo();
 
 // Scans each source of the plan in order and returns the non-empty categories, heaviest first.
-QList<CleanupCategory> scanPlan(const CleanupPlan& plan);
+// With `progress`, reports how far it has got there; a scan cancelled through it returns nothing.
+QList<CleanupCategory> scanPlan(const CleanupPlan& plan, ScanProgress* progress = nullptr);
 
 // Items directly inside `folder`, each with its whole size, largest first.
-QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect);
+QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect, ScanProgress* progress = nullptr);
 
 // Regular files of at least `minSize` under `root`, skipping hidden entries and folders named "Library".
-QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect);
+QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect,
+                               ScanProgress* progress = nullptr);
 
 // Groups of files with identical content under `roots`, one category per group.
-QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon);
+QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon,
+                                      ScanProgress* progress = nullptr);
 
 // SHA-256 of the whole file (32 bytes), or none when it cannot be read.
 std::optional<QByteArray> contentDigest(const FilePath& file);
 
 // Application bundles of "/Applications" and ~/Applications with their leftovers.
-QList<CleanupFile> scanInstalledApps(bool autoSelect);
-QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots);
+QList<CleanupFile> scanInstalledApps(bool autoSelect, ScanProgress* progress = nullptr);
+QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots, ScanProgress* progress = nullptr);
 FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName);
 
 // Folder sizes for the space explorer.

@@ -6,11 +6,11 @@
 
 namespace orvane {
 
-QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect)
+QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect, ScanProgress* progress)
 {
     // Hidden items are offered too; a folder that cannot be listed offers nothing.
-    const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, false);
-    if (!listed)
+    const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, false, progress);
+    if (!listed || cancelled(progress))
         return {};
 
     QList<CleanupFile> files;

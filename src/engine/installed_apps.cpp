@@ -287,7 +287,7 @@ FilePaths leftoversFor(const std::optional<QByteArray>& bundleID, const QByteArr
 }
 
 // Scan-time size of each location, by the one size rule; 0 for one that cannot be read.
-QList<qint64> sizesOf(const FilePaths& locations)
+QList<qint64> sizesOf(const FilePaths& locations, ScanProgress* progress)
 {
     QList<qint64> sizes(locations.size(), 0);
     FilePaths folders;
@@ -303,7 +303,7 @@ QList<qint64> sizesOf(const FilePaths& locations)
             sizes[i] = st.st_size;
         }
     }
-    const std::vector<qint64> folderTotals = folderSizes(folders);
+    const std::vector<qint64> folderTotals = folderSizes(folders, progress);
     for (qsizetype j = 0; j < folderIndex.size(); ++j)
         sizes[folderIndex[j]] = folderTotals[size_t(j)];
     return sizes;
@@ -319,12 +319,13 @@ FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& a
     return leftoversFor(id, appName.toUtf8());
 }
 
-QList<CleanupFile> scanInstalledApps(bool autoSelect)
+QList<CleanupFile> scanInstalledApps(bool autoSelect, ScanProgress* progress)
 {
-    return scanInstalledApps(autoSelect, {FilePath("/Applications"), joinPath(homeDir(), QByteArray("Applications"))});
+    return scanInstalledApps(autoSelect, {FilePath("/Applications"), joinPath(homeDir(), QByteArray("Applications"))},
+                             progress);
 }
 
-QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
+QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots, ScanProgress* progress)
 {
     QList<CleanupFile> apps;
     for (const FilePath& root : roots) {
@@ -336,7 +337,9 @@ QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
             // is not a bundle this scan may walk into.
             if (!entry.name.endsWith(".app") || entry.name.size() <= 4 || !S_ISDIR(entry.st.st_mode))
                 continue;
-            const qint64 bundleSize = folderSizes({entry.path}).front();
+            if (cancelled(progress))
+                return {};
+            const qint64 bundleSize = folderSizes({entry.path}, progress).front();
             if (bundleSize < kMinBundleSize)
                 continue;
             const QByteArray name = entry.name.chopped(4);
@@ -349,7 +352,7 @@ QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
             app.url = entry.path;
             app.isSelected = autoSelect;
             app.extraURLs = leftoversFor(id, name);
-            app.extraSizes = sizesOf(app.extraURLs);
+            app.extraSizes = sizesOf(app.extraURLs, progress);
             app.sizeInBytes = bundleSize;
             for (qint64 size : app.extraSizes)
                 app.sizeInBytes += size;
