@@ -135,6 +135,10 @@ const std::vector<StringEntry>& stringTable()
 const std::vector<StringEntry>& addedStringTable()
 {
     static const std::vector<StringEntry> table = {
+        {u"scanning.source"_s, u"Revisando: %@"_s, u"Looking at: %@"_s},
+        {u"scanning.files"_s, u"%@ archivos vistos"_s, u"%@ files seen"_s},
+        {u"scanning.read"_s, u"%@ leídos"_s, u"%@ read"_s},
+        {u"scanning.cancelled"_s, u"Análisis cancelado."_s, u"Scan cancelled."_s},
     };
     return table;
 }
