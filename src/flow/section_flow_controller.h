@@ -3,6 +3,7 @@
 #include "category_model.h"
 #include "model_types.h"
 #include "removal.h"
+#include "scan_progress.h"
 
 #include <QColor>
 #include <QFutureWatcher>
@@ -12,6 +13,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace orvane {
@@ -19,7 +21,8 @@ namespace orvane {
 // What the flow asks of the rest of the system; tests replace parts of it.
 struct FlowServices {
     std::function<std::optional<CleanupPlan>(const QString& sectionId)> plan;
-    std::function<QList<CleanupCategory>(const CleanupPlan&)> scan;
+    // Runs on a worker thread; reports through the progress it is given and stops when it is cancelled.
+    std::function<QList<CleanupCategory>(const CleanupPlan&, ScanProgress*)> scan;
     std::function<DiskInfo()> disk;
     std::function<QList<bool>(const QList<RemovalTarget>&, RemovalStyle)> remove;
     int settleMs = 2200; // the cleaning screen stays this long after the removal
@@ -71,6 +74,10 @@ class SectionFlowController : public QObject
     Q_PROPERTY(QString doneText READ doneText NOTIFY textsChanged)
     Q_PROPERTY(QStringList removalStyleNames READ removalStyleNames CONSTANT)
     Q_PROPERTY(QStringList removalStyleLabels READ removalStyleLabels NOTIFY textsChanged)
+    // How far the running scan has got, read a few times a second: what it looks at, and what it
+    // has seen and read so far. Empty when there is nothing to say yet.
+    Q_PROPERTY(QString scanSourceText READ scanSourceText NOTIFY scanProgressChanged)
+    Q_PROPERTY(QString scanCountsText READ scanCountsText NOTIFY scanProgressChanged)
 
 public:
     explicit SectionFlowController(QObject* parent = nullptr);
@@ -117,11 +124,15 @@ public:
     QString doneText() const;
     QStringList removalStyleNames() const;
     QStringList removalStyleLabels() const;
+    QString scanSourceText() const;
+    QString scanCountsText() const;
 
     // Removal list of the last cleaning (for tests and diagnostics).
     const QList<RemovalTarget>& lastTargets() const { return m_lastTargets; }
 
     Q_INVOKABLE void startScan();
+    // Stops the running scan: its threads wind down, nothing it found is shown, back to the start.
+    Q_INVOKABLE void cancelScan();
     Q_INVOKABLE void requestClean();   // opens the confirmation while something is selected
     Q_INVOKABLE void cancelClean();    // closes it
     Q_INVOKABLE void performClean();
@@ -146,10 +157,12 @@ signals:
     void diskChanged();
     void ringFillChanged();
     void textsChanged();
+    void scanProgressChanged();
 
 private:
     void setState(ScanState state);
     void scanFinished();
+    void pollProgress();
     void removalFinished();
     void settle();
 
@@ -165,11 +178,27 @@ private:
     double m_ringFill = 0.0;
     QVariantAnimation m_ringAnimation;
 
-    QFutureWatcher<QList<CleanupCategory>> m_scanWatcher;
-    QFutureWatcher<QList<bool>> m_removeWatcher;
+    // What a removal worker hands back: the targets it made of the selection, what went, and the
+    // results as they stand afterwards (worked out there, so nothing grows on the GUI thread).
+    struct Removal {
+        QList<RemovalTarget> targets;
+        QList<bool> removed;
+        qint64 freed = 0;
+        PreparedResults left;
+    };
+
+    QFutureWatcher<PreparedResults> m_scanWatcher;
+    std::shared_ptr<ScanProgress> m_progress; // of the running scan; shared with its worker
+    QTimer m_progressTimer;
+    int m_progressSource = -1;
+    qint64 m_progressFiles = 0;
+    qint64 m_progressBytes = 0;
+    QFutureWatcher<Removal> m_removeWatcher;
     QTimer m_settleTimer;
     QList<RemovalTarget> m_lastTargets;
     QList<bool> m_lastRemoved;
+    qint64 m_freed = 0;
+    PreparedResults m_left;
 };
 
 } // namespace orvane
