@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QQmlEngine>
 #include <QTextLayout>
+#include <QTimer>
 
 #include <cmath>
 
@@ -183,7 +184,7 @@ public:
 
         void finish(QImage image)
         {
-            if (requested.isValid() && !requested.isEmpty() && image.size() != requested)
+            if (!image.isNull() && requested.isValid() && !requested.isEmpty() && image.size() != requested)
                 image = image.scaled(requested, Qt::KeepAspectRatio, Qt::SmoothTransformation);
             QMutexLocker lock(&mutex);
             if (!response)
@@ -191,6 +192,13 @@ public:
             response->m_image = std::move(image);
             emit response->finished();
         }
+        // False once the image is no longer wanted (its row scrolled away): the work is skipped.
+        bool wanted()
+        {
+            QMutexLocker lock(&mutex);
+            return response && !cancelled;
+        }
+        bool cancelled = false;
     };
 
     explicit ItemIconResponse(const QSize& requested)
@@ -208,6 +216,11 @@ public:
     {
         return QQuickTextureFactory::textureFactoryForImage(m_image);
     }
+    void cancel() override
+    {
+        QMutexLocker lock(&m_state->mutex);
+        m_state->cancelled = true;
+    }
     std::shared_ptr<State> state() const { return m_state; }
 
 private:
@@ -217,10 +230,91 @@ private:
 
 } // namespace
 
+// Makes the image of each new kind on the GUI thread (where desktop theme icons must be made),
+// one kind per turn of a short timer: a list of files of twenty types opening at once costs a
+// frame no more than one icon does.
+class ItemIconProvider::Maker : public QObject
+{
+public:
+    Maker()
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setInterval(16);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { makeOne(); });
+    }
+
+    // Any thread.
+    void request(const QString& kind, const QString& name, const FilePath& path,
+                 std::shared_ptr<ItemIconResponse::State> state)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_pending.append({kind, name, path, std::move(state)});
+        if (m_scheduled)
+            return;
+        m_scheduled = true;
+        QMetaObject::invokeMethod(this, [this] { m_timer.start(); }, Qt::QueuedConnection);
+    }
+
+private:
+    struct Pending {
+        QString kind;
+        QString name;
+        FilePath path;
+        std::shared_ptr<ItemIconResponse::State> state;
+    };
+
+    void makeOne()
+    {
+        QList<Pending> batch;
+        {
+            QMutexLocker lock(&m_mutex);
+            if (m_pending.isEmpty()) {
+                m_scheduled = false;
+                return;
+            }
+            // Every request waiting for the first kind in line, answered by one image.
+            const QString kind = m_pending.first().kind;
+            for (qsizetype i = 0; i < m_pending.size();) {
+                if (m_pending[i].kind == kind)
+                    batch.append(m_pending.takeAt(i));
+                else
+                    ++i;
+            }
+        }
+        const Pending& first = batch.first();
+        QImage image;
+        if (const std::optional<QImage> cached = iconCache().find(first.kind)) {
+            image = *cached;
+        } else {
+            image = itemIcon(first.name, first.path, kIconSide);
+            if (image.isNull())
+                image = glyphIcon(first.kind.section(u'|', -1), kIconSide);
+            QMutexLocker lock(&iconCache().mutex);
+            iconCache().byKind.insert(first.kind, image);
+        }
+        for (const Pending& p : std::as_const(batch))
+            p.state->finish(image);
+        QMutexLocker lock(&m_mutex);
+        if (m_pending.isEmpty())
+            m_scheduled = false;
+        else
+            m_timer.start();
+    }
+
+    QMutex m_mutex;
+    QList<Pending> m_pending;
+    bool m_scheduled = false;
+    QTimer m_timer;
+};
+
 ItemIconProvider::ItemIconProvider()
     : m_pool(new QThreadPool)
+    , m_maker(new Maker)
 {
     m_pool->setMaxThreadCount(1); // a light load beside the scan and the GUI
+    // The first desktop icon loads the icon theme and its plugins (tens of ms): done once while
+    // the application is idle after starting, not when a list of files first opens.
+    QTimer::singleShot(2000, m_maker, [] { (void)itemIcon(QStringLiteral(".icon-warm-up"), QByteArrayLiteral("/"), kIconSide); });
 }
 
 ItemIconProvider::~ItemIconProvider()
@@ -228,34 +322,25 @@ ItemIconProvider::~ItemIconProvider()
     m_pool->clear();
     m_pool->waitForDone();
     delete m_pool;
+    delete m_maker;
 }
 
 QQuickImageResponse* ItemIconProvider::requestImageResponse(const QString& id, const QSize& requestedSize)
 {
     auto* response = new ItemIconResponse(requestedSize);
-    m_pool->start([state = response->state(), id] {
+    m_pool->start([state = response->state(), id, maker = m_maker] {
+        if (!state->wanted()) {
+            state->finish({}); // a cancelled answer still finishes, so the engine can let go of it
+            return;
+        }
         QString name;
         FilePath path;
         decodeItemIconId(id, &name, &path);
         const QString kind = kindOf(name, path);
-        if (const std::optional<QImage> cached = iconCache().find(kind)) {
+        if (const std::optional<QImage> cached = iconCache().find(kind))
             state->finish(*cached);
-            return;
-        }
-        // Desktop theme icons are made on the GUI thread, once per kind.
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [state, name, path, kind] {
-            QImage image;
-            if (const std::optional<QImage> cached = iconCache().find(kind)) {
-                image = *cached;
-            } else {
-                image = itemIcon(name, path, kIconSide);
-                if (image.isNull())
-                    image = glyphIcon(kind.section(u'|', -1), kIconSide);
-                QMutexLocker lock(&iconCache().mutex);
-                iconCache().byKind.insert(kind, image);
-            }
-            state->finish(image);
-        }, Qt::QueuedConnection);
+        else
+            maker->request(kind, name, path, state);
     });
     return response;
 }

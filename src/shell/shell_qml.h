@@ -75,6 +75,8 @@ public:
 
 private:
     QThreadPool* m_pool;
+    class Maker;
+    Maker* m_maker; // makes the kinds' images on the GUI thread
 };
 
 // What the shell adds to an engine before its QML loads: the icon font and the image provider.
