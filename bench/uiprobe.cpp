@@ -13,7 +13,9 @@
 // It prints one line: time from the end of the scan to the first frame of results, the longest gap
 // between frames while scanning and while showing results, and the peak resident memory. A
 // watchdog stops a run that stalls for 120 s or passes ORVANE_PROBE_MAX_MB (default 3000) and
-// prints what it measured so far, marked with ">".
+// prints what it measured so far, marked with ">". ORVANE_PROBE_TRACE=1 also prints every gap
+// over 50 ms (with the CLOCK_MONOTONIC time, to line it up with `perf record -k CLOCK_MONOTONIC`)
+// and the memory every 50 steps.
 
 #include "app_setup.h"
 #include "catalogue.h"
@@ -37,7 +39,6 @@
 #endif
 
 #include <atomic>
-#include <functional>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -83,7 +84,8 @@ void report(const char* note)
     const qint64 now = clock_.elapsed();
     QString firstText = first >= 0 ? QString::number(first - end) : (end >= 0 ? ms(now - end, true) : QStringLiteral("-"));
     const qint64 openGap = now - lastFrame.load();
-    QString scanGap = ms(std::max(gapScanning.load(), phase == 0 ? openGap : 0), stalled && phase == 0);
+    const bool scanning = phase == 0 && end < 0;
+    QString scanGap = ms(std::max(gapScanning.load(), scanning ? openGap : 0), stalled && scanning);
     QString resultsGap = phase == 2 ? ms(std::max(gapResults.load(), openGap), stalled) : QStringLiteral("-");
     std::printf("%-14s first-results-frame-ms %-8s max-gap-scanning-ms %-8s max-gap-results-ms %-8s peak-rss-MB %-6lld %s\n",
                 qPrintable(caseName), qPrintable(firstText), qPrintable(scanGap), qPrintable(resultsGap),
@@ -281,10 +283,16 @@ Window {
     }
     QObject::connect(window, &QQuickWindow::frameSwapped, [] {
         const qint64 now = clock_.elapsed();
-        const qint64 gap = now - lastFrame.exchange(now);
-        if (trace && gap > 50)
-            std::fprintf(stderr, "gap %lld ms at %lld ms, phase %d, after %s\n", gap, now, phase.load(), action);
-        if (phase == 0)
+        const qint64 previous = lastFrame.exchange(now);
+        const qint64 gap = now - previous;
+        if (trace && gap > 50) {
+            timespec ts;
+            clock_gettime(CLOCK_MONOTONIC, &ts);
+            std::fprintf(stderr, "gap %lld ms at %lld ms (monotonic %ld.%03ld), phase %d, after %s\n", gap, now,
+                         long(ts.tv_sec), ts.tv_nsec / 1000000, phase.load(), action);
+        }
+        // A gap that began once the scan had ended is part of the wait for the results.
+        if (phase == 0 && (scanEnd < 0 || previous < scanEnd))
             gapScanning = std::max(gapScanning.load(), gap);
         else if (phase == 2)
             gapResults = std::max(gapResults.load(), gap);
@@ -317,15 +325,13 @@ Window {
     if (trace)
         std::fprintf(stderr, "results up, rss %lld MB\n", statusKb("VmRSS:") / 1024);
     action = "expand";
+    if (trace) {
+        timespec ts;
+        clock_gettime(CLOCK_MONOTONIC, &ts);
+        std::fprintf(stderr, "expand at monotonic %ld.%09ld\n", long(ts.tv_sec), ts.tv_nsec);
+    }
     flow.toggleExpanded(model->data(model->index(largest), int(CategoryListModel::Role::categoryId)).toString());
     waitMs(1000);
-    // ORVANE_PROBE_TOGGLES=n: closes and opens the category n more times (to profile opening).
-    for (int i = qEnvironmentVariableIntValue("ORVANE_PROBE_TOGGLES"); i > 0; --i) {
-        for (int k = 0; k < 2; ++k) {
-            flow.toggleExpanded(model->data(model->index(largest), int(CategoryListModel::Role::categoryId)).toString());
-            waitMs(600);
-        }
-    }
 
     // To the end in 300 steps, one per frame.
     auto* scroller = qobject_cast<QQuickItem*>(findItem(window->contentItem(), QStringLiteral("resultsScroller")));
@@ -341,16 +347,8 @@ Window {
         if (y >= end - 0.5)
             break;
         scroller->setProperty("contentY", y + (end - y) / step);
-        if (trace && step % 50 == 0) {
-            int cards = 0;
-            std::function<void(QQuickItem*)> count = [&](QQuickItem* i) {
-                cards += i->objectName().startsWith(QStringLiteral("categoryCard_")) && i->objectName().count(u'_') == 1;
-                for (QQuickItem* c : i->childItems())
-                    count(c);
-            };
-            count(window->contentItem());
-            std::fprintf(stderr, "step %d rss %lld MB, %d cards, %d objects under the model\n", step, statusKb("VmRSS:") / 1024, cards, int(flow.categories()->children().size()));
-        }
+        if (trace && step % 50 == 0)
+            std::fprintf(stderr, "step %d rss %lld MB\n", step, statusKb("VmRSS:") / 1024);
         const qint64 before = lastFrame.load();
         while (lastFrame.load() == before)
             spin(5);
