@@ -9,7 +9,14 @@
 
 #include <QEasingCurve>
 #include <QSet>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace orvane {
 
@@ -46,6 +53,31 @@ std::optional<SidebarSection> findSection(const QString& id)
         if (s.id == id)
             return s;
     return std::nullopt;
+}
+
+// Scans run on threads of their own at a lower priority (5 steps nicer, which the threads a scan
+// starts inherit), so the window keeps drawing its frames while a scan keeps both cores busy.
+QThreadPool* scanPool()
+{
+    static QThreadPool* const pool = [] {
+        auto* p = new QThreadPool; // never deleted: a scan still running at exit is abandoned
+        p->setMaxThreadCount(2);
+        return p;
+    }();
+    return pool;
+}
+
+void lowerThisThreadsPriority()
+{
+    thread_local bool lowered = false;
+    if (!lowered) {
+        const pid_t thread = ::gettid();
+        errno = 0;
+        const int nice = ::getpriority(PRIO_PROCESS, thread);
+        if (errno == 0)
+            ::setpriority(PRIO_PROCESS, thread, std::min(nice + 5, 19)); // best effort
+        lowered = true;
+    }
 }
 
 QEasingCurve easeOut()
@@ -306,8 +338,9 @@ void SectionFlowController::startScan()
     setState(ScanState::scanning);
     emit scanProgressChanged();
     m_progressTimer.start();
-    m_scanWatcher.setFuture(QtConcurrent::run([scan = m_services.scan, plan = *plan, progress] {
+    m_scanWatcher.setFuture(QtConcurrent::run(scanPool(), [scan = m_services.scan, plan = *plan, progress] {
         background::Scope scope(background::Kind::scan);
+        lowerThisThreadsPriority();
         QList<CleanupCategory> found = scan(plan, progress.get());
         if (progress->cancelled())
             return PreparedResults();
