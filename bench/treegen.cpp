@@ -5,6 +5,11 @@
 // duplicate search must read hold real data: the duplicate groups and the same-size sets.
 //
 //   orvane-treegen DIR [--entries N] [--dup-groups N] [--same-size-sets N] [--large N] [--seed N]
+//                      [--cache-entries N] [--dup-pairs N]
+//
+// --cache-entries puts N more entries straight into .cache, the Linux caches folder (one category of N items for
+// Smart Care); --dup-pairs adds N pairs of identical files of about 1.1 MB to Downloads and
+// Pictures (N duplicate groups).
 //
 // DIR must not exist or be empty. It prints what it made (entries, apparent bytes, real bytes).
 
@@ -237,7 +242,7 @@ int64_t realBytes(const std::string& path)
 int main(int argc, char** argv)
 {
     std::string root;
-    int64_t entries = 200000, dupGroups = 100, sameSizeSets = 60, large = 12, seed = 1;
+    int64_t entries = 200000, dupGroups = 100, sameSizeSets = 60, large = 12, seed = 1, cacheEntries = 0, dupPairs = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--entries")
@@ -250,11 +255,15 @@ int main(int argc, char** argv)
             large = argValue(i, argc, argv);
         else if (a == "--seed")
             seed = argValue(i, argc, argv);
+        else if (a == "--cache-entries")
+            cacheEntries = argValue(i, argc, argv);
+        else if (a == "--dup-pairs")
+            dupPairs = argValue(i, argc, argv);
         else if (!a.empty() && a[0] != '-' && root.empty())
             root = a;
         else {
             std::fprintf(stderr, "usage: orvane-treegen DIR [--entries N] [--dup-groups N] [--same-size-sets N] "
-                                 "[--large N] [--seed N]\n");
+                                 "[--large N] [--seed N] [--cache-entries N] [--dup-pairs N]\n");
             return 2;
         }
     }
@@ -353,6 +362,25 @@ int main(int argc, char** argv)
         ++stats.entries;
         ++stats.links;
     }
+    // Many entries straight in the caches folder, a few KB each (sparse).
+    for (int64_t k = 0; k < cacheEntries; ++k) {
+        const std::string name = "entry-" + std::to_string(k) + extensions[size_t(k) % extensions.size()];
+        makeFile(root + "/.cache/" + name, r.range(1 * KiB, 64 * KiB));
+    }
+    // Pairs of identical files of about 1.1 MB, one copy in Downloads and one in Pictures; the
+    // first 4 KiB of each pair are its own data, the rest is sparse.
+    if (dupPairs > 0) {
+        makeDir(root + "/Downloads/pairs");
+        makeDir(root + "/Pictures/pairs");
+    }
+    for (int64_t k = 0; k < dupPairs; ++k) {
+        const int64_t size = g.uniqueSize(1100 * 1000 + k);
+        const uint64_t content = r.next();
+        const std::string name = "IMG_" + std::to_string(10000 + k) + ".jpg";
+        makeFile(root + "/Downloads/pairs/" + name, size, {{0, 4 * KiB, content}});
+        makeFile(root + "/Pictures/pairs/" + name, size, {{0, 4 * KiB, content}});
+    }
+
     // Large sparse files: found where visible, pruned inside Library and hidden folders.
     const std::vector<std::string> largeHomes = {"Downloads", "Movies", "Documents", "Desktop", "Projects",
                                                  "Library/Containers", ".cache", "Applications"};

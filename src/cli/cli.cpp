@@ -12,9 +12,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include <QElapsedTimer>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace orvane::cli {
 
@@ -140,6 +148,75 @@ std::optional<QString> sectionArgument(const CommandLine& cl, QString& error)
     return section;
 }
 
+// ---- scanning, with progress and Ctrl-C ----
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onInterrupt(int)
+{
+    interrupted.store(true); // lock-free: safe in a signal handler
+}
+
+// One line of how far the scan has got, cut to the terminal's width so it never wraps.
+QString progressLine(const CleanupPlan& plan, const ScanProgress& progress)
+{
+    QStringList parts;
+    const int source = progress.source.load();
+    if (source >= 0 && source < plan.sources.size())
+        parts << t(QStringLiteral("scanning.source"), {plan.sources[source].name});
+    parts << t(QStringLiteral("scanning.files"), {formatCount(progress.filesSeen.load())});
+    if (const qint64 read = progress.bytesRead.load(); read > 0)
+        parts << t(QStringLiteral("scanning.read"), {formatBytes(read)});
+    QString text = parts.join(QStringLiteral("  ·  "));
+    struct winsize size {};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 1 && text.size() >= size.ws_col)
+        text = text.left(size.ws_col - 2) + u'…';
+    return text;
+}
+
+// Runs the plan's scan on a worker thread. On a terminal, stderr shows how far it has got a few
+// times a second (stdout stays clean for the results). Ctrl-C cancels the scan: nothing.
+std::optional<QList<CleanupCategory>> scanWithProgress(const CleanupPlan& plan)
+{
+    ScanProgress progress;
+    QList<CleanupCategory> found;
+    std::atomic<bool> done{false};
+    interrupted.store(false);
+    struct sigaction action {}, previous {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGINT, &action, &previous);
+
+    std::thread worker([&] {
+        found = scanPlan(plan, &progress);
+        done.store(true);
+    });
+    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    bool shown = false;
+    QElapsedTimer sinceShown;
+    sinceShown.start();
+    while (!done.load()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(40));
+        if (interrupted.load())
+            progress.cancel();
+        if (terminal && !progress.cancelRequested.load() && sinceShown.elapsed() >= 250) {
+            write(stderr, QStringLiteral("\r\033[K") + progressLine(plan, progress));
+            std::fflush(stderr);
+            shown = true;
+            sinceShown.restart();
+        }
+    }
+    worker.join();
+    ::sigaction(SIGINT, &previous, nullptr);
+    if (shown)
+        write(stderr, QStringLiteral("\r\033[K"));
+    if (progress.cancelRequested.load()) {
+        write(stderr, t(QStringLiteral("scanning.cancelled")) + u'\n');
+        return std::nullopt;
+    }
+    return found;
+}
+
 // ---- analyze ----
 
 void printCategories(const QString& title, const QList<CleanupCategory>& categories)
@@ -182,7 +259,10 @@ int analyze(const CommandLine& cl)
     if (!section)
         return usageError(error);
     const CleanupPlan plan = *planFor(*section);
-    const QList<CleanupCategory> categories = scanPlan(plan);
+    const std::optional<QList<CleanupCategory>> scanned = scanWithProgress(plan);
+    if (!scanned)
+        return exitCancelled;
+    const QList<CleanupCategory>& categories = *scanned;
     if (cl.json)
         printJson(analyzeJson(*section, plan.title, categories));
     else
@@ -230,7 +310,10 @@ int clean(const CommandLine& cl)
     if (cl.permanent)
         style = RemovalStyle::permanent;
 
-    const CleanReport report = cleanCategories(scanPlan(plan), style, cl.yes);
+    const std::optional<QList<CleanupCategory>> scanned = scanWithProgress(plan);
+    if (!scanned)
+        return exitCancelled; // nothing was removed
+    const CleanReport report = cleanCategories(*scanned, style, cl.yes);
     const int status = report.failed.isEmpty() && report.partlyRemoved.isEmpty() ? exitOk : exitSomeFailed;
     if (cl.json) {
         printJson(cleanJson(*section, report));

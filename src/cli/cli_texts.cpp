@@ -44,8 +44,11 @@ Opciones:
   --lang es|en          Idioma solo para esta ejecución (no se guarda).
   -h, --help            Esta ayuda.
 
+En una terminal, el análisis muestra su avance en la salida de errores; Ctrl-C lo
+cancela sin eliminar nada.
+
 Estado de salida: 0 si todo fue bien, 1 si algo no se pudo eliminar (o crear),
-2 si la orden está mal escrita.
+2 si la orden está mal escrita, 130 si se canceló con Ctrl-C.
 )",
 R"(Usage: orvane-cli [options] COMMAND [arguments]
 
@@ -73,8 +76,11 @@ Options:
   --lang es|en          Language for this run only (not stored).
   -h, --help            This help.
 
+On a terminal, a scan shows how far it has got on stderr; Ctrl-C cancels it and
+removes nothing.
+
 Exit status: 0 when all went well, 1 when something could not be removed (or created),
-2 for a usage error.
+2 for a usage error, 130 when cancelled with Ctrl-C.
 )"},
     {"err.prefix", "orvane-cli: %@ (consulta orvane-cli --help)", "orvane-cli: %@ (see orvane-cli --help)"},
     {"err.noCommand", "falta la orden", "missing command"},

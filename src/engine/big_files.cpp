@@ -6,13 +6,16 @@
 
 namespace orvane {
 
-QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect)
+QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect, ScanProgress* progress)
 {
     // Hidden items and everything named "Library" are neither offered nor entered.
     WalkOptions options;
     options.skipHidden = true;
     options.pruneLibrary = true;
+    options.progress = progress;
     std::vector<FoundFile> found = collectFiles(root, minSize, options);
+    if (cancelled(progress))
+        return {};
 
     // Largest first; equal sizes keep the walk's order.
     std::stable_sort(found.begin(), found.end(),

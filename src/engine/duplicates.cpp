@@ -55,6 +55,9 @@ struct Candidate {
 struct Counters {
     std::atomic<qint64> bytes{0};
     std::atomic<qint64> opens{0};
+    ScanProgress* progress = nullptr;
+
+    bool cancelled() const { return orvane::cancelled(progress); }
 };
 
 FileStamp stampOf(const struct stat& st)
@@ -110,6 +113,7 @@ bool readAt(int fd, char* buf, qint64 len, qint64 offset, Counters& counters)
         done += n;
     }
     counters.bytes.fetch_add(done, std::memory_order_relaxed);
+    countBytesRead(counters.progress, done);
     return done == len;
 }
 
@@ -197,6 +201,8 @@ std::vector<std::pair<QByteArray, std::vector<int>>> splitByBlock(const std::vec
     QHash<QByteArray, size_t> index;
     std::vector<std::pair<QByteArray, std::vector<int>>> classes;
     for (int m : members) {
+        if (counters.cancelled())
+            return {};
         const int fd = openCandidate(cands[size_t(m)], counters);
         if (fd < 0)
             continue;
@@ -388,6 +394,13 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
     };
 
     for (qint64 pos = begin; pos < end && !sets.empty();) {
+        if (counters.cancelled()) {
+            pipe.drain();
+            for (Twins& twins : sets)
+                for (Member& m : twins.members)
+                    closeMember(m);
+            return {};
+        }
         qsizetype live = 0;
         for (const Twins& t : sets)
             live += qsizetype(t.members.size());
@@ -489,12 +502,13 @@ struct DevInoHash {
 
 // Regular files of at least minSize below the roots, hidden entries skipped, in walk order;
 // one entry per (device, inode): the first path met.
-std::vector<Candidate> collectCandidates(const FilePaths& roots, qint64 minSize)
+std::vector<Candidate> collectCandidates(const FilePaths& roots, qint64 minSize, ScanProgress* progress)
 {
     std::vector<Candidate> result;
     std::unordered_set<DevIno, DevInoHash> seen;
     WalkOptions options;
     options.skipHidden = true;
+    options.progress = progress;
     for (const FilePath& root : roots) {
         for (FoundFile& found : collectFiles(root, minSize, options)) {
             if (!seen.insert(DevIno{quint64(found.st.st_dev), quint64(found.st.st_ino)}).second)
@@ -583,7 +597,9 @@ bool pathLess(const QByteArray& a, const QByteArray& b)
 QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QString& icon, const Options& options)
 {
     const int threads = threadCount(options.threads);
-    const std::vector<Candidate> cands = collectCandidates(roots, minSize);
+    const std::vector<Candidate> cands = collectCandidates(roots, minSize, options.progress);
+    if (cancelled(options.progress))
+        return {};
 
     // Size groups: candidates sorted by size, walk order kept within a size.
     std::vector<int> bySize(cands.size());
@@ -603,9 +619,12 @@ QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QStrin
     }
 
     Counters counters;
+    counters.progress = options.progress;
     std::vector<Group> groups;
     // Batches bound the partial blocks held between the two stages.
     for (size_t first = 0; first < sizeGroups.size();) {
+        if (counters.cancelled())
+            return {};
         size_t last = first;
         qint64 held = 0;
         while (last < sizeGroups.size() && (last == first || held < kBatchBudget)) {
@@ -615,6 +634,8 @@ QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QStrin
 
         std::vector<std::vector<BlockClass>> filtered(last - first);
         parallelFor(last - first, threads, [&](size_t i) {
+            if (counters.cancelled())
+                return;
             const auto& [size, members] = sizeGroups[first + i];
             filtered[i] = filterSizeGroup(cands, size, members, counters);
         });
@@ -629,12 +650,18 @@ QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QStrin
             return a.size * qint64(a.members.size()) > b.size * qint64(b.members.size());
         });
         std::vector<std::vector<Group>> hashed(classes.size());
-        parallelFor(classes.size(), threads, [&](size_t i) { hashed[i] = hashClass(cands, classes[i], counters); });
+        parallelFor(classes.size(), threads, [&](size_t i) {
+            if (!counters.cancelled())
+                hashed[i] = hashClass(cands, classes[i], counters);
+        });
         for (auto& h : hashed)
             for (Group& g : h)
                 groups.push_back(std::move(g));
         first = last;
     }
+
+    if (counters.cancelled())
+        return {};
 
     // Files of one size with one digest form one group. Files of different bytes share a digest
     // only through a SHA-256 collision; they are grouped then, as the digest says.
@@ -712,9 +739,12 @@ QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QStrin
 
 } // namespace duplicates
 
-QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon)
+QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon,
+                                      ScanProgress* progress)
 {
-    return duplicates::find(roots, minSize, icon, {});
+    duplicates::Options options;
+    options.progress = progress;
+    return duplicates::find(roots, minSize, icon, options);
 }
 
 std::optional<QByteArray> contentDigest(const FilePath& file)

@@ -3,6 +3,7 @@
 // Internals of the duplicate finder, visible to its tests and benchmarks.
 
 #include "model_types.h"
+#include "scan_progress.h"
 
 #include <string>
 
@@ -18,6 +19,7 @@ struct Stats {
 struct Options {
     int threads = 0; // 0: as many as the machine has cores (capped), 1: all on the calling thread
     Stats* stats = nullptr;
+    ScanProgress* progress = nullptr;
 };
 
 QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QString& icon, const Options& options);

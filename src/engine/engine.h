@@ -5,6 +5,7 @@
 
 #include "base_dirs.h"
 #include "model_types.h"
+#include "scan_progress.h"
 
 #include <QStringList>
 
@@ -16,19 +17,22 @@ namespace orvane {
 DiskInfo diskInfo();
 
 // Scans each source of the plan in order and returns the non-empty categories, heaviest first.
-QList<CleanupCategory> scanPlan(const CleanupPlan& plan);
+// With `progress`, reports how far it has got there; a scan cancelled through it returns nothing.
+QList<CleanupCategory> scanPlan(const CleanupPlan& plan, ScanProgress* progress = nullptr);
 
 // Items directly inside `folder`, each with its whole size, largest first.
-QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect);
+QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect, ScanProgress* progress = nullptr);
 // The items of every location of a folder source (each location once, each item once, none of
 // `neverOffered`), largest first; equal sizes keep location order, then listing order.
-QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect);
+QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect, ScanProgress* progress = nullptr);
 
 // Regular files of at least `minSize` under `root`, skipping hidden entries and folders named "Library".
-QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect);
+QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoSelect,
+                               ScanProgress* progress = nullptr);
 
 // Groups of files with identical content under `roots`, one category per group.
-QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon);
+QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon,
+                                      ScanProgress* progress = nullptr);
 
 // SHA-256 of the whole file (32 bytes), or none when it cannot be read.
 std::optional<QByteArray> contentDigest(const FilePath& file);
@@ -36,11 +40,12 @@ std::optional<QByteArray> contentDigest(const FilePath& file);
 // The user's applications with their leftovers, largest first, on the running platform (macOS:
 // the bundles of "/Applications" and ~/Applications; Linux: AppImage files in ~/Applications
 // and ~/.local/bin, per-user Flatpak apps when flatpak is installed), names in the current language.
-QList<CleanupFile> scanInstalledApps(bool autoSelect);
+QList<CleanupFile> scanInstalledApps(bool autoSelect, ScanProgress* progress = nullptr);
 // The same for `platform` and the folders of `dirs`; desktop-entry names in the first of `locales`.
-QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const BaseDirs& dirs, const QStringList& locales);
+QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const BaseDirs& dirs, const QStringList& locales,
+                                     ScanProgress* progress = nullptr);
 // macOS bundles of `roots`, leftovers below ~/Library.
-QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots);
+QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots, ScanProgress* progress = nullptr);
 FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName);
 
 // Folder sizes for the space explorer.

@@ -38,11 +38,11 @@ CleanupFile itemOf(const QByteArray& name, const FilePath& path, qint64 size, bo
 // The entries directly inside `folder` that `keep` accepts, each with its whole size. Hidden
 // items are offered too; empty files and folders never are; a folder that cannot be listed
 // offers nothing.
-QList<CleanupFile> listItems(const FilePath& folder, bool autoSelect,
+QList<CleanupFile> listItems(const FilePath& folder, bool autoSelect, ScanProgress* progress,
                              const std::function<bool(const ListedEntry&)>& keep = {})
 {
-    const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, false);
-    if (!listed)
+    const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, false, progress);
+    if (!listed || cancelled(progress))
         return {};
     QList<CleanupFile> files;
     for (const auto& [entry, size] : *listed)
@@ -146,12 +146,12 @@ std::optional<TrashInfo> trashInfo(int infoFd, const QByteArray& name)
 // info/<entry>.trashinfo as an extra location so that both go together. An info file without
 // its entry is not offered (nothing of the user's is there); an entry without a usable info
 // file is offered under its own name.
-QList<CleanupFile> trashItems(const FilePath& trash, bool autoSelect)
+QList<CleanupFile> trashItems(const FilePath& trash, bool autoSelect, ScanProgress* progress)
 {
     struct stat st;
     if (::lstat(trash.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
         return {};
-    QList<CleanupFile> files = listItems(joinPath(trash, QByteArray("files")), autoSelect);
+    QList<CleanupFile> files = listItems(joinPath(trash, QByteArray("files")), autoSelect, progress);
     const FilePath infoFolder = joinPath(trash, QByteArray("info"));
     const int infoFd = ::open(infoFolder.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (infoFd < 0)
@@ -171,18 +171,18 @@ QList<CleanupFile> trashItems(const FilePath& trash, bool autoSelect)
     return files;
 }
 
-QList<CleanupFile> itemsAt(const SourceLocation& location, bool autoSelect)
+QList<CleanupFile> itemsAt(const SourceLocation& location, bool autoSelect, ScanProgress* progress)
 {
     switch (location.kind) {
     case Kind::folder:
-        return listItems(location.path, autoSelect);
+        return listItems(location.path, autoSelect, progress);
     case Kind::item:
         return singleItem(location.path, autoSelect);
     case Kind::logFiles:
-        return listItems(location.path, autoSelect,
+        return listItems(location.path, autoSelect, progress,
                          [](const ListedEntry& e) { return S_ISREG(e.st.st_mode) && isLogName(e.name); });
     case Kind::trash:
-        return trashItems(location.path, autoSelect);
+        return trashItems(location.path, autoSelect, progress);
     }
     return {};
 }
@@ -195,23 +195,25 @@ bool holds(const FilePath& path, const FilePath& other)
 
 } // namespace
 
-QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect)
+QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect, ScanProgress* progress)
 {
-    QList<CleanupFile> files = listItems(folder, autoSelect);
+    QList<CleanupFile> files = listItems(folder, autoSelect, progress);
     sortBySize(files);
     return files;
 }
 
-QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect)
+QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect, ScanProgress* progress)
 {
     QList<CleanupFile> files;
     QSet<FilePath> seenLocations;
     QSet<FilePath> seenItems;
     for (const SourceLocation& location : source.locations) {
+        if (cancelled(progress))
+            return {};
         if (seenLocations.contains(location.path))
             continue;
         seenLocations.insert(location.path);
-        for (CleanupFile& file : itemsAt(location, autoSelect)) {
+        for (CleanupFile& file : itemsAt(location, autoSelect, progress)) {
             const bool own = std::any_of(source.neverOffered.cbegin(), source.neverOffered.cend(),
                                          [&](const FilePath& kept) { return holds(file.url, kept); });
             if (own || seenItems.contains(file.url))

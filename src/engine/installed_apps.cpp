@@ -260,7 +260,7 @@ FilePaths bundleLeftovers(const FilePath& library, const std::optional<QByteArra
 }
 
 // Scan-time size of each location, by the one size rule; 0 for one that cannot be read.
-QList<qint64> sizesOf(const FilePaths& locations)
+QList<qint64> sizesOf(const FilePaths& locations, ScanProgress* progress)
 {
     QList<qint64> sizes(locations.size(), 0);
     FilePaths folders;
@@ -276,20 +276,21 @@ QList<qint64> sizesOf(const FilePaths& locations)
             sizes[i] = st.st_size;
         }
     }
-    const std::vector<qint64> folderTotals = folderSizes(folders);
+    const std::vector<qint64> folderTotals = folderSizes(folders, progress);
     for (qsizetype j = 0; j < folderIndex.size(); ++j)
         sizes[folderIndex[j]] = folderTotals[size_t(j)];
     return sizes;
 }
 
-CleanupFile appEntry(const QString& name, const FilePath& url, qint64 ownSize, bool autoSelect, FilePaths leftovers)
+CleanupFile appEntry(const QString& name, const FilePath& url, qint64 ownSize, bool autoSelect, FilePaths leftovers,
+                     ScanProgress* progress)
 {
     CleanupFile app;
     app.name = name;
     app.url = url;
     app.isSelected = autoSelect;
     app.extraURLs = std::move(leftovers);
-    app.extraSizes = sizesOf(app.extraURLs);
+    app.extraSizes = sizesOf(app.extraURLs, progress);
     app.sizeInBytes = ownSize;
     for (qint64 size : app.extraSizes)
         app.sizeInBytes += size;
@@ -302,7 +303,7 @@ void sortLargestFirst(QList<CleanupFile>& apps)
                      [](const CleanupFile& a, const CleanupFile& b) { return a.sizeInBytes > b.sizeInBytes; });
 }
 
-QList<CleanupFile> scanBundles(bool autoSelect, const FilePaths& roots, const FilePath& library)
+QList<CleanupFile> scanBundles(bool autoSelect, const FilePaths& roots, const FilePath& library, ScanProgress* progress)
 {
     QList<CleanupFile> apps;
     for (const FilePath& root : roots) {
@@ -314,7 +315,9 @@ QList<CleanupFile> scanBundles(bool autoSelect, const FilePaths& roots, const Fi
             // is not a bundle this scan may walk into.
             if (!entry.name.endsWith(".app") || entry.name.size() <= 4 || !S_ISDIR(entry.st.st_mode))
                 continue;
-            const qint64 bundleSize = folderSizes({entry.path}).front();
+            if (cancelled(progress))
+                return {};
+            const qint64 bundleSize = folderSizes({entry.path}, progress).front();
             if (bundleSize < kMinBundleSize)
                 continue;
             const QByteArray name = entry.name.chopped(4);
@@ -322,7 +325,7 @@ QList<CleanupFile> scanBundles(bool autoSelect, const FilePaths& roots, const Fi
             if (const auto identifier = bundleIdentifier(entry.path))
                 id = identifier->toUtf8();
             apps.append(appEntry(displayPath(name), entry.path, bundleSize, autoSelect,
-                                 bundleLeftovers(library, id, name)));
+                                 bundleLeftovers(library, id, name), progress));
         }
     }
     sortLargestFirst(apps);
@@ -451,7 +454,7 @@ private:
 };
 
 QList<CleanupFile> scanAppImages(bool autoSelect, const AppLocations& at, const LinuxLeftovers& leftovers,
-                                 const QStringList& locales)
+                                 const QStringList& locales, ScanProgress* progress)
 {
     QList<CleanupFile> apps;
     for (const FilePath& root : at.appImageRoots) {
@@ -465,6 +468,8 @@ QList<CleanupFile> scanAppImages(bool autoSelect, const AppLocations& at, const 
             // A link is never followed, wherever it points; small files are not looked into.
             if (!S_ISREG(file.st.st_mode) || file.st.st_size < kMinBundleSize || !isAppImage(dirFd, file.name.constData()))
                 continue;
+            if (cancelled(progress))
+                break;
             QByteArray stem = file.name;
             if (folded(stem).endsWith(u".appimage"))
                 stem.chop(9);
@@ -480,7 +485,7 @@ QList<CleanupFile> scanAppImages(bool autoSelect, const AppLocations& at, const 
             FilePaths found = leftovers.named({plainName, stem, withoutVersion(stem)}, true);
             for (const DesktopEntryFile* entry : entries)
                 found.append(entry->path);
-            apps.append(appEntry(name, file.path, file.st.st_size, autoSelect, existingOnce(found)));
+            apps.append(appEntry(name, file.path, file.st.st_size, autoSelect, existingOnce(found), progress));
         }
         ::close(dirFd);
     }
@@ -488,7 +493,7 @@ QList<CleanupFile> scanAppImages(bool autoSelect, const AppLocations& at, const 
 }
 
 QList<CleanupFile> scanFlatpaks(bool autoSelect, const AppLocations& at, const LinuxLeftovers& leftovers,
-                                const QStringList& locales)
+                                const QStringList& locales, ScanProgress* progress)
 {
     QList<CleanupFile> apps;
     // Without flatpak there is nothing that could uninstall them.
@@ -501,7 +506,9 @@ QList<CleanupFile> scanFlatpaks(bool autoSelect, const AppLocations& at, const L
         const QByteArray& id = folder.name;
         if (!S_ISDIR(folder.st.st_mode) || !isFlatpakAppId(id))
             continue;
-        const qint64 ownSize = folderSizes({folder.path}).front();
+        if (cancelled(progress))
+            return {};
+        const qint64 ownSize = folderSizes({folder.path}, progress).front();
         if (ownSize < kMinBundleSize)
             continue;
         QString name;
@@ -516,7 +523,7 @@ QList<CleanupFile> scanFlatpaks(bool autoSelect, const AppLocations& at, const L
         FilePaths found{joinPath(at.sandboxData, id)};
         found += leftovers.named({id}, false);
         found += leftovers.entriesOfFlatpak(id);
-        CleanupFile app = appEntry(name, folder.path, ownSize, autoSelect, existingOnce(found));
+        CleanupFile app = appEntry(name, folder.path, ownSize, autoSelect, existingOnce(found), progress);
         app.packageId = QString::fromUtf8(id);
         apps.append(std::move(app));
     }
@@ -538,24 +545,27 @@ FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& a
     return bundleLeftovers(joinPath(homeDir(), QByteArray("Library")), id, appName.toUtf8());
 }
 
-QList<CleanupFile> scanInstalledApps(bool autoSelect)
+QList<CleanupFile> scanInstalledApps(bool autoSelect, ScanProgress* progress)
 {
-    return scanInstalledApps(autoSelect, runningPlatform(), baseDirs(), currentLocales());
+    return scanInstalledApps(autoSelect, runningPlatform(), baseDirs(), currentLocales(), progress);
 }
 
-QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots)
+QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots, ScanProgress* progress)
 {
-    return scanBundles(autoSelect, roots, joinPath(homeDir(), QByteArray("Library")));
+    return scanBundles(autoSelect, roots, joinPath(homeDir(), QByteArray("Library")), progress);
 }
 
-QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const BaseDirs& dirs, const QStringList& locales)
+QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const BaseDirs& dirs, const QStringList& locales,
+                                     ScanProgress* progress)
 {
     const AppLocations at = appLocations(platform, dirs);
     if (platform == Platform::macOS)
-        return scanBundles(autoSelect, at.bundleRoots, at.library);
+        return scanBundles(autoSelect, at.bundleRoots, at.library, progress);
     const LinuxLeftovers leftovers(at, dirs);
-    QList<CleanupFile> apps = scanAppImages(autoSelect, at, leftovers, locales);
-    apps += scanFlatpaks(autoSelect, at, leftovers, locales);
+    QList<CleanupFile> apps = scanAppImages(autoSelect, at, leftovers, locales, progress);
+    apps += scanFlatpaks(autoSelect, at, leftovers, locales, progress);
+    if (cancelled(progress))
+        return {};
     sortLargestFirst(apps);
     return apps;
 }

@@ -103,12 +103,18 @@ bool isTrashPart(const QByteArray& name)
     return name == "files" || name == "info" || name == "expunged";
 }
 
-struct Rules {
+} // namespace
+
+struct RemovalRules {
     Components home;
     Components applications{QByteArray("Applications")};
     Components homeApplications;
     QList<Components> trashFolders; // the home Trash and its own folders
 };
+
+namespace {
+
+using Rules = RemovalRules;
 
 Components resolvedComponents(const QByteArray& path)
 {
@@ -951,18 +957,29 @@ qint64 freedBytes(const QList<RemovalResult>& results)
     return sum;
 }
 
+InsideTrash::InsideTrash()
+    : m_rules(std::make_shared<const RemovalRules>(currentRules()))
+{
+}
+
+bool InsideTrash::operator()(const FilePath& path) const
+{
+    const std::optional<Components> parts = components(path);
+    return parts && allowed(*parts, *m_rules) && insideTrash(*parts, *m_rules);
+}
+
+qint64 forGoodBytes(const RemovalTarget& target, RemovalStyle style, const InsideTrash& inTrash)
+{
+    const bool forGood = style == RemovalStyle::permanent || !target.packageId.isEmpty() || inTrash(target.path);
+    return forGood ? target.scanSize : 0;
+}
+
 qint64 forGoodBytes(const QList<RemovalTarget>& targets, RemovalStyle style)
 {
-    const Rules rules = currentRules();
+    const InsideTrash inTrash;
     qint64 sum = 0;
-    for (const RemovalTarget& target : targets) {
-        if (style == RemovalStyle::permanent || !target.packageId.isEmpty()) {
-            sum += target.scanSize;
-        } else if (const std::optional<Components> parts = components(target.path)) {
-            if (allowed(*parts, rules) && insideTrash(*parts, rules))
-                sum += target.scanSize;
-        }
-    }
+    for (const RemovalTarget& target : targets)
+        sum += forGoodBytes(target, style, inTrash);
     return sum;
 }
 

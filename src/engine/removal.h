@@ -2,6 +2,8 @@
 
 #include "model_types.h"
 
+#include <memory>
+
 namespace orvane {
 
 // One location to remove, with what the scan saw of it.
@@ -71,8 +73,23 @@ QList<RemovalResult> removeItems(const FilePaths& paths, RemovalStyle style);
 // Bytes that really went: the sum of freedBytes.
 qint64 freedBytes(const QList<RemovalResult>& results);
 
+// Which locations removal deletes for good even when the style is the Trash: those already
+// inside a Trash. Where the Trash folders are is read once, when the check is made, so one check
+// serves many locations (and may be used on any thread).
+struct RemovalRules;
+class InsideTrash
+{
+public:
+    InsideTrash();
+    bool operator()(const FilePath& path) const;
+
+private:
+    std::shared_ptr<const RemovalRules> m_rules;
+};
+
 // Scan size of the targets that will be deleted for good with this style: all of them for
 // permanent removal, those already inside a Trash and package apps (uninstalled) otherwise.
+qint64 forGoodBytes(const RemovalTarget& target, RemovalStyle style, const InsideTrash& inTrash);
 qint64 forGoodBytes(const QList<RemovalTarget>& targets, RemovalStyle style);
 
 // A stable name for the reason ("otherDisk", "noPermission", …), the same in every language.

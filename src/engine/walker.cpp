@@ -230,7 +230,10 @@ public:
     {
         Task task;
         while (m_pool.take(task)) {
-            walk(std::move(task));
+            if (cancelled(m_options.progress))
+                ::close(task.fd); // the rest of the pool drains unwalked
+            else
+                walk(std::move(task));
             m_pool.finished();
         }
     }
@@ -260,7 +263,7 @@ private:
         enter(task.fd);
         while (m_depth > 0) {
             Level* level = &m_levels[m_depth - 1];
-            if (level->next >= level->subFolders.size()) {
+            if (level->next >= level->subFolders.size() || cancelled(m_options.progress)) {
                 ::close(level->fd);
                 --m_depth;
                 continue;
@@ -339,6 +342,7 @@ private:
 
         EntryReader reader(fd, m_buffer);
         uint32_t ordinal = 0;
+        qint64 files = 0; // entries other than folders, counted once per folder read
         while (const dirent64* entry = reader.next()) {
             const char* name = entry->d_name;
             const uint32_t position = ordinal++;
@@ -349,8 +353,10 @@ private:
                 remember(level, name, position);
                 continue;
             }
-            if (type != DT_UNKNOWN && !m_visitor.wantsStat(type))
+            if (type != DT_UNKNOWN && !m_visitor.wantsStat(type)) {
+                ++files;
                 continue;
+            }
             struct stat st;
             if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
                 continue; // vanished or unreadable: left out
@@ -358,8 +364,10 @@ private:
                 remember(level, name, position);
                 continue;
             }
+            ++files;
             m_visitor.visit(m_slot, m_path, m_key, name, position, st);
         }
+        countFiles(m_options.progress, files);
     }
 
     static void remember(Level& level, const char* name, uint32_t ordinal)
@@ -519,7 +527,7 @@ qint64 treeSize(const FilePath& root)
     return folderSizes({root}).front();
 }
 
-std::vector<qint64> folderSizes(const FilePaths& roots)
+std::vector<qint64> folderSizes(const FilePaths& roots, ScanProgress* progress)
 {
     std::vector<Task> tasks;
     SizeVisitor prototype;
@@ -540,7 +548,9 @@ std::vector<qint64> folderSizes(const FilePaths& roots)
     if (tasks.empty())
         return sums;
     prototype.sums.assign(size_t(roots.size()), 0);
-    for (const SizeVisitor& visitor : bulkWalk(std::move(tasks), WalkOptions{}, prototype))
+    WalkOptions options;
+    options.progress = progress;
+    for (const SizeVisitor& visitor : bulkWalk(std::move(tasks), options, prototype))
         for (size_t i = 0; i < sums.size(); ++i)
             sums[i] += visitor.sums[i];
     return sums;
@@ -604,7 +614,7 @@ std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool 
     return entries;
 }
 
-std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, bool skipHidden)
+std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, bool skipHidden, ScanProgress* progress)
 {
     std::optional<std::vector<ListedEntry>> listed = listFolder(folder, skipHidden);
     if (!listed)
@@ -613,7 +623,8 @@ std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, 
     for (const ListedEntry& entry : *listed)
         if (S_ISDIR(entry.st.st_mode) && !entry.otherMount)
             subFolders.append(entry.path);
-    const std::vector<qint64> subFolderSizes = folderSizes(subFolders);
+    countFiles(progress, qint64(listed->size()) - subFolders.size());
+    const std::vector<qint64> subFolderSizes = folderSizes(subFolders, progress);
 
     std::vector<MeasuredEntry> measured;
     measured.reserve(listed->size());

@@ -13,6 +13,7 @@
 // sequential pre-order walk would.
 
 #include "model_types.h"
+#include "scan_progress.h"
 
 #include <sys/stat.h>
 
@@ -25,6 +26,9 @@ namespace orvane {
 struct WalkOptions {
     bool skipHidden = false;   // leave out entries whose name starts with "." (not reported, not entered)
     bool pruneLibrary = false; // leave out entries named exactly "Library" (not reported, not entered)
+    // The bulk walks count what they meet here and stop early once it is cancelled (their
+    // result is then partial: the caller throws it away).
+    ScanProgress* progress = nullptr;
 };
 
 // One entry met by walkTree. `path` is valid only during the callback.
@@ -45,7 +49,7 @@ qint64 treeSize(const FilePath& root);
 // Sizes of several folders in one walk using every core: result[i] is the st_size sum of every
 // non-directory below roots[i] on the root's own mount (another file system mounted inside is
 // not entered, as removal leaves it); 0 for a root that is not a folder or cannot be opened.
-std::vector<qint64> folderSizes(const FilePaths& roots);
+std::vector<qint64> folderSizes(const FilePaths& roots, ScanProgress* progress = nullptr);
 
 // A regular file met by collectFiles.
 struct FoundFile {
@@ -73,6 +77,7 @@ struct MeasuredEntry {
     ListedEntry entry;
     qint64 size = 0;
 };
-std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, bool skipHidden);
+std::optional<std::vector<MeasuredEntry>> measureFolder(const FilePath& folder, bool skipHidden,
+                                                        ScanProgress* progress = nullptr);
 
 } // namespace orvane

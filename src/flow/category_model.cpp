@@ -4,42 +4,114 @@
 #include "icons.h"
 #include "localization_manager.h"
 #include "paths.h"
+#include "removal.h"
 
 #include <QSet>
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace orvane {
+
+namespace {
+
+// Freeing a large result item by item takes a while: it is done on a worker thread.
+constexpr int kReleaseOnWorker = 5000;
+
+template<typename T>
+void release(T&& old, qsizetype weight)
+{
+    if (weight < kReleaseOnWorker)
+        return;
+    (void)QtConcurrent::run([old = std::forward<T>(old)] {});
+}
+
+} // namespace
+
+QString checkStateFor(qsizetype selectedCount, qsizetype fileCount)
+{
+    // A category without files counts as fully selected.
+    if (selectedCount == fileCount)
+        return QStringLiteral("checkmark.square.fill");
+    if (selectedCount == 0)
+        return QStringLiteral("square");
+    return QStringLiteral("minus.square.fill");
+}
 
 QString categoryCheckState(const QList<CleanupFile>& files)
 {
     qsizetype selected = 0;
     for (const CleanupFile& f : files)
         selected += f.isSelected ? 1 : 0;
-    // A category without files counts as fully selected.
-    if (selected == files.size())
-        return QStringLiteral("checkmark.square.fill");
-    if (selected == 0)
-        return QStringLiteral("square");
-    return QStringLiteral("minus.square.fill");
+    return checkStateFor(selected, files.size());
+}
+
+PreparedResults PreparedResults::from(QList<CleanupCategory> categories)
+{
+    PreparedResults r;
+    r.categories = std::move(categories);
+    r.totals.reserve(r.categories.size());
+    r.forGood.reserve(r.categories.size());
+    const InsideTrash inTrash;
+    for (const CleanupCategory& c : std::as_const(r.categories)) {
+        Totals t;
+        QList<qint64> forGood(c.files.size(), 0);
+        for (qsizetype i = 0; i < c.files.size(); ++i) {
+            const CleanupFile& f = c.files.at(i);
+            forGood[i] = !f.packageId.isEmpty() || inTrash(f.url) ? f.ownSize() : 0;
+            for (qsizetype e = 0; e < f.extraURLs.size(); ++e)
+                if (inTrash(f.extraURLs.at(e)))
+                    forGood[i] += f.extraSizes.value(e, 0);
+            t.total += f.sizeInBytes;
+            if (f.isSelected) {
+                t.selected += f.sizeInBytes;
+                ++t.selectedCount;
+                r.selectedForGood += forGood[i];
+            }
+        }
+        r.selectedTotal += t.selected;
+        r.totals.append(t);
+        r.forGood.append(std::move(forGood));
+    }
+    return r;
 }
 
 // ---- FileListModel ----
 
-FileListModel::FileListModel(QList<CleanupFile> files, QObject* parent)
-    : QAbstractListModel(parent)
-    , m_files(std::move(files))
+FileListModel::FileListModel(CategoryListModel* owner, int row)
+    : QAbstractListModel(owner)
+    , m_owner(owner)
+    , m_row(row)
 {
+}
+
+const QList<CleanupFile>* FileListModel::list() const
+{
+    return m_owner ? &m_owner->m_results.categories.at(m_row).files : nullptr;
+}
+
+void FileListModel::detach()
+{
+    beginResetModel();
+    m_owner = nullptr;
+    endResetModel();
+}
+
+QList<CleanupFile> FileListModel::files() const
+{
+    const QList<CleanupFile>* files = list();
+    return files ? *files : QList<CleanupFile>();
 }
 
 int FileListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_files.size());
+    const QList<CleanupFile>* files = list();
+    return parent.isValid() || !files ? 0 : int(files->size());
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const CleanupFile& f = m_files[index.row()];
+    const CleanupFile& f = list()->at(index.row());
     switch (Role(role)) {
     case Role::fileId: return f.id.toString(QUuid::WithoutBraces);
     case Role::name: return f.name;
@@ -71,56 +143,6 @@ QHash<int, QByteArray> FileListModel::roleNames() const
     };
 }
 
-int FileListModel::rowOf(const QString& fileId) const
-{
-    const QUuid id(fileId);
-    for (qsizetype i = 0; i < m_files.size(); ++i)
-        if (m_files[i].id == id)
-            return int(i);
-    return -1;
-}
-
-void FileListModel::setSelected(int row, bool selected)
-{
-    if (row < 0 || row >= m_files.size() || m_files[row].isSelected == selected)
-        return;
-    m_files[row].isSelected = selected;
-    const QModelIndex i = index(row);
-    emit dataChanged(i, i, {int(Role::selected)});
-}
-
-void FileListModel::setAllSelected(bool selected)
-{
-    for (int row = 0; row < m_files.size(); ++row)
-        setSelected(row, selected);
-}
-
-void FileListModel::updateRow(int row, const CleanupFile& file)
-{
-    if (row < 0 || row >= m_files.size())
-        return;
-    m_files[row] = file;
-    const QModelIndex i = index(row);
-    emit dataChanged(i, i);
-}
-
-void FileListModel::removeRow(int row)
-{
-    if (row < 0 || row >= m_files.size())
-        return;
-    beginRemoveRows({}, row, row);
-    m_files.removeAt(row);
-    endRemoveRows();
-}
-
-void FileListModel::refreshTexts()
-{
-    if (m_files.isEmpty())
-        return;
-    emit dataChanged(index(0), index(int(m_files.size()) - 1),
-                     {int(Role::sizeText), int(Role::leftoversText)});
-}
-
 // ---- CategoryListModel ----
 
 CategoryListModel::CategoryListModel(QObject* parent)
@@ -128,39 +150,36 @@ CategoryListModel::CategoryListModel(QObject* parent)
 {
 }
 
+CategoryListModel::~CategoryListModel()
+{
+    const int files = fileCount();
+    release(std::move(m_results), files);
+}
+
 int CategoryListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(m_rows.size());
+    return parent.isValid() ? 0 : count();
 }
 
 QVariant CategoryListModel::data(const QModelIndex& index, int role) const
 {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
-    const Row& r = m_rows[index.row()];
-    const QList<CleanupFile>& files = r.files->files();
+    const int row = index.row();
+    const CleanupCategory& c = m_results.categories.at(row);
+    const PreparedResults::Totals& totals = m_results.totals.at(row);
     switch (Role(role)) {
-    case Role::categoryId: return r.id.toString(QUuid::WithoutBraces);
-    case Role::name: return r.name;
-    case Role::icon: return r.icon;
-    case Role::files: return QVariant::fromValue(static_cast<QObject*>(r.files));
-    case Role::fileCount: return int(files.size());
-    case Role::elementsText: return t(QStringLiteral("results.elements"), {QString::number(files.size())});
-    case Role::totalSize: {
-        qint64 sum = 0;
-        for (const CleanupFile& f : files)
-            sum += f.sizeInBytes;
-        return sum;
-    }
-    case Role::totalSizeText: return formatBytes(data(index, int(Role::totalSize)).toLongLong());
-    case Role::selectedSize: {
-        qint64 sum = 0;
-        for (const CleanupFile& f : files)
-            sum += f.isSelected ? f.sizeInBytes : 0;
-        return sum;
-    }
-    case Role::checkState: return categoryCheckState(files);
-    case Role::expanded: return r.expanded;
+    case Role::categoryId: return c.id.toString(QUuid::WithoutBraces);
+    case Role::name: return c.name;
+    case Role::icon: return c.icon;
+    case Role::files: return QVariant::fromValue(static_cast<QObject*>(filesAt(row)));
+    case Role::fileCount: return int(c.files.size());
+    case Role::elementsText: return t(QStringLiteral("results.elements"), {QString::number(c.files.size())});
+    case Role::totalSize: return totals.total;
+    case Role::totalSizeText: return formatBytes(totals.total);
+    case Role::selectedSize: return totals.selected;
+    case Role::checkState: return checkStateFor(totals.selectedCount, c.files.size());
+    case Role::expanded: return c.isExpanded;
     }
     return {};
 }
@@ -182,66 +201,70 @@ QHash<int, QByteArray> CategoryListModel::roleNames() const
     };
 }
 
-void CategoryListModel::reset(const QList<CleanupCategory>& categories)
+int CategoryListModel::fileCount() const
+{
+    qsizetype n = 0;
+    for (const CleanupCategory& c : m_results.categories)
+        n += c.files.size();
+    return int(n);
+}
+
+void CategoryListModel::dropFileModels()
+{
+    // Delegates being torn down may still hold them: they empty now and go later.
+    for (FileListModel* model : std::as_const(m_fileModels)) {
+        if (!model)
+            continue;
+        model->detach();
+        model->deleteLater();
+    }
+    m_fileModels.clear();
+}
+
+void CategoryListModel::reset(PreparedResults results)
 {
     const int before = count();
     beginResetModel();
-    // The old file models may still be referenced by delegates being torn down: delete later.
-    for (Row& r : m_rows)
-        r.files->deleteLater();
-    m_rows.clear();
-    for (const CleanupCategory& c : categories) {
-        Row r;
-        r.id = c.id;
-        r.name = c.name;
-        r.icon = c.icon;
-        r.expanded = c.isExpanded;
-        r.files = new FileListModel(c.files, this);
-        m_rows.append(r);
-    }
+    dropFileModels();
+    PreparedResults old = std::exchange(m_results, std::move(results));
+    m_fileModels.resize(m_results.categories.size(), nullptr);
     endResetModel();
+    const qsizetype oldFiles = [&] {
+        qsizetype n = 0;
+        for (const CleanupCategory& c : old.categories)
+            n += c.files.size();
+        return n;
+    }();
+    release(std::move(old), oldFiles);
     if (count() != before)
         emit countChanged();
     emit selectionChanged();
 }
 
-QList<CleanupCategory> CategoryListModel::categories() const
-{
-    QList<CleanupCategory> out;
-    out.reserve(m_rows.size());
-    for (const Row& r : m_rows) {
-        CleanupCategory c;
-        c.id = r.id;
-        c.name = r.name;
-        c.icon = r.icon;
-        c.isExpanded = r.expanded;
-        c.files = r.files->files();
-        out.append(c);
-    }
-    return out;
-}
-
-qint64 CategoryListModel::selectedTotal() const
-{
-    qint64 sum = 0;
-    for (const Row& r : m_rows)
-        for (const CleanupFile& f : r.files->files())
-            sum += f.isSelected ? f.sizeInBytes : 0;
-    return sum;
-}
-
 int CategoryListModel::rowOf(const QString& categoryId) const
 {
     const QUuid id(categoryId);
-    for (qsizetype i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].id == id)
+    for (qsizetype i = 0; i < m_results.categories.size(); ++i)
+        if (m_results.categories.at(i).id == id)
             return int(i);
     return -1;
 }
 
 FileListModel* CategoryListModel::filesAt(int row) const
 {
-    return row >= 0 && row < m_rows.size() ? m_rows[row].files : nullptr;
+    if (row < 0 || row >= count())
+        return nullptr;
+    FileListModel*& model = m_fileModels[row];
+    if (!model)
+        model = new FileListModel(const_cast<CategoryListModel*>(this), row);
+    return model;
+}
+
+QString CategoryListModel::checkStateAt(int row) const
+{
+    if (row < 0 || row >= count())
+        return {};
+    return checkStateFor(m_results.totals.at(row).selectedCount, m_results.categories.at(row).files.size());
 }
 
 void CategoryListModel::categoryChanged(int row, const QList<int>& roles)
@@ -250,19 +273,50 @@ void CategoryListModel::categoryChanged(int row, const QList<int>& roles)
     emit dataChanged(i, i, roles);
 }
 
+// Sets the selection of files [first, last] of category `row`, keeping its totals and the overall
+// total in step, with one change notice for the whole range.
+void CategoryListModel::setSelected(int row, int first, int last, bool selected)
+{
+    QList<CleanupFile>& files = m_results.categories[row].files;
+    PreparedResults::Totals& totals = m_results.totals[row];
+    int changedFirst = -1, changedLast = -1;
+    for (int i = first; i <= last; ++i) {
+        CleanupFile& f = files[i];
+        if (f.isSelected == selected)
+            continue;
+        f.isSelected = selected;
+        const qint64 delta = selected ? f.sizeInBytes : -f.sizeInBytes;
+        totals.selected += delta;
+        totals.selectedCount += selected ? 1 : -1;
+        m_results.selectedTotal += delta;
+        const qint64 forGood = m_results.forGood.at(row).at(i);
+        m_results.selectedForGood += selected ? forGood : -forGood;
+        if (changedFirst < 0)
+            changedFirst = i;
+        changedLast = i;
+    }
+    if (changedFirst < 0)
+        return;
+    if (FileListModel* model = m_fileModels.value(row))
+        emit model->dataChanged(model->index(changedFirst), model->index(changedLast), {int(FileListModel::Role::selected)});
+    categoryChanged(row, {int(Role::checkState), int(Role::selectedSize)});
+    emit selectionChanged();
+}
+
 bool CategoryListModel::toggleFile(const QString& categoryId, const QString& fileId)
 {
     const int row = rowOf(categoryId);
     if (row < 0)
         return false;
-    FileListModel* files = m_rows[row].files;
-    const int fileRow = files->rowOf(fileId);
-    if (fileRow < 0)
-        return false;
-    files->setSelected(fileRow, !files->files()[fileRow].isSelected);
-    categoryChanged(row, {int(Role::checkState), int(Role::selectedSize)});
-    emit selectionChanged();
-    return true;
+    const QUuid id(fileId);
+    const QList<CleanupFile>& files = m_results.categories.at(row).files;
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        if (files.at(i).id == id) {
+            setSelected(row, int(i), int(i), !files.at(i).isSelected);
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CategoryListModel::toggleAll(const QString& categoryId)
@@ -270,14 +324,11 @@ bool CategoryListModel::toggleAll(const QString& categoryId)
     const int row = rowOf(categoryId);
     if (row < 0)
         return false;
-    FileListModel* files = m_rows[row].files;
-    bool all = true;
-    for (const CleanupFile& f : files->files())
-        all = all && f.isSelected;
+    const qsizetype n = m_results.categories.at(row).files.size();
     // All selected (or none there) clears; anything less selects all.
-    files->setAllSelected(!all);
-    categoryChanged(row, {int(Role::checkState), int(Role::selectedSize)});
-    emit selectionChanged();
+    const bool all = m_results.totals.at(row).selectedCount == n;
+    if (n > 0)
+        setSelected(row, 0, int(n) - 1, !all);
     return true;
 }
 
@@ -286,64 +337,81 @@ bool CategoryListModel::toggleExpanded(const QString& categoryId)
     const int row = rowOf(categoryId);
     if (row < 0)
         return false;
-    m_rows[row].expanded = !m_rows[row].expanded;
+    bool& expanded = m_results.categories[row].isExpanded;
+    expanded = !expanded;
     categoryChanged(row, {int(Role::expanded)});
     return true;
 }
 
 void CategoryListModel::applyRemoval(const QSet<FilePath>& gone, const QHash<FilePath, qint64>& partly)
 {
-    if (gone.isEmpty() && partly.isEmpty())
-        return;
-    for (int row = count() - 1; row >= 0; --row) {
-        FileListModel* model = m_rows[row].files;
-        for (int fr = int(model->files().size()) - 1; fr >= 0; --fr) {
-            CleanupFile f = model->files()[fr];
+    if (!gone.isEmpty() || !partly.isEmpty())
+        reset(withoutRemoved(m_results.categories, gone, partly));
+}
+
+PreparedResults CategoryListModel::withoutRemoved(const QList<CleanupCategory>& categories, const QSet<FilePath>& gone,
+                                                  const QHash<FilePath, qint64>& partly)
+{
+    QList<CleanupCategory> left;
+    left.reserve(categories.size());
+    for (const CleanupCategory& category : categories) {
+        QList<CleanupFile> kept;
+        bool changed = false;
+        for (qsizetype i = 0; i < category.files.size(); ++i) {
+            const CleanupFile& f = category.files.at(i);
             const bool urlGone = gone.contains(f.url);
+            bool partlyGone = partly.contains(f.url);
             FilePaths extrasLeft;
             QList<qint64> sizesLeft;
             qint64 extrasLeftSize = 0;
-            bool changed = partly.contains(f.url);
             for (qsizetype e = 0; e < f.extraURLs.size(); ++e) {
                 if (gone.contains(f.extraURLs[e]))
                     continue;
-                changed |= partly.contains(f.extraURLs[e]);
-                const qint64 s = partly.value(f.extraURLs[e], e < f.extraSizes.size() ? f.extraSizes[e] : 0);
+                partlyGone |= partly.contains(f.extraURLs[e]);
+                const qint64 s = partly.value(f.extraURLs[e], f.extraSizes.value(e, 0));
                 extrasLeft.append(f.extraURLs[e]);
                 sizesLeft.append(s);
                 extrasLeftSize += s;
             }
-            if (urlGone && extrasLeft.isEmpty()) {
-                model->removeRow(fr);
-                continue;
+            const bool untouched = !urlGone && !partlyGone && extrasLeft.size() == f.extraURLs.size();
+            if (untouched && !changed)
+                continue; // still the same as the list so far: copied only if something changes
+            if (!changed) {
+                kept = category.files.first(i);
+                changed = true;
             }
-            if (!urlGone && !changed && extrasLeft.size() == f.extraURLs.size())
-                continue; // untouched
-            // Part of the item went: what stays is what is left of it, measured as scanned, or
-            // as the removal found it where a folder went in part.
-            const qint64 own = urlGone ? 0 : partly.value(f.url, f.ownSize());
-            f.extraURLs = extrasLeft;
-            f.extraSizes = sizesLeft;
-            f.sizeInBytes = own + extrasLeftSize;
-            model->updateRow(fr, f);
+            if (untouched) {
+                kept.append(f);
+            } else if (!urlGone || !extrasLeft.isEmpty()) {
+                // Part of the item went: what stays is what is left of it, measured as scanned, or
+                // as the removal found it where a folder went in part.
+                CleanupFile rest = f;
+                rest.extraURLs = extrasLeft;
+                rest.extraSizes = sizesLeft;
+                rest.sizeInBytes = (urlGone ? 0 : partly.value(f.url, f.ownSize())) + extrasLeftSize;
+                kept.append(rest);
+            }
         }
-        if (model->files().isEmpty()) {
-            beginRemoveRows({}, row, row);
-            m_rows.takeAt(row).files->deleteLater();
-            endRemoveRows();
-        } else {
-            categoryChanged(row, {});
+        if (!changed) {
+            left.append(category);
+        } else if (!kept.isEmpty()) {
+            CleanupCategory c = category;
+            c.files = std::move(kept);
+            left.append(std::move(c));
         }
     }
-    emit countChanged();
-    emit selectionChanged();
+    return PreparedResults::from(std::move(left));
 }
 
 void CategoryListModel::refreshTexts()
 {
-    for (Row& r : m_rows)
-        r.files->refreshTexts();
-    if (!m_rows.isEmpty())
+    for (FileListModel* model : std::as_const(m_fileModels)) {
+        const int rows = model ? model->rowCount() : 0;
+        if (rows > 0)
+            emit model->dataChanged(model->index(0), model->index(rows - 1),
+                                    {int(FileListModel::Role::sizeText), int(FileListModel::Role::leftoversText)});
+    }
+    if (count() > 0)
         emit dataChanged(index(0), index(count() - 1), {int(Role::elementsText), int(Role::totalSizeText)});
 }
 

@@ -3,13 +3,34 @@
 #include "model_types.h"
 
 #include <QAbstractListModel>
-#include <QHash>
-#include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 namespace orvane {
 
-// The files of one category, edited in place by the selection operations.
+class CategoryListModel;
+
+// A scan result made ready for the screen on a worker thread: the categories as delivered and
+// every figure the screen shows of them, so putting them on screen costs nothing that grows with
+// the result.
+struct PreparedResults {
+    struct Totals {
+        qint64 total = 0;         // every file, selected or not
+        qint64 selected = 0;      // selected files only
+        qsizetype selectedCount = 0;
+    };
+    QList<CleanupCategory> categories;
+    QList<Totals> totals; // one per category
+    qint64 selectedTotal = 0;
+    // Per category and file: the bytes that go for good even when the style is the Trash (what
+    // is already in a Trash, an app its package tool uninstalls); and their sum over the selection.
+    QList<QList<qint64>> forGood;
+    qint64 selectedForGood = 0;
+
+    static PreparedResults from(QList<CleanupCategory> categories);
+};
+
+// The files of one category: a view onto that category inside the CategoryListModel, made
+// when a screen first asks for it. Every change goes through the CategoryListModel.
 class FileListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -30,26 +51,26 @@ public:
     };
     Q_ENUM(Role)
 
-    explicit FileListModel(QList<CleanupFile> files, QObject* parent = nullptr);
-
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    const QList<CleanupFile>& files() const { return m_files; }
-    int rowOf(const QString& fileId) const;
-    void setSelected(int row, bool selected);
-    void setAllSelected(bool selected);
-    // Replaces row `row` with `file` (same identity), or removes it.
-    void updateRow(int row, const CleanupFile& file);
-    void removeRow(int row);
-    void refreshTexts();
+    // The files as plain values (empty once the category has left the results).
+    QList<CleanupFile> files() const;
 
 private:
-    QList<CleanupFile> m_files;
+    friend class CategoryListModel;
+    FileListModel(CategoryListModel* owner, int row);
+    const QList<CleanupFile>* list() const;
+    void detach(); // the category left the results
+
+    CategoryListModel* m_owner;
+    int m_row;
 };
 
-// The scan's categories in the order delivered; each row carries its own FileListModel.
+// The scan's categories in the order delivered. Selection, tri-state and every total are kept
+// up to date here as the selection changes, so reading one costs the same for 10 files as for
+// 100,000.
 class CategoryListModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -74,19 +95,27 @@ public:
     Q_ENUM(Role)
 
     explicit CategoryListModel(QObject* parent = nullptr);
+    ~CategoryListModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    int count() const { return int(m_rows.size()); }
-    void reset(const QList<CleanupCategory>& categories);
-    // The current contents as plain values, files included.
-    QList<CleanupCategory> categories() const;
-    qint64 selectedTotal() const;
+    int count() const { return int(m_results.categories.size()); }
+    // Puts a prepared result on screen; the previous one is released on a worker thread.
+    void reset(PreparedResults results);
+    void clear() { reset(PreparedResults()); }
+    // The current contents as plain values (shared, not copied: cheap to hand to a worker).
+    QList<CleanupCategory> categories() const { return m_results.categories; }
+    qint64 selectedTotal() const { return m_results.selectedTotal; }
+    // Of the selection: the bytes deleted for good even when the style is the Trash.
+    qint64 selectedForGood() const { return m_results.selectedForGood; }
+    int fileCount() const;
 
     int rowOf(const QString& categoryId) const;
-    FileListModel* filesAt(int row) const;
+    // The files of category `row`, made on first use (a card asks only once it is expanded).
+    Q_INVOKABLE orvane::FileListModel* filesAt(int row) const;
+    QString checkStateAt(int row) const;
 
     bool toggleFile(const QString& categoryId, const QString& fileId);
     bool toggleAll(const QString& categoryId);
@@ -94,8 +123,11 @@ public:
 
     // After a removal: `gone` holds every location that went. An item leaves the results when its
     // location and all its extra locations went; an item of which only part went stays with what
-    // is left (and the sizes of what is left). `partly` holds the locations that went in part,
-    // with the bytes that stayed: they stay with that size. Categories left without items leave too.
+    // is left (and the sizes of what is left). Categories left without items leave too.
+    // `withoutRemoved` works that out on any thread; applyRemoval puts it on screen.
+    // `partly` holds the locations that went in part, with the bytes that stayed: they stay with that size.
+    static PreparedResults withoutRemoved(const QList<CleanupCategory>& categories, const QSet<FilePath>& gone,
+                                          const QHash<FilePath, qint64>& partly = {});
     void applyRemoval(const QSet<FilePath>& gone, const QHash<FilePath, qint64>& partly = {});
 
     void refreshTexts();
@@ -105,20 +137,17 @@ signals:
     void selectionChanged();
 
 private:
-    struct Row {
-        QUuid id;
-        QString name;
-        QString icon;
-        bool expanded = false;
-        FileListModel* files = nullptr;
-    };
+    friend class FileListModel;
+    void setSelected(int row, int first, int last, bool selected);
     void categoryChanged(int row, const QList<int>& roles);
-    static QString checkStateOf(const QList<CleanupFile>& files);
+    void dropFileModels();
 
-    QList<Row> m_rows;
+    PreparedResults m_results;
+    mutable QList<FileListModel*> m_fileModels; // made on demand, same rows as the categories
 };
 
 // Symbol name of a category's box for its files' selection.
 QString categoryCheckState(const QList<CleanupFile>& files);
+QString checkStateFor(qsizetype selectedCount, qsizetype fileCount);
 
 } // namespace orvane

@@ -10,7 +10,14 @@
 
 #include <QEasingCurve>
 #include <QSet>
+#include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 namespace orvane {
 
@@ -18,7 +25,7 @@ FlowServices FlowServices::engine()
 {
     FlowServices s;
     s.plan = [](const QString& id) { return planFor(id); };
-    s.scan = [](const CleanupPlan& plan) { return scanPlan(plan); };
+    s.scan = [](const CleanupPlan& plan, ScanProgress* progress) { return scanPlan(plan, progress); };
     s.disk = [] { return diskInfo(); };
     s.remove = [](const QList<RemovalTarget>& targets, RemovalStyle style) { return removeItems(targets, style); };
     return s;
@@ -47,6 +54,31 @@ std::optional<SidebarSection> findSection(const QString& id)
         if (s.id == id)
             return s;
     return std::nullopt;
+}
+
+// Scans run on threads of their own at a lower priority (5 steps nicer, which the threads a scan
+// starts inherit), so the window keeps drawing its frames while a scan keeps both cores busy.
+QThreadPool* scanPool()
+{
+    static QThreadPool* const pool = [] {
+        auto* p = new QThreadPool; // never deleted: a scan still running at exit is abandoned
+        p->setMaxThreadCount(2);
+        return p;
+    }();
+    return pool;
+}
+
+void lowerThisThreadsPriority()
+{
+    thread_local bool lowered = false;
+    if (!lowered) {
+        const pid_t thread = ::gettid();
+        errno = 0;
+        const int nice = ::getpriority(PRIO_PROCESS, thread);
+        if (errno == 0)
+            ::setpriority(PRIO_PROCESS, thread, std::min(nice + 5, 19)); // best effort
+        lowered = true;
+    }
 }
 
 QEasingCurve easeOut()
@@ -78,6 +110,9 @@ SectionFlowController::SectionFlowController(const QString& sectionId, FlowServi
     m_settleTimer.setSingleShot(true);
     connect(&m_settleTimer, &QTimer::timeout, this, &SectionFlowController::settle);
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, &SectionFlowController::scanFinished);
+    // Progress is read from the scan's counters a few times a second, never signalled per file.
+    m_progressTimer.setInterval(250);
+    connect(&m_progressTimer, &QTimer::timeout, this, &SectionFlowController::pollProgress);
     connect(&m_removeWatcher, &QFutureWatcherBase::finished, this, &SectionFlowController::removalFinished);
 
     connect(m_categories, &CategoryListModel::selectionChanged, this, [this] {
@@ -93,12 +128,17 @@ SectionFlowController::SectionFlowController(const QString& sectionId, FlowServi
     connect(&LocalizationManager::shared(), &LocalizationManager::languageChanged, this, [this] {
         m_categories->refreshTexts();
         emit textsChanged();
+        emit scanProgressChanged();
     });
 }
 
-// A scan still running keeps going on its worker; with the watchers gone its result is dropped.
+// A scan still running is cancelled: its worker winds down and its result is dropped.
 // A removal still running completes on its worker (it holds its own copy of the list).
-SectionFlowController::~SectionFlowController() = default;
+SectionFlowController::~SectionFlowController()
+{
+    if (m_progress)
+        m_progress->cancel();
+}
 
 void SectionFlowController::setSectionId(const QString& id)
 {
@@ -158,18 +198,15 @@ void SectionFlowController::setShowDeleteConfirm(bool show)
         return;
     if (show == m_showDeleteConfirm)
         return;
-    if (show) {
-        // Items already in a Trash are deleted for good whatever the style: the texts say so.
-        m_selectedInTrash = forGoodBytes(removalTargets(m_categories->categories()), RemovalStyle::trash);
-    }
     m_showDeleteConfirm = show;
     emit showDeleteConfirmChanged();
-    emit textsChanged();
+    emit textsChanged(); // the confirmation's texts depend on what is selected now
 }
 
 bool SectionFlowController::confirmsDeletion() const
 {
-    return m_removalStyle == RemovalStyle::permanent || (m_selectedInTrash > 0 && m_selectedInTrash >= selectedTotal());
+    const qint64 forGood = m_categories->selectedForGood();
+    return m_removalStyle == RemovalStyle::permanent || (forGood > 0 && forGood >= selectedTotal());
 }
 
 QColor SectionFlowController::accent() const
@@ -248,9 +285,8 @@ QString SectionFlowController::dialogMessage() const
     const qint64 selected = selectedTotal();
     if (confirmsDeletion())
         return t(QStringLiteral("alert.deleteMsg"), {formatBytes(selected)});
-    if (m_selectedInTrash > 0)
-        return t(QStringLiteral("alert.trashMixedMsg"),
-                 {formatBytes(selected - m_selectedInTrash), formatBytes(m_selectedInTrash)});
+    if (const qint64 forGood = m_categories->selectedForGood(); forGood > 0)
+        return t(QStringLiteral("alert.trashMixedMsg"), {formatBytes(selected - forGood), formatBytes(forGood)});
     return t(QStringLiteral("alert.trashMsg"), {formatBytes(selected)});
 }
 
@@ -293,6 +329,26 @@ QStringList SectionFlowController::removalStyleLabels() const
     return {label(RemovalStyle::trash), label(RemovalStyle::permanent)};
 }
 
+QString SectionFlowController::scanSourceText() const
+{
+    if (m_state != ScanState::scanning || m_progressSource < 0)
+        return {};
+    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
+    if (!plan || m_progressSource >= plan->sources.size())
+        return {};
+    return t(QStringLiteral("scanning.source"), {plan->sources[m_progressSource].name});
+}
+
+QString SectionFlowController::scanCountsText() const
+{
+    if (m_state != ScanState::scanning || (m_progressFiles == 0 && m_progressBytes == 0))
+        return {};
+    QString text = t(QStringLiteral("scanning.files"), {formatCount(m_progressFiles)});
+    if (m_progressBytes > 0)
+        text += QStringLiteral("  ·  ") + t(QStringLiteral("scanning.read"), {formatBytes(m_progressBytes)});
+    return text;
+}
+
 void SectionFlowController::startScan()
 {
     if (m_state != ScanState::idle && m_state != ScanState::results)
@@ -301,18 +357,62 @@ void SectionFlowController::startScan()
     if (!plan)
         return;
     setRemovalStyle(plan->defaultRemoval);
+    // The previous results go before the new scan starts.
+    m_categories->clear();
+    auto progress = std::make_shared<ScanProgress>();
+    m_progress = progress;
+    m_progressSource = -1;
+    m_progressFiles = m_progressBytes = 0;
     setState(ScanState::scanning);
-    m_categories->reset({});
-    m_scanWatcher.setFuture(QtConcurrent::run([scan = m_services.scan, plan = *plan] {
+    emit scanProgressChanged();
+    m_progressTimer.start();
+    m_scanWatcher.setFuture(QtConcurrent::run(scanPool(), [scan = m_services.scan, plan = *plan, progress] {
         background::Scope scope(background::Kind::scan);
-        return scan(plan);
+        lowerThisThreadsPriority();
+        QList<CleanupCategory> found = scan(plan, progress.get());
+        if (progress->cancelled())
+            return PreparedResults();
+        // Totals are worked out here, so showing the results costs the GUI thread nothing that grows.
+        return PreparedResults::from(std::move(found));
     }));
+}
+
+void SectionFlowController::cancelScan()
+{
+    if (m_state != ScanState::scanning)
+        return;
+    m_progress->cancel();
+    m_progress.reset();
+    m_progressTimer.stop();
+    setState(ScanState::idle);
+    emit scanProgressChanged();
+}
+
+void SectionFlowController::pollProgress()
+{
+    if (!m_progress)
+        return;
+    const int source = m_progress->source.load(std::memory_order_relaxed);
+    const qint64 files = m_progress->filesSeen.load(std::memory_order_relaxed);
+    const qint64 bytes = m_progress->bytesRead.load(std::memory_order_relaxed);
+    if (source == m_progressSource && files == m_progressFiles && bytes == m_progressBytes)
+        return;
+    m_progressSource = source;
+    m_progressFiles = files;
+    m_progressBytes = bytes;
+    emit scanProgressChanged();
 }
 
 void SectionFlowController::scanFinished()
 {
-    const auto future = m_scanWatcher.future();
-    m_categories->reset(future.resultCount() > 0 ? future.result() : QList<CleanupCategory>());
+    // A cancelled scan's result is dropped, whenever it arrives.
+    if (m_state != ScanState::scanning || !m_progress || m_progress->cancelRequested)
+        return;
+    QFuture<PreparedResults> future = m_scanWatcher.future();
+    // Taken out of the future, so the screen's copy is the only one and edits never copy it.
+    m_categories->reset(future.resultCount() > 0 ? future.takeResult() : PreparedResults());
+    m_progress.reset();
+    m_progressTimer.stop();
     setState(ScanState::results);
 }
 
@@ -331,43 +431,62 @@ void SectionFlowController::performClean()
     if (m_state != ScanState::results)
         return;
     setShowDeleteConfirm(false);
-    m_lastTargets = removalTargets(m_categories->categories());
+    m_lastTargets.clear();
     m_lastResults.clear();
     m_lastStyle = m_removalStyle;
     setState(ScanState::cleaning);
-    m_removeWatcher.setFuture(
-        QtConcurrent::run([remove = m_services.remove, targets = m_lastTargets, style = m_removalStyle] {
+    // The selection is handed over shared (no copy); the worker makes the list of locations,
+    // removes them and works out what is left.
+    m_removeWatcher.setFuture(QtConcurrent::run(
+        [remove = m_services.remove, categories = m_categories->categories(), style = m_removalStyle]() mutable {
             background::Scope scope(background::Kind::removal);
-            return remove(targets, style);
+            const QList<CleanupCategory> selection = std::exchange(categories, {});
+            Removal r;
+            r.targets = removalTargets(selection);
+            r.results = remove(r.targets, style);
+            r.results.resize(r.targets.size()); // a missing answer is not a removal
+            // What went leaves the results; a folder that went in part stays with what is left of it.
+            QSet<FilePath> gone;
+            QHash<FilePath, qint64> partly;
+            for (qsizetype i = 0; i < r.targets.size(); ++i) {
+                if (r.results[i].gone())
+                    gone.insert(r.targets[i].path);
+                else if (r.results[i].outcome == RemovalOutcome::partlyRemoved)
+                    partly.insert(r.targets[i].path, r.results[i].stayedBytes);
+            }
+            r.freed = orvane::freedBytes(r.results);
+            r.left = CategoryListModel::withoutRemoved(selection, gone, partly);
+            return r;
         }));
 }
 
 void SectionFlowController::removalFinished()
 {
-    const auto future = m_removeWatcher.future();
-    m_lastResults = future.resultCount() > 0 ? future.result() : QList<RemovalResult>();
-    m_lastResults.resize(m_lastTargets.size()); // a missing answer is not a removal
+    QFuture<Removal> future = m_removeWatcher.future();
+    if (future.resultCount() > 0) {
+        Removal r = future.takeResult();
+        m_lastTargets = std::move(r.targets);
+        m_lastResults = std::move(r.results);
+        m_freed = r.freed;
+        m_left = std::move(r.left);
+    } else {
+        // No answer from the removal: nothing counts as gone, the results stay as they were.
+        m_freed = 0;
+        m_left.reset();
+    }
     m_settleTimer.start(m_services.settleMs);
 }
 
 void SectionFlowController::settle()
 {
-    // What went leaves the results; a folder that went in part stays with what is left of it.
-    QSet<FilePath> gone;
-    QHash<FilePath, qint64> partly;
-    for (qsizetype i = 0; i < m_lastTargets.size() && i < m_lastResults.size(); ++i) {
-        if (m_lastResults[i].gone())
-            gone.insert(m_lastTargets[i].path);
-        else if (m_lastResults[i].outcome == RemovalOutcome::partlyRemoved)
-            partly.insert(m_lastTargets[i].path, m_lastResults[i].stayedBytes);
-    }
-    m_categories->applyRemoval(gone, partly);
-    const qint64 freed = orvane::freedBytes(m_lastResults);
+    if (m_left)
+        m_categories->reset(*std::exchange(m_left, std::nullopt));
+    const qint64 freed = m_freed;
     if (freed != m_freedBytes) {
         m_freedBytes = freed;
         emit freedBytesChanged();
     }
-    emit textsChanged();
+    emit textsChanged(); // the done texts
     setState(ScanState::done);
 }
 
@@ -426,8 +545,7 @@ void SectionFlowController::unhoverCategory(const QString& categoryId)
 
 QString SectionFlowController::checkState(const QString& categoryId) const
 {
-    const int row = m_categories->rowOf(categoryId);
-    return row < 0 ? QString() : categoryCheckState(m_categories->filesAt(row)->files());
+    return m_categories->checkStateAt(m_categories->rowOf(categoryId));
 }
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include "category_model.h"
 #include "model_types.h"
 #include "removal.h"
+#include "scan_progress.h"
 
 #include <QColor>
 #include <QFutureWatcher>
@@ -12,6 +13,7 @@
 #include <QtQml/qqmlregistration.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 namespace orvane {
@@ -19,7 +21,8 @@ namespace orvane {
 // What the flow asks of the rest of the system; tests replace parts of it.
 struct FlowServices {
     std::function<std::optional<CleanupPlan>(const QString& sectionId)> plan;
-    std::function<QList<CleanupCategory>(const CleanupPlan&)> scan;
+    // Runs on a worker thread; reports through the progress it is given and stops when it is cancelled.
+    std::function<QList<CleanupCategory>(const CleanupPlan&, ScanProgress*)> scan;
     std::function<DiskInfo()> disk;
     std::function<QList<RemovalResult>(const QList<RemovalTarget>&, RemovalStyle)> remove;
     int settleMs = 2200; // the cleaning screen stays this long after the removal
@@ -72,6 +75,10 @@ class SectionFlowController : public QObject
     Q_PROPERTY(QStringList doneNotes READ doneNotes NOTIFY textsChanged)
     Q_PROPERTY(QStringList removalStyleNames READ removalStyleNames CONSTANT)
     Q_PROPERTY(QStringList removalStyleLabels READ removalStyleLabels NOTIFY textsChanged)
+    // How far the running scan has got, read a few times a second: what it looks at, and what it
+    // has seen and read so far. Empty when there is nothing to say yet.
+    Q_PROPERTY(QString scanSourceText READ scanSourceText NOTIFY scanProgressChanged)
+    Q_PROPERTY(QString scanCountsText READ scanCountsText NOTIFY scanProgressChanged)
 
 public:
     explicit SectionFlowController(QObject* parent = nullptr);
@@ -120,12 +127,16 @@ public:
     QStringList doneNotes() const;
     QStringList removalStyleNames() const;
     QStringList removalStyleLabels() const;
+    QString scanSourceText() const;
+    QString scanCountsText() const;
 
     // Removal list of the last cleaning and what became of each (for tests and diagnostics).
     const QList<RemovalTarget>& lastTargets() const { return m_lastTargets; }
     const QList<RemovalResult>& lastResults() const { return m_lastResults; }
 
     Q_INVOKABLE void startScan();
+    // Stops the running scan: its threads wind down, nothing it found is shown, back to the start.
+    Q_INVOKABLE void cancelScan();
     Q_INVOKABLE void requestClean();   // opens the confirmation while something is selected
     Q_INVOKABLE void cancelClean();    // closes it
     Q_INVOKABLE void performClean();
@@ -150,10 +161,12 @@ signals:
     void diskChanged();
     void ringFillChanged();
     void textsChanged();
+    void scanProgressChanged();
 
 private:
     void setState(ScanState state);
     void scanFinished();
+    void pollProgress();
     void removalFinished();
     void settle();
 
@@ -169,17 +182,32 @@ private:
     double m_ringFill = 0.0;
     QVariantAnimation m_ringAnimation;
 
-    QFutureWatcher<QList<CleanupCategory>> m_scanWatcher;
+    // What a removal worker hands back: the targets it made of the selection, what went, and the
+    // results as they stand afterwards (worked out there, so nothing grows on the GUI thread).
     // Whether the confirmation deletes everything for good though the style is the Trash
     // (everything selected is already in a Trash); the part already in a Trash otherwise.
     bool confirmsDeletion() const;
-    qint64 m_selectedInTrash = 0; // measured when the confirmation opens
 
-    QFutureWatcher<QList<RemovalResult>> m_removeWatcher;
+    struct Removal {
+        QList<RemovalTarget> targets;
+        QList<RemovalResult> results;
+        qint64 freed = 0;
+        PreparedResults left;
+    };
+
+    QFutureWatcher<PreparedResults> m_scanWatcher;
+    std::shared_ptr<ScanProgress> m_progress; // of the running scan; shared with its worker
+    QTimer m_progressTimer;
+    int m_progressSource = -1;
+    qint64 m_progressFiles = 0;
+    qint64 m_progressBytes = 0;
+    QFutureWatcher<Removal> m_removeWatcher;
     QTimer m_settleTimer;
     QList<RemovalTarget> m_lastTargets;
     QList<RemovalResult> m_lastResults;
     RemovalStyle m_lastStyle = RemovalStyle::permanent;
+    qint64 m_freed = 0;
+    std::optional<PreparedResults> m_left; // the results as the removal left them
 };
 
 } // namespace orvane

@@ -1,6 +1,8 @@
 #include "byte_format.h"
 #include "localization_manager.h"
 
+#include <QLocale>
+
 namespace orvane {
 
 namespace {
@@ -82,6 +84,13 @@ QString formatBytes(qint64 bytes, AppLanguage language)
 QString formatBytes(qint64 bytes)
 {
     return formatBytes(bytes, LocalizationManager::shared().language());
+}
+
+QString formatCount(qint64 count)
+{
+    const bool english = LocalizationManager::shared().language() == AppLanguage::en;
+    QLocale locale(english ? QLocale::English : QLocale::Spanish, english ? QLocale::UnitedStates : QLocale::Spain);
+    return locale.toString(count);
 }
 
 } // namespace orvane

@@ -11,5 +11,7 @@ namespace orvane {
 QString formatBytes(qint64 bytes, AppLanguage language);
 // The same in the current language.
 QString formatBytes(qint64 bytes);
+// A count with the current language's digit grouping ("12,345", "12.345").
+QString formatCount(qint64 count);
 
 } // namespace orvane

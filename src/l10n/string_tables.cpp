@@ -154,6 +154,10 @@ const std::vector<StringEntry>& addedStringTable()
         {u"reason.noTrash"_s, u"la Papelera no lo admite"_s, u"the Trash cannot take it"_s},
         {u"reason.failed"_s, u"no se pudo eliminar"_s, u"could not be removed"_s},
         {u"reason.appStillInstalled"_s, u"la app sigue instalada"_s, u"the app is still installed"_s},
+        {u"scanning.source"_s, u"Revisando: %@"_s, u"Looking at: %@"_s},
+        {u"scanning.files"_s, u"%@ archivos vistos"_s, u"%@ files seen"_s},
+        {u"scanning.read"_s, u"%@ leídos"_s, u"%@ read"_s},
+        {u"scanning.cancelled"_s, u"Análisis cancelado."_s, u"Scan cancelled."_s},
     };
     return table;
 }

@@ -1,6 +1,9 @@
 #include "painted_items.h"
 
+#include <QCache>
+#include <QDataStream>
 #include <QLinearGradient>
+#include <QMutex>
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
@@ -20,9 +23,12 @@ void boxBlur(QImage& img, int r, bool horizontal)
     const int lines = horizontal ? h : w, len = horizontal ? w : h;
     std::vector<int> line(static_cast<size_t>(len));
     const int window = 2 * r + 1;
+    // Raw access: scanLine() checks for sharing on every call, which dominated the blur.
+    uchar* const bits = img.bits();
+    const qsizetype stride = img.bytesPerLine();
     for (int l = 0; l < lines; ++l) {
         auto px = [&](int i) -> uchar& {
-            return horizontal ? img.scanLine(l)[i] : img.scanLine(i)[l];
+            return horizontal ? bits[l * stride + i] : bits[i * stride + l];
         };
         for (int i = 0; i < len; ++i)
             line[size_t(i)] = px(i);
@@ -37,17 +43,22 @@ void boxBlur(QImage& img, int r, bool horizontal)
     }
 }
 
-void colorize(QPainter* painter, const QImage& alpha, const QColor& color, const QPointF& at)
+// `alpha` in the colour (opaque: the colour's own alpha is applied when drawing).
+QImage colorized(const QImage& alpha, const QColor& color)
 {
     QImage tinted(alpha.size(), QImage::Format_ARGB32_Premultiplied);
     QColor opaque = color;
     opaque.setAlpha(255);
     tinted.fill(opaque);
-    {
-        QPainter p(&tinted);
-        p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        p.drawImage(0, 0, alpha);
-    }
+    QPainter p(&tinted);
+    p.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    p.drawImage(0, 0, alpha);
+    return tinted;
+}
+
+void colorize(QPainter* painter, const QImage& alpha, const QColor& color, const QPointF& at)
+{
+    const QImage tinted = colorized(alpha, color);
     painter->save();
     painter->setOpacity(painter->opacity() * color.alphaF());
     painter->drawImage(at, tinted);
@@ -126,6 +137,25 @@ void SoftShadow::paint(QPainter* painter)
     const int w = int(std::ceil(width())), h = int(std::ceil(height()));
     if (w <= 0 || h <= 0 || m_color.alpha() == 0)
         return;
+    // Shadows repeat: every card of a list has the same one. Each is blurred once and kept.
+    static QMutex mutex;
+    static QCache<QByteArray, QImage> made(48 * 1024); // in KB
+    QByteArray key;
+    {
+        QDataStream out(&key, QIODevice::WriteOnly);
+        out << width() << height() << m_blur << m_cornerRadius << m_circle << m_knockout << m_knockoutDx
+            << m_knockoutDy << m_color.rgba();
+    }
+    {
+        QMutexLocker lock(&mutex);
+        if (const QImage* image = made.object(key)) {
+            painter->save();
+            painter->setOpacity(painter->opacity() * m_color.alphaF());
+            painter->drawImage(QPointF(0, 0), *image);
+            painter->restore();
+            return;
+        }
+    }
     const double p = pad();
     QImage alpha(w, h, QImage::Format_Alpha8);
     alpha.fill(0);
@@ -153,7 +183,14 @@ void SoftShadow::paint(QPainter* painter)
         else
             ap.drawRoundedRect(shape, m_cornerRadius, m_cornerRadius);
     }
-    colorize(painter, alpha, m_color, QPointF(0, 0));
+    QImage tinted = colorized(alpha, m_color);
+    painter->save();
+    painter->setOpacity(painter->opacity() * m_color.alphaF());
+    painter->drawImage(QPointF(0, 0), tinted);
+    painter->restore();
+    const int kb = int(tinted.sizeInBytes() / 1024) + 1;
+    QMutexLocker lock(&mutex);
+    made.insert(key, new QImage(std::move(tinted)), kb);
 }
 
 // ---- RingArc ----

@@ -6,10 +6,21 @@
 #include "painted_items.h"
 #include "symbols.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QHash>
+#include <QMimeDatabase>
+#include <QMutex>
 #include <QPainter>
 #include <QQmlEngine>
+#include <QTextLayout>
+#include <QTimer>
+
+#include <cmath>
+
+#include <memory>
+#include <optional>
 
 namespace orvane {
 
@@ -55,39 +66,283 @@ QColor ShellPalette::gradientBottom(const QColor& c) const
     return orvane::gradientBottom(c);
 }
 
-ItemIconProvider::ItemIconProvider()
-    : QQuickImageProvider(QQuickImageProvider::Image)
+namespace {
+
+int wrappedLines(const QString& text, const QFont& font, qreal width)
 {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int lines = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        ++lines;
+    }
+    layout.endLayout();
+    return lines;
 }
 
-QImage ItemIconProvider::requestImage(const QString& id, QSize* size, const QSize& requestedSize)
+} // namespace
+
+qreal TextFit::balancedWidth(const QString& text, const QFont& font, qreal maxWidth) const
 {
-    constexpr int side = 64;
-    QString name;
-    FilePath path;
-    QImage image;
-    if (decodeItemIconId(id, &name, &path))
-        image = itemIcon(name, path, side);
-    if (image.isNull()) {
-        // No desktop icon: a plain glyph of the item's kind.
-        const QFileInfo info(QFile::decodeName(path));
-        const QString symbol = path.endsWith(".app") ? QStringLiteral("square.grid.2x2.fill")
-                               : info.isDir()        ? QStringLiteral("folder")
-                                                     : QStringLiteral("doc.fill");
-        image = QImage(side, side, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        QFont font{QString::fromLatin1(symbolFontFamily)};
-        font.setPixelSize(side - 8);
-        p.setFont(font);
-        p.setPen(QColor(255, 255, 255, 190));
-        p.drawText(image.rect(), Qt::AlignCenter, symbolGlyph(symbol));
+    if (text.isEmpty() || maxWidth <= 0)
+        return std::max<qreal>(maxWidth, 0);
+    const int lines = wrappedLines(text, font, maxWidth);
+    if (lines <= 1)
+        return maxWidth;
+    // Narrowest whole width that still takes `lines` lines.
+    int low = int(maxWidth / lines), high = int(std::ceil(maxWidth));
+    while (low < high) {
+        const int mid = (low + high) / 2;
+        if (wrappedLines(text, font, mid) <= lines)
+            high = mid;
+        else
+            low = mid + 1;
     }
-    if (requestedSize.isValid() && !requestedSize.isEmpty())
-        image = image.scaled(requestedSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    if (size)
-        *size = image.size();
+    // A little room, so the text item's own layout breaks the lines at the same places.
+    return std::min<qreal>(maxWidth, high + 2);
+}
+
+namespace {
+
+// A plain glyph of an item's kind, for items the desktop has no icon for.
+QImage glyphIcon(const QString& symbol, int side)
+{
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    QFont font{QString::fromLatin1(symbolFontFamily)};
+    font.setPixelSize(side - 8);
+    p.setFont(font);
+    p.setPen(QColor(255, 255, 255, 190));
+    p.drawText(image.rect(), Qt::AlignCenter, symbolGlyph(symbol));
     return image;
+}
+
+// Which image an item shows, as a key shared by every item that shows the same one: the
+// application bundle or desktop entry whose icon it takes, else its file type, plus the glyph it
+// falls back to. Remembered by name, like the item icons themselves.
+QString kindOf(const QString& name, const FilePath& path)
+{
+    static QMutex mutex;
+    static QHash<QString, QString> byName;
+    {
+        QMutexLocker lock(&mutex);
+        const auto it = byName.constFind(name);
+        if (it != byName.cend())
+            return *it;
+    }
+    const IconSource source = chooseIconSource(name, path, applicationFolders());
+    const QFileInfo info(QFile::decodeName(path));
+    const QString glyph = path.endsWith(".app") ? QStringLiteral("square.grid.2x2.fill")
+                          : info.isDir()        ? QStringLiteral("folder")
+                                                : QStringLiteral("doc.fill");
+    QString kind;
+    if (!source.bundle.isEmpty())
+        kind = QStringLiteral("bundle:") + QString::fromUtf8(source.bundle.toPercentEncoding());
+    else if (!source.desktopEntry.isEmpty())
+        kind = QStringLiteral("entry:") + QString::fromUtf8(source.desktopEntry.toPercentEncoding());
+    else
+        kind = QStringLiteral("type:") + QMimeDatabase().mimeTypeForFile(QFile::decodeName(source.item.isEmpty() ? path : source.item)).name();
+    kind += u'|' + glyph;
+    QMutexLocker lock(&mutex);
+    return *byName.insert(name, byName.value(name, kind));
+}
+
+constexpr int kIconSide = 64;
+
+struct IconCache {
+    QMutex mutex;
+    QHash<QString, QImage> byKind;
+
+    std::optional<QImage> find(const QString& kind)
+    {
+        QMutexLocker lock(&mutex);
+        const auto it = byKind.constFind(kind);
+        return it == byKind.cend() ? std::nullopt : std::optional<QImage>(*it);
+    }
+};
+
+IconCache& iconCache()
+{
+    static IconCache cache;
+    return cache;
+}
+
+class ItemIconResponse : public QQuickImageResponse
+{
+public:
+    // Shared with the work that answers: the response may be deleted (its image no longer
+    // wanted) on the engine's thread while that work is still under way.
+    struct State {
+        QMutex mutex;
+        ItemIconResponse* response = nullptr;
+        QSize requested;
+
+        void finish(QImage image)
+        {
+            if (!image.isNull() && requested.isValid() && !requested.isEmpty() && image.size() != requested)
+                image = image.scaled(requested, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            QMutexLocker lock(&mutex);
+            if (!response)
+                return;
+            response->m_image = std::move(image);
+            emit response->finished();
+        }
+        // False once the image is no longer wanted (its row scrolled away): the work is skipped.
+        bool wanted()
+        {
+            QMutexLocker lock(&mutex);
+            return response && !cancelled;
+        }
+        bool cancelled = false;
+    };
+
+    explicit ItemIconResponse(const QSize& requested)
+        : m_state(std::make_shared<State>())
+    {
+        m_state->response = this;
+        m_state->requested = requested;
+    }
+    ~ItemIconResponse() override
+    {
+        QMutexLocker lock(&m_state->mutex);
+        m_state->response = nullptr;
+    }
+    QQuickTextureFactory* textureFactory() const override
+    {
+        return QQuickTextureFactory::textureFactoryForImage(m_image);
+    }
+    void cancel() override
+    {
+        QMutexLocker lock(&m_state->mutex);
+        m_state->cancelled = true;
+    }
+    std::shared_ptr<State> state() const { return m_state; }
+
+private:
+    std::shared_ptr<State> m_state;
+    QImage m_image;
+};
+
+} // namespace
+
+// Makes the image of each new kind on the GUI thread (where desktop theme icons must be made),
+// one kind per turn of a short timer: a list of files of twenty types opening at once costs a
+// frame no more than one icon does.
+class ItemIconProvider::Maker : public QObject
+{
+public:
+    Maker()
+    {
+        m_timer.setSingleShot(true);
+        m_timer.setInterval(16);
+        QObject::connect(&m_timer, &QTimer::timeout, this, [this] { makeOne(); });
+    }
+
+    // Any thread.
+    void request(const QString& kind, const QString& name, const FilePath& path,
+                 std::shared_ptr<ItemIconResponse::State> state)
+    {
+        QMutexLocker lock(&m_mutex);
+        m_pending.append({kind, name, path, std::move(state)});
+        if (m_scheduled)
+            return;
+        m_scheduled = true;
+        QMetaObject::invokeMethod(this, [this] { m_timer.start(); }, Qt::QueuedConnection);
+    }
+
+private:
+    struct Pending {
+        QString kind;
+        QString name;
+        FilePath path;
+        std::shared_ptr<ItemIconResponse::State> state;
+    };
+
+    void makeOne()
+    {
+        QList<Pending> batch;
+        {
+            QMutexLocker lock(&m_mutex);
+            if (m_pending.isEmpty()) {
+                m_scheduled = false;
+                return;
+            }
+            // Every request waiting for the first kind in line, answered by one image.
+            const QString kind = m_pending.first().kind;
+            for (qsizetype i = 0; i < m_pending.size();) {
+                if (m_pending[i].kind == kind)
+                    batch.append(m_pending.takeAt(i));
+                else
+                    ++i;
+            }
+        }
+        const Pending& first = batch.first();
+        QImage image;
+        if (const std::optional<QImage> cached = iconCache().find(first.kind)) {
+            image = *cached;
+        } else {
+            image = itemIcon(first.name, first.path, kIconSide);
+            if (image.isNull())
+                image = glyphIcon(first.kind.section(u'|', -1), kIconSide);
+            QMutexLocker lock(&iconCache().mutex);
+            iconCache().byKind.insert(first.kind, image);
+        }
+        for (const Pending& p : std::as_const(batch))
+            p.state->finish(image);
+        QMutexLocker lock(&m_mutex);
+        if (m_pending.isEmpty())
+            m_scheduled = false;
+        else
+            m_timer.start();
+    }
+
+    QMutex m_mutex;
+    QList<Pending> m_pending;
+    bool m_scheduled = false;
+    QTimer m_timer;
+};
+
+ItemIconProvider::ItemIconProvider()
+    : m_pool(new QThreadPool)
+    , m_maker(new Maker)
+{
+    m_pool->setMaxThreadCount(1); // a light load beside the scan and the GUI
+    // The first desktop icon loads the icon theme and its plugins (tens of ms): done once while
+    // the application is idle after starting, not when a list of files first opens.
+    QTimer::singleShot(2000, m_maker, [] { (void)itemIcon(QStringLiteral(".icon-warm-up"), QByteArrayLiteral("/"), kIconSide); });
+}
+
+ItemIconProvider::~ItemIconProvider()
+{
+    m_pool->clear();
+    m_pool->waitForDone();
+    delete m_pool;
+    delete m_maker;
+}
+
+QQuickImageResponse* ItemIconProvider::requestImageResponse(const QString& id, const QSize& requestedSize)
+{
+    auto* response = new ItemIconResponse(requestedSize);
+    m_pool->start([state = response->state(), id, maker = m_maker] {
+        if (!state->wanted()) {
+            state->finish({}); // a cancelled answer still finishes, so the engine can let go of it
+            return;
+        }
+        QString name;
+        FilePath path;
+        decodeItemIconId(id, &name, &path);
+        const QString kind = kindOf(name, path);
+        if (const std::optional<QImage> cached = iconCache().find(kind))
+            state->finish(*cached);
+        else
+            maker->request(kind, name, path, state);
+    });
+    return response;
 }
 
 void prepareEngine(QQmlEngine& engine)

@@ -3,8 +3,10 @@
 #include "palette.h"
 
 #include <QColor>
+#include <QFont>
 #include <QObject>
 #include <QQuickImageProvider>
+#include <QThreadPool>
 #include <QtQml/qqmlregistration.h>
 
 class QQmlEngine;
@@ -46,12 +48,35 @@ public:
     Q_INVOKABLE QColor gradientBottom(const QColor& c) const;
 };
 
+// Widths for wrapped text.
+class TextFit : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_SINGLETON
+
+public:
+    using QObject::QObject;
+    // The narrowest width, up to `maxWidth`, at which `text` in `font` wraps into no more lines
+    // than at `maxWidth`: the lines come out even and no word is left alone on the last one.
+    Q_INVOKABLE qreal balancedWidth(const QString& text, const QFont& font, qreal maxWidth) const;
+};
+
 // "image://itemicon/…": icons of found items, with a plain glyph where the desktop has none.
-class ItemIconProvider : public QQuickImageProvider
+// Asynchronous: which icon an item takes (its application, its desktop entry, its file type) is
+// worked out on a worker thread, and each kind's image is made once (on the GUI thread, where
+// desktop theme icons must be made) and then shared by every item of that kind.
+class ItemIconProvider : public QQuickAsyncImageProvider
 {
 public:
     ItemIconProvider();
-    QImage requestImage(const QString& id, QSize* size, const QSize& requestedSize) override;
+    ~ItemIconProvider() override;
+    QQuickImageResponse* requestImageResponse(const QString& id, const QSize& requestedSize) override;
+
+private:
+    QThreadPool* m_pool;
+    class Maker;
+    Maker* m_maker; // makes the kinds' images on the GUI thread
 };
 
 // What the shell adds to an engine before its QML loads: the icon font and the image provider.

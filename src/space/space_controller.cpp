@@ -2,6 +2,7 @@
 #include "byte_format.h"
 #include "desktop_services.h"
 #include "engine.h"
+#include "icons.h"
 #include "localization_manager.h"
 #include "paths.h"
 
@@ -48,6 +49,7 @@ QVariant SpaceEntriesModel::data(const QModelIndex& index, int role) const
     case Role::fraction: return qBound(0.0, double(e.sizeInBytes) / double(m_largest), 1.0);
     case Role::isDirectory: return e.isDirectory;
     case Role::path: return displayPath(e.url);
+    case Role::iconSource: return itemIconSource(e.name, e.url);
     }
     if (role == Qt::DisplayRole)
         return e.name;
@@ -65,6 +67,7 @@ QHash<int, QByteArray> SpaceEntriesModel::roleNames() const
         {int(Role::fraction), "fraction"},
         {int(Role::isDirectory), "isDirectory"},
         {int(Role::path), "path"},
+        {int(Role::iconSource), "iconSource"},
     };
 }
 

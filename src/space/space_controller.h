@@ -43,6 +43,7 @@ public:
         fraction,      // size / largest size in the list, 0..1: the row's bar
         isDirectory,
         path,          // readable absolute path
+        iconSource,    // image provider address of the item's own icon (its file type's)
     };
     Q_ENUM(Role)
 

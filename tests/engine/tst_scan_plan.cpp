@@ -136,6 +136,57 @@ private slots:
         }
     }
 
+    // Progress counts what the walks meet and what the duplicate search reads; a cancel, at any
+    // point (here from the counters' own hook), stops the work early and leaves no result.
+    void progressAndCancel_data()
+    {
+        QTest::addColumn<qint64>("cancelAtFiles"); // -1: never
+        QTest::addColumn<qint64>("cancelAtBytes");
+        QTest::newRow("to the end") << qint64(-1) << qint64(-1);
+        QTest::newRow("cancelled while walking") << qint64(100) << qint64(-1);
+        QTest::newRow("cancelled while comparing") << qint64(-1) << qint64(1);
+    }
+
+    void progressAndCancel()
+    {
+        QFETCH(qint64, cancelAtFiles);
+        QFETCH(qint64, cancelAtBytes);
+        for (int d = 0; d < 10; ++d)
+            for (int f = 0; f < 30; ++f)
+                QVERIFY(fixture::writeFile(m_root + "/cache/d" + QByteArray::number(d) + "/f" + QByteArray::number(f), 10));
+        for (int f = 0; f < 5; ++f)
+            QVERIFY(fixture::writeFile(m_root + "/cache/top" + QByteArray::number(f), 10));
+        constexpr qint64 copy = 2 * 1024 * 1024;
+        for (int pair = 0; pair < 6; ++pair)
+            for (const char* which : {"a", "b"})
+                QVERIFY(fixture::writeFile(m_root + "/dups/" + which + QByteArray::number(pair), copy + pair, char('a' + pair)));
+        CleanupPlan plan;
+        plan.sources = {folderSource("cache", m_root + "/cache"),
+                        {QStringLiteral("dups"), QStringLiteral("doc.on.doc"), DuplicatesSource{{m_root + "/dups"}, 1048576}, false}};
+
+        ScanProgress progress;
+        progress.checkpoint = [&](ScanProgress& p) {
+            if ((cancelAtFiles >= 0 && p.filesSeen >= cancelAtFiles) || (cancelAtBytes >= 0 && p.bytesRead >= cancelAtBytes))
+                p.cancel();
+        };
+        const QList<CleanupCategory> categories = scanPlan(plan, &progress);
+        const qint64 allFiles = 10 * 30 + 5 + 12;
+        const qint64 allBytes = 12 * copy + 2 * (0 + 1 + 2 + 3 + 4 + 5); // identical copies are read whole
+        if (cancelAtFiles < 0 && cancelAtBytes < 0) {
+            QCOMPARE(categories.size(), 1 + 6);
+            QCOMPARE(progress.filesSeen.load(), allFiles);
+            QCOMPARE(progress.bytesRead.load(), allBytes);
+            QCOMPARE(progress.source.load(), 1);
+            return;
+        }
+        QVERIFY(categories.isEmpty());
+        QVERIFY(progress.filesSeen < allFiles || progress.bytesRead < allBytes);
+        if (cancelAtFiles >= 0) {
+            QCOMPARE(progress.source.load(), 0); // the duplicate search never started
+            QCOMPARE(progress.bytesRead.load(), 0);
+        }
+    }
+
     void diskCapacity()
     {
         struct statvfs vfs;

@@ -1,4 +1,5 @@
 #include "background_work.h"
+#include "byte_format.h"
 #include "catalogue.h"
 #include "category_model.h"
 #include "localization_manager.h"
@@ -14,6 +15,7 @@
 #include <QSemaphore>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #include <memory>
 
@@ -55,7 +57,7 @@ struct Fake {
     {
         FlowServices s;
         s.plan = [](const QString& id) { return planFor(id); };
-        s.scan = [this](const CleanupPlan&) { return results; };
+        s.scan = [this](const CleanupPlan&, ScanProgress*) { return results; };
         s.disk = [this] { return disk; };
         s.remove = [this](const QList<RemovalTarget>& targets, RemovalStyle st) {
             removed = targets;
@@ -268,6 +270,65 @@ private slots:
         QCOMPARE(flow->hoveredID(), none);
         flow->unhoverCategory(none);
         QVERIFY(flow->hoveredID().isEmpty());
+    }
+
+    // Long results: selection, tri-state and every total stay exact, and a category-wide toggle
+    // sends one change notice, not one per row.
+    void longListSelectionAndTotals_data()
+    {
+        QTest::addColumn<int>("groups");
+        QTest::addColumn<int>("perGroup");
+        QTest::newRow("20,000 cache entries") << 1 << 20000;
+        QTest::newRow("3,000 duplicate groups") << 3000 << 2;
+    }
+
+    void longListSelectionAndTotals()
+    {
+        QFETCH(int, groups);
+        QFETCH(int, perGroup);
+        Fake fake;
+        qint64 selected = 0, lastSelected = 0, lastTotal = 0;
+        for (int g = 0; g < groups; ++g) {
+            QList<CleanupFile> files;
+            for (int i = 0; i < perGroup; ++i) {
+                const int n = g * perGroup + i;
+                files.append(file(QString::number(n), 1 + n % 1000, n % 3 != 1));
+                selected += files.last().isSelected ? files.last().sizeInBytes : 0;
+            }
+            fake.results.append(category(QString::number(g), files));
+        }
+        for (const CleanupFile& f : std::as_const(fake.results.last().files)) {
+            lastTotal += f.sizeInBytes;
+            lastSelected += f.isSelected ? f.sizeInBytes : 0;
+        }
+        auto flow = scanned(fake, QStringLiteral("dup"));
+        CategoryListModel* model = flow->categories();
+        QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const int last = groups - 1;
+        FileListModel* files = model->filesAt(last);
+        QAbstractItemModelTester fileTester(files, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        const QString lastId = idOf(fake.results.last());
+        auto lastRole = [&](CategoryListModel::Role role) { return model->data(model->index(last), int(role)); };
+        QCOMPARE(flow->selectedTotal(), selected);
+        QCOMPARE(lastRole(CategoryListModel::Role::totalSize).toLongLong(), lastTotal);
+        QCOMPARE(lastRole(CategoryListModel::Role::fileCount).toInt(), perGroup);
+        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), QStringLiteral("minus.square.fill"));
+
+        QSignalSpy rowChanges(files, &QAbstractItemModel::dataChanged);
+        flow->toggleAll(lastId);
+        QCOMPARE(rowChanges.count(), 1);
+        QCOMPARE(flow->selectedTotal(), selected - lastSelected + lastTotal);
+        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), QStringLiteral("checkmark.square.fill"));
+        const qint64 lastFileSize = fake.results.last().files.last().sizeInBytes;
+        flow->toggleFile(lastId, idOf(fake.results.last().files.last()));
+        QVERIFY(!files->data(files->index(perGroup - 1), int(FileListModel::Role::selected)).toBool());
+        QCOMPARE(flow->selectedTotal(), selected - lastSelected + lastTotal - lastFileSize);
+        QCOMPARE(lastRole(CategoryListModel::Role::selectedSize).toLongLong(), lastTotal - lastFileSize);
+        flow->toggleAll(lastId);
+        flow->toggleAll(lastId);
+        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), QStringLiteral("square"));
+        QCOMPARE(flow->selectedTotal(), selected - lastSelected);
+        QCOMPARE(flow->selectedText(), QStringLiteral("Selected: ") + formatBytes(selected - lastSelected));
     }
 
     void removalListIsUrlThenExtras()
@@ -521,25 +582,48 @@ private slots:
         QCOMPARE(percentInUse(DiskInfo{1000, 1}), 99);
     }
 
-    void leavingDuringAScanDropsItsResult()
+    // A scan stops when it is cancelled, by the Cancel button or by leaving the section: its
+    // worker winds down and nothing of it is shown. Meanwhile the scanning texts follow its counters.
+    void stoppingAScan_data()
     {
-        QSemaphore release;
-        std::atomic<bool> finished = false;
+        QTest::addColumn<bool>("leave");
+        QTest::newRow("cancel") << false;
+        QTest::newRow("leave the section") << true;
+    }
+
+    void stoppingAScan()
+    {
+        QFETCH(bool, leave);
+        std::atomic<bool> stopped = false;
         FlowServices services = Fake().services();
-        services.scan = [&](const CleanupPlan&) {
-            release.acquire();
-            finished = true;
+        services.scan = [&](const CleanupPlan&, ScanProgress* progress) {
+            progress->source = 0;
+            while (!progress->cancelled()) {
+                progress->filesSeen += 1000;
+                QThread::msleep(2);
+            }
+            stopped = true;
             return QList<CleanupCategory>{category(QStringLiteral("late"), {file(QStringLiteral("x"), 1, true)})};
         };
         auto flow = std::make_unique<SectionFlowController>(QStringLiteral("smart"), services);
         flow->startScan();
-        const auto unblock = qScopeGuard([&] { if (!finished && release.available() == 0) release.release(); });
-        QTRY_COMPARE(background::running(background::Kind::scan), 1);
-        flow.reset(); // the user left the section
-        release.release();
-        QTRY_VERIFY(finished.load());
+        QTRY_VERIFY(flow->scanCountsText().endsWith(QStringLiteral("files seen")));
+        QCOMPARE(flow->scanSourceText(), QStringLiteral("Looking at: ") + planFor(QStringLiteral("smart"))->sources[0].name);
+        LocalizationManager::shared().setLanguage(AppLanguage::es);
+        QVERIFY(flow->scanCountsText().endsWith(QStringLiteral("archivos vistos")));
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
+        if (leave)
+            flow.reset();
+        else
+            flow->cancelScan();
+        QTRY_VERIFY(stopped.load());
         QTRY_COMPARE(background::running(background::Kind::scan), 0);
-        QCoreApplication::processEvents();
+        QCoreApplication::processEvents(); // the worker's late answer is dropped
+        if (!leave) {
+            QCOMPARE(flow->screen(), QStringLiteral("idle"));
+            QVERIFY(flow->scanCountsText().isEmpty());
+            QCOMPARE(flow->categories()->count(), 0);
+        }
     }
 
     void leavingDuringCleaningStillRemoves()

@@ -2,6 +2,7 @@
 #include "ui_driver.h"
 
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QtQml/qqmlextensionplugin.h>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
@@ -77,7 +78,7 @@ private slots:
         clickItem(QStringLiteral("analyzeButton"));
         QTRY_VERIFY_WITH_TIMEOUT(shown(item(QStringLiteral("resultsView"))), 15000);
         // Caches (3 MB, selected), Downloads (3 MB, not selected), Logs: heaviest first.
-        QTRY_VERIFY(item(QStringLiteral("categoryCard_0")));
+        QTRY_VERIFY(item(QStringLiteral("categoryCard_2"))); // the list makes its cards as it lays out
         QCOMPARE(text(QStringLiteral("categoryCard_0_name")), QStringLiteral("Caches"));
         QCOMPARE(text(QStringLiteral("categoryCard_0_elements")), QStringLiteral("2 items"));
         QCOMPARE(text(QStringLiteral("categoryCard_1_name")), QStringLiteral("Downloads"));
@@ -201,6 +202,59 @@ private slots:
         onlyScreen(QStringLiteral("aboutView"));
         clickItem(QStringLiteral("sidebarRow_settings"));
         onlyScreen(QStringLiteral("settingsView"));
+    }
+
+    // 20,000 cache entries: the card opens, the list scrolls to its last row with only about a
+    // screenful of rows made, and that last row alone is chosen and goes to the Trash.
+    void longResultScrollsToTheEndAndRemoves()
+    {
+        const QString caches = m_home + QStringLiteral("/.cache");
+        for (const QFileInfo& left : QDir(caches).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            if (!left.fileName().startsWith(QLatin1String("orvane")))
+                left.isDir() ? void(QDir(left.filePath()).removeRecursively()) : void(QFile::remove(left.filePath()));
+        // Caches is then the only category: nothing in Downloads or in the Trash the tours filled.
+        QDir(m_home + QStringLiteral("/Downloads")).removeRecursively();
+        QDir(qEnvironmentVariable("XDG_DATA_HOME", m_home + QStringLiteral("/.local/share")) + QStringLiteral("/Trash")).removeRecursively();
+        writeFile(caches + QStringLiteral("/zz-smallest"), 1); // the last row: sizes run largest first
+        for (int i = 0; i < 20000; ++i) {
+            QFile entry(caches + QStringLiteral("/entry-%1").arg(i, 5, 10, QLatin1Char('0')));
+            QVERIFY(entry.open(QIODevice::WriteOnly) && entry.write("0123456789") == 10);
+        }
+        clickItem(QStringLiteral("sidebarRow_smart"));
+        onlyScreen(QStringLiteral("flowView"));
+        clickItem(QStringLiteral("analyzeButton"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown(item(QStringLiteral("resultsView"))), 30000);
+        QTRY_COMPARE(text(QStringLiteral("categoryCard_0_elements")), QStringLiteral("20001 items"));
+        QTRY_COMPARE(item(QStringLiteral("categoryCard_0"))->opacity(), 1.0); // entered
+        clickItem(QStringLiteral("categoryCard_0_header"));
+        QTRY_VERIFY(item(QStringLiteral("categoryCard_0_file_0")));
+        clickItem(QStringLiteral("categoryCard_0_check")); // all selected: clears them
+        QCOMPARE(text(QStringLiteral("selectedText")), QStringLiteral("Selected: Zero KB"));
+
+        QMetaObject::invokeMethod(item(QStringLiteral("resultsScroller")), "positionViewAtEnd");
+        QTRY_VERIFY(shown(item(QStringLiteral("categoryCard_0_file_20000"))));
+        QCOMPARE(text(QStringLiteral("categoryCard_0_file_20000_name")), QStringLiteral("zz-smallest"));
+        int rows = 0;
+        const QRegularExpression rowName(QStringLiteral("^categoryCard_0_file_\\d+$"));
+        std::function<void(QQuickItem*)> countRows = [&](QQuickItem* i) {
+            rows += rowName.match(i->objectName()).hasMatch();
+            for (QQuickItem* child : i->childItems())
+                countRows(child);
+        };
+        countRows(m_app.window()->contentItem());
+        QVERIFY2(rows < 200, qPrintable(QString::number(rows)));
+        m_app.snap(QStringLiteral("10-long-results-end"), 500);
+
+        clickItem(QStringLiteral("categoryCard_0_file_20000_check"));
+        QCOMPARE(text(QStringLiteral("selectedText")), QStringLiteral("Selected: 1 byte"));
+        clickItem(QStringLiteral("removalStyle_trash"));
+        clickItem(QStringLiteral("primaryButton"));
+        QTRY_VERIFY(shown(item(QStringLiteral("confirmDialog"))));
+        clickItem(QStringLiteral("dialogConfirm"));
+        QTRY_VERIFY_WITH_TIMEOUT(shown(item(QStringLiteral("doneView"))), 15000);
+        QCOMPARE(text(QStringLiteral("doneText")), QStringLiteral("You moved 1 byte to the Trash"));
+        QVERIFY(!QFileInfo::exists(caches + QStringLiteral("/zz-smallest")));
+        QVERIFY(QFileInfo::exists(caches + QStringLiteral("/entry-19999")));
     }
 };
 

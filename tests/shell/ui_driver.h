@@ -43,15 +43,15 @@ inline bool shown(QQuickItem* item)
 inline void click(QQuickWindow* window, QQuickItem* item)
 {
     QVERIFY2(item, "no item to click");
-    // A list that just became visible lays its rows out at the next polish: aim after it.
-    QVERIFY(QQuickTest::qWaitForPolish(window));
-    const QPoint at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
     // Two clicks on one spot within the double-click interval would reach the second item as a
     // double click, as they would for a user; a test means two single clicks, so it waits.
     static QElapsedTimer sinceLastClick;
     const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
     if (sinceLastClick.isValid() && sinceLastClick.elapsed() <= interval)
         QTest::qWait(int(interval - sinceLastClick.elapsed()) + 20);
+    // A list that just became visible (or moved) lays its rows out at the next polish: aim after it.
+    QVERIFY(QQuickTest::qWaitForPolish(window));
+    const QPoint at = item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint();
     QTest::mouseMove(window, at);
     QTest::mouseClick(window, Qt::LeftButton, {}, at);
     sinceLastClick.start();

@@ -3,11 +3,13 @@ import Orvane.Shell
 import Orvane.Flow
 
 // Makes its parent fade, grow and rise into place when it appears, `index` × 0.09 s late.
-// The parent takes `transform: stagger.shift`.
+// The parent takes `transform: stagger.shift`. Created inactive, the parent is simply in place
+// (a card scrolled into view after the list appeared does not replay the entrance).
 QtObject {
     id: stagger
     property Item target
     property int index: 0
+    property bool active: true
     property real progress: 0
     readonly property Translate shift: Translate { y: 45 * (1 - stagger.progress) }
 
@@ -19,8 +21,13 @@ QtObject {
     }
     property Timer delay: Timer {
         interval: Math.round(stagger.index * Theme.staggerStep * 1000)
-        running: true
         onTriggered: stagger.appear.start()
+    }
+    Component.onCompleted: {
+        if (active)
+            delay.start()
+        else
+            progress = 1
     }
     property Spring appear: Spring {
         target: stagger; property: "progress"; from: 0; to: 1

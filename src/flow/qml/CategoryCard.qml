@@ -4,6 +4,8 @@ import Orvane.Shell
 import Orvane.Flow
 
 // One category: check box, icon tile, name and count, size, turning chevron; files when expanded.
+// The card is as tall as all its files, but only the rows inside the visible part of `viewport`
+// (the list it sits in) exist: a category of 100,000 files costs what a screenful costs.
 Item {
     id: card
     required property SectionFlowController flow
@@ -11,37 +13,65 @@ Item {
     required property string categoryId
     required property string name
     required property string icon
-    required property var files
+    required property int fileCount
     required property string elementsText
     required property string totalSizeText
     required property string checkState
     required property bool expanded
+    property Flickable viewport: ListView.view
+    // The card's files: asked for only while it is open.
+    readonly property var files: expanded || drawer.height > 0 ? flow.categories.filesAt(index) : null
+    // Whether it plays the staggered entrance (read once, when the card is made).
+    property bool entrance: true
     readonly property bool hovered: flow.hoveredID === categoryId
+    // The list reuses cards for other categories as it scrolls: nothing animates while a card
+    // takes on another category's state.
+    property bool reused: false
+    ListView.onPooled: reused = true
+    ListView.onReused: reused = false
     readonly property color accent: flow.accent
+    readonly property real rowHeight: 32
+    readonly property real rowsHeight: fileCount * rowHeight
+    // The spring of the expansion is for lists that fit a few screens; a longer one opens at once.
+    readonly property bool animateDrawer: rowsHeight <= 3000
+
+    // Part of the rows inside the viewport (with a margin), in the rows' own coordinates.
+    readonly property real rowsTop: y + content.y + headerBox.height + 14
+    readonly property real windowTop: viewport ? Math.max(0, Math.min(rowsHeight, viewport.contentY - 64 - rowsTop)) : 0
+    readonly property real windowBottom: viewport
+        ? Math.max(windowTop, Math.min(rowsHeight, drawer.height - 14, viewport.contentY + viewport.height + 64 - rowsTop))
+        : Math.max(0, drawer.height - 14)
 
     objectName: "categoryCard_" + index
     width: ListView.view ? ListView.view.width : parent.width
-    implicitHeight: body.height
+    height: body.height
     transform: stagger.shift
-    AppearStagger { id: stagger; target: card; index: card.index }
+    // The entrance and the hover scale a card about its centre; a card taller than the view is
+    // scaled about its top, or a small change of scale would move its visible part by hundreds
+    // of points.
+    readonly property bool tall: viewport !== null && height > viewport.height
+    transformOrigin: tall ? Item.Top : Item.Center
+    AppearStagger { id: stagger; target: card; index: card.index; active: card.entrance }
 
     Item {
         id: body
-        width: parent.width
-        height: content.implicitHeight + 36
-        scale: card.hovered ? 1.012 : 1
-        Behavior on scale { EaseOut {} }
+        x: 30
+        width: parent.width - 60
+        height: content.height + 36
+        scale: card.hovered && !card.tall ? 1.012 : 1
+        transformOrigin: card.tall ? Item.Top : Item.Center
+        Behavior on scale { enabled: !card.reused; EaseOut {} }
 
-        Shadow { target: face; color: Theme.black(0.38); blur: 14; offsetY: 8; cornerRadius: 16; knockout: true }
-        Shadow {
+        CardShadow { target: face; color: Theme.black(0.38); blur: 14; offsetY: 8; cornerRadius: 16; knockout: true }
+        CardShadow {
             target: face; color: Theme.tint(card.accent, 0.3); blur: 20; cornerRadius: 16; knockout: true
             opacity: card.expanded ? 1 : 0
-            Behavior on opacity { EaseOut {} }
+            Behavior on opacity { enabled: !card.reused; EaseOut {} }
         }
-        Shadow {
+        CardShadow {
             target: face; color: Theme.tint(card.accent, 0.35); blur: 22; cornerRadius: 16; knockout: true
             opacity: card.hovered ? 1 : 0
-            Behavior on opacity { EaseOut {} }
+            Behavior on opacity { enabled: !card.reused; EaseOut {} }
         }
         Rectangle {
             id: face
@@ -62,13 +92,15 @@ Item {
                                                   : card.flow.unhoverCategory(card.categoryId)
         }
 
-        Column {
+        Item {
             id: content
             x: 18; y: 18
             width: parent.width - 36
+            height: headerBox.height + drawer.height
 
             // Header: a tap anywhere but the box toggles the expansion.
             Item {
+                id: headerBox
                 width: parent.width
                 height: header.implicitHeight
                 MouseArea {
@@ -127,31 +159,41 @@ Item {
                         color: Theme.white(0.6)
                         rotation: card.expanded ? 90 : 0
                         Behavior on rotation {
+                            enabled: !card.reused
                             Spring { response: Theme.expandSpring.response; dampingFraction: Theme.expandSpring.damping }
                         }
                     }
                 }
             }
 
-            // Files
+            // Files, 14 points under the header; rows exist only for the visible window.
             Item {
                 id: drawer
+                y: headerBox.height
                 width: parent.width
                 clip: true
-                height: card.expanded ? fileList.implicitHeight + 14 : 0
+                height: card.expanded ? card.rowsHeight + 14 : 0
                 Behavior on height {
-                    Spring { id: drawerSpring; response: Theme.expandSpring.response; dampingFraction: Theme.expandSpring.damping }
+                    enabled: card.animateDrawer && !card.reused
+                    Spring { response: Theme.expandSpring.response; dampingFraction: Theme.expandSpring.damping }
                 }
                 Loader {
-                    id: fileList
-                    y: 14
+                    y: 14 + card.windowTop
                     width: parent.width
-                    active: card.expanded || drawerSpring.running || drawer.height > 0
-                    sourceComponent: Column {
-                        width: fileList.width
-                        Repeater {
-                            model: card.files
-                            delegate: FileRow { flow: card.flow; categoryId: card.categoryId; accent: card.accent; cardName: card.objectName }
+                    height: card.windowBottom - card.windowTop
+                    active: height > 0
+                    // Made over a few frames, so opening a category never stalls a frame.
+                    asynchronous: true
+                    sourceComponent: ListView {
+                        objectName: card.objectName + "_rows"
+                        interactive: false
+                        cacheBuffer: 0
+                        reuseItems: true
+                        contentY: card.windowTop
+                        model: card.files
+                        delegate: FileRow {
+                            flow: card.flow; categoryId: card.categoryId; accent: card.accent
+                            cardName: card.objectName; height: card.rowHeight
                         }
                     }
                 }

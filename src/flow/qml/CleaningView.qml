@@ -21,9 +21,9 @@ Item {
             width: 300; height: 170
             Repeater {
                 model: cleaning.dirt.length
-                Symbol {
+                Sparkle {
                     required property int index
-                    name: "sparkle"
+                    objectName: "cleaningSparkle_" + index
                     size: 16
                     color: Theme.white(0.45)
                     x: 150 + cleaning.dirt[index].x - width / 2

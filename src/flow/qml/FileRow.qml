@@ -3,6 +3,8 @@ import QtQuick.Layouts
 import Orvane.Shell
 import Orvane.Flow
 
+// One file of an expanded category: check box, icon, name, leftovers, size. Rows are made and
+// reused as the list scrolls, so a row holds nothing of its own beyond what the model gives it.
 Item {
     id: row
     required property SectionFlowController flow
@@ -18,12 +20,12 @@ Item {
     required property string iconSource
 
     objectName: cardName + "_file_" + index
-    width: parent ? parent.width : 0
+    width: ListView.view ? ListView.view.width : (parent ? parent.width : 0)
     implicitHeight: layout.implicitHeight + 10
 
     RowLayout {
         id: layout
-        x: 20; y: 5
+        x: 20; y: (row.height - implicitHeight) / 2
         width: parent.width - 20
         spacing: 12
         Symbol {
@@ -43,7 +45,7 @@ Item {
             source: row.iconSource
             sourceSize: Qt.size(44, 44)
             fillMode: Image.PreserveAspectFit
-            asynchronous: false // theme icons (QIcon, QPixmap) may only be made on the GUI thread
+            asynchronous: true // looked up off the GUI thread, once per kind of item
             smooth: true
         }
         Label {

@@ -29,7 +29,16 @@ Item {
 
     Component { id: intro; IntroView { flow: controller } }
     Component { id: comingSoon; ComingSoonView { flow: controller } }
-    Component { id: scanning; ScanningView { accent: controller.accent } }
+    Component {
+        id: scanning
+        ScanningView {
+            accent: controller.accent
+            cancellable: true
+            sourceText: controller.scanSourceText
+            countsText: controller.scanCountsText
+            onCancel: controller.cancelScan()
+        }
+    }
     Component { id: resultsView; ResultsView { flow: controller } }
     Component { id: cleaning; CleaningView { accent: controller.accent } }
     Component {
@@ -37,5 +46,11 @@ Item {
         DoneView { accent: controller.accent; freedText: controller.doneText; notes: controller.doneNotes; onBack: controller.back() }
     }
 
-    ConfirmDialog { anchors.fill: parent; flow: controller; z: 10 }
+    // Over the whole window (the sidebar dims too); only the window's own buttons stay above it.
+    ConfirmDialog {
+        parent: view.Window.window ? view.Window.window.contentItem : view
+        anchors.fill: parent
+        flow: controller
+        z: 55
+    }
 }

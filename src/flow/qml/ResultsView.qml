@@ -50,26 +50,27 @@ Item {
                 }
             }
 
-            Flickable {
+            // Cards are made for the visible part only; the first screenful enters staggered.
+            ListView {
                 id: scroller
                 objectName: "resultsScroller"
+                property bool entering: true
                 anchors.fill: parent
                 visible: results.flow.categories.count > 0
                 clip: true
-                contentWidth: width
-                contentHeight: cards.implicitHeight + 12
+                topMargin: 4
+                bottomMargin: 8
+                spacing: 14
                 boundsBehavior: Flickable.StopAtBounds
-                Controls.ScrollBar.vertical: Controls.ScrollBar { policy: Controls.ScrollBar.AlwaysOn }
-                Column {
-                    id: cards
-                    x: 30; y: 4
-                    width: scroller.width - 60
-                    spacing: 14
-                    Repeater {
-                        model: results.flow.categories
-                        delegate: CategoryCard { flow: results.flow }
-                    }
+                reuseItems: true
+                model: results.flow.categories
+                delegate: CategoryCard { flow: results.flow; entrance: scroller.entering }
+                // A scroll bar only when there is something to scroll.
+                Controls.ScrollBar.vertical: Controls.ScrollBar {
+                    policy: scroller.contentHeight + scroller.topMargin + scroller.bottomMargin > scroller.height + 1
+                            ? Controls.ScrollBar.AlwaysOn : Controls.ScrollBar.AlwaysOff
                 }
+                Timer { running: true; interval: 200; onTriggered: scroller.entering = false }
             }
         }
 

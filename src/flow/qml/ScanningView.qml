@@ -2,11 +2,16 @@ import QtQuick
 import Orvane.Shell
 import Orvane.Flow
 
-// Endlessly turning arc (200°/s) and a pulsing sparkles symbol (1 + 0.15 sin 4t).
+// Endlessly turning arc (200°/s) and a pulsing sparkles symbol (1 + 0.15 sin 4t). Given a
+// scan's progress texts it shows them under the title, and with `cancellable` a Cancel button.
 Item {
     id: scanning
     objectName: "scanningView"
     property color accent: "white"
+    property string sourceText
+    property string countsText
+    property bool cancellable: false
+    signal cancel()
     property real t: 0
     NumberAnimation on t { from: 0; to: 86400; duration: 86400000; loops: Animation.Infinite }
 
@@ -31,11 +36,40 @@ Item {
                 scale: 1 + 0.15 * Math.sin(4 * scanning.t)
             }
         }
-        Label {
-            objectName: "scanningTitle"
+        Column {
             anchors.horizontalCenter: parent.horizontalCenter
-            text: L10n.text(L10n.language, "scanning.title")
-            size: Theme.title3
+            spacing: 8
+            Label {
+                objectName: "scanningTitle"
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: L10n.text(L10n.language, "scanning.title")
+                size: Theme.title3
+            }
+            // Two lines kept in place even while empty, so the column does not jump.
+            Label {
+                objectName: "scanningSource"
+                visible: scanning.cancellable
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: scanning.sourceText
+                color: Theme.white(0.7)
+                size: Theme.callout
+            }
+            Label {
+                objectName: "scanningCounts"
+                visible: scanning.cancellable
+                anchors.horizontalCenter: parent.horizontalCenter
+                text: scanning.countsText
+                color: Theme.white(0.5)
+                size: Theme.callout
+            }
+        }
+        GlassButton {
+            objectName: "scanningCancel"
+            visible: scanning.cancellable
+            anchors.horizontalCenter: parent.horizontalCenter
+            prominent: false
+            text: L10n.text(L10n.language, "action.cancel")
+            onClicked: scanning.cancel()
         }
     }
 }

@@ -14,19 +14,27 @@ Item {
 
     Component.onCompleted: controller.refresh()
 
+    // The scrolling part starts below the window's top strip (its buttons and drag area), so
+    // content scrolled up is cut off there instead of passing under them.
     Flickable {
         id: flick
+        objectName: "settingsScroller"
         anchors.fill: parent
+        anchors.topMargin: 28
+        clip: true
         contentWidth: width
-        contentHeight: column.implicitHeight + 64
+        contentHeight: column.implicitHeight + 36
         boundsBehavior: Flickable.StopAtBounds
-        Controls.ScrollBar.vertical: Controls.ScrollBar { policy: Controls.ScrollBar.AsNeeded }
+        // Always shown while there is something to scroll, so the screen shows that it scrolls.
+        Controls.ScrollBar.vertical: Controls.ScrollBar {
+            policy: flick.contentHeight > flick.height ? Controls.ScrollBar.AlwaysOn : Controls.ScrollBar.AlwaysOff
+        }
 
         ColumnLayout {
             id: column
             width: Math.min(720, flick.width - 64)
             x: (flick.width - width) / 2
-            y: 32
+            y: 4
             spacing: 22
 
             Label {

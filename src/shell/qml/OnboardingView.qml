@@ -260,7 +260,9 @@ Item {
                 }
                 Label {
                     objectName: "onbBody_" + slideColumn.step
-                    width: parent.width
+                    // Even lines: no word left alone on the last one.
+                    width: TextFit.balancedWidth(text, font, parent.width)
+                    anchors.horizontalCenter: parent.horizontalCenter
                     horizontalAlignment: Text.AlignHCenter
                     wrapMode: Text.WordWrap
                     text: L10n.text(L10n.language, "onb.s" + slideColumn.step + ".body")

@@ -13,6 +13,7 @@ Item {
     required property string formattedSize
     required property real fraction
     required property bool isDirectory
+    required property string iconSource
     property color accent: "white"
     property bool hovered: false
     signal activated()
@@ -49,11 +50,28 @@ Item {
         x: 16; y: 16
         width: parent.width - 32
         spacing: 14
-        Symbol {
+        // A folder's symbol in the accent colour; a file shows its own type's icon.
+        Item {
             Layout.preferredWidth: 28
-            name: row.icon
-            size: Theme.title3
-            color: row.accent
+            implicitHeight: 24
+            Symbol {
+                anchors.centerIn: parent
+                visible: row.isDirectory
+                name: row.icon
+                size: Theme.title3
+                color: row.accent
+            }
+            Image {
+                objectName: row.objectName + "_fileIcon"
+                anchors.centerIn: parent
+                visible: !row.isDirectory
+                width: 24; height: 24
+                source: row.isDirectory ? "" : row.iconSource
+                sourceSize: Qt.size(48, 48)
+                fillMode: Image.PreserveAspectFit
+                asynchronous: true
+                smooth: true
+            }
         }
         ColumnLayout {
             Layout.fillWidth: true
