@@ -241,8 +241,8 @@ void printCategories(const QString& title, const QList<CleanupCategory>& categor
             // under its original name, an application under its own).
             if (file.name != displayPath(lastComponent(file.url)))
                 row += QStringLiteral("  (%1)").arg(file.name);
-            if (!file.extraURLs.isEmpty())
-                row += u' ' + t(QStringLiteral("results.leftovers"), {QString::number(file.extraURLs.size())});
+            if (file.leftoverCount() > 0)
+                row += u' ' + t(QStringLiteral("results.leftovers"), {QString::number(file.leftoverCount())});
             line(row);
             for (const FilePath& extra : file.extraURLs)
                 line(QStringLiteral("%1  + %2").arg(QString(18, u' '), readablePath(extra)));

@@ -119,10 +119,10 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
     case Role::sizeInBytes: return f.sizeInBytes;
     case Role::sizeText: return formatBytes(f.sizeInBytes);
     case Role::selected: return f.isSelected;
-    case Role::leftoverCount: return int(f.extraURLs.size());
+    case Role::leftoverCount: return int(f.leftoverCount());
     case Role::leftoversText:
-        return f.extraURLs.isEmpty() ? QString()
-                                     : t(QStringLiteral("results.leftovers"), {QString::number(f.extraURLs.size())});
+        return f.leftoverCount() == 0 ? QString()
+                                      : t(QStringLiteral("results.leftovers"), {QString::number(f.leftoverCount())});
     case Role::iconSource: return itemIconSource(f.name, f.url);
     }
     return {};

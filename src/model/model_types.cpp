@@ -2,6 +2,8 @@
 
 #include "localization_manager.h"
 
+#include <algorithm>
+
 namespace orvane {
 
 std::optional<RemovalStyle> removalStyleFromRaw(const QString& raw)
@@ -30,6 +32,12 @@ qint64 CleanupFile::ownSize() const
     for (qint64 s : extraSizes)
         extras += s;
     return sizeInBytes - extras;
+}
+
+qsizetype CleanupFile::leftoverCount() const
+{
+    return std::count_if(extraURLs.begin(), extraURLs.end(),
+                         [](const FilePath& extra) { return !extra.endsWith(".trashinfo"); });
 }
 
 qint64 CleanupCategory::selectedSize() const

@@ -121,6 +121,9 @@ struct CleanupFile {
     QString packageId;
 
     qint64 ownSize() const;
+    // The extras that are the item's leftovers: a Trash item's info file goes with it but is
+    // not something the user left behind.
+    qsizetype leftoverCount() const;
 };
 
 struct CleanupCategory {
