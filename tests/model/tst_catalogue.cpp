@@ -114,10 +114,11 @@ private slots:
                         if (l.*member == folder->locations)
                             what = name;
                 } else if (const auto* big = std::get_if<BigFilesSource>(&s.kind)) {
-                    what = QStringLiteral("files from %1 bytes in %2").arg(big->minSize).arg(big->root == l.home ? "~" : "?");
+                    const QString root = big->root == l.home ? "~" : "?";
+                    what = QStringLiteral("files from %1 bytes in %2").arg(big->minSize).arg(root);
                 } else if (const auto* dup = std::get_if<DuplicatesSource>(&s.kind)) {
-                    const bool roots = dup->roots == l.duplicateRoots;
-                    what = QStringLiteral("duplicates from %1 bytes in %2").arg(dup->minSize).arg(roots ? "duplicateRoots" : "?");
+                    const QString roots = dup->roots == l.duplicateRoots ? "duplicateRoots" : "?";
+                    what = QStringLiteral("duplicates from %1 bytes in %2").arg(dup->minSize).arg(roots);
                 }
                 got << QStringList{s.name, s.icon, s.autoSelect ? "on" : "off", what}.join(QStringLiteral(" | "));
             }

@@ -159,8 +159,8 @@ private slots:
              "/opt/a;b`c%d|e"}, // odd characters kept
             {head + "Exec=\"/opt/editor --x\n", true}, // unclosed quote
             {head + "Name=ab\xff\xfe" "c\n", true, QString::fromUtf8("ab\xff\xfe" "c")},
-            {"# comment\n[Other]\nName=No\n" + head + "Name=Yes\nName=Twice\nHidden=true\n[Desktop Action x]\nName=No\n", true,
-             "Yes", "", true},
+            {"# comment\n[Other]\nName=No\n" + head + "Name=Yes\nName=Twice\nHidden=true\n[Desktop Action x]\nName=No\n",
+             true, "Yes", "", true},
             {head + "Hidden=True\n", true},
             {head.chopped(1) + "\r\nName=Win\r\nHidden=true\r\n", true, "Win", "", true},
             {head + "garbage\n=x\nNa me=x\nName[=y\nName=Ok\n", true, "Ok"},
