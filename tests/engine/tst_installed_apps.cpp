@@ -1,3 +1,4 @@
+#include "base_dirs.h"
 #include "locations.h"
 #include "engine.h"
 #include "fixture.h"
@@ -27,10 +28,7 @@ QByteArray plistWithIdentifier(const QByteArray& identifier, bool binary)
     plist_dict_set_item(dict, "CFBundleIdentifier", plist_new_string(identifier.constData()));
     char* data = nullptr;
     uint32_t length = 0;
-    if (binary)
-        plist_to_bin(dict, &data, &length);
-    else
-        plist_to_xml(dict, &data, &length);
+    (binary ? plist_to_bin : plist_to_xml)(dict, &data, &length);
     QByteArray bytes(data, qsizetype(length));
     std::free(data);
     plist_free(dict);
@@ -109,11 +107,8 @@ class TestInstalledApps : public QObject
     QByteArray m_library, m_apps, m_systemApps;
 
     QByteArray lib(const QByteArray& relative) const { return m_library + '/' + relative; }
-    BaseDirs linuxDirs() const
-    {
-        const QByteArray h = homeDir();
-        return {h, h + "/.cache", h + "/.local/share", h + "/.config", h + "/.local/state"};
-    }
+    // The base directories where no variable is set: ~/.cache, ~/.local/share and so on.
+    BaseDirs linuxDirs() const { return baseDirs(homeDir(), [](const char*) { return QByteArray(); }); }
 
 private slots:
     void initTestCase()
@@ -139,6 +134,10 @@ private slots:
     // "*.app" folders of 1 MiB and more directly in each root (no link, file, FIFO, hidden,
     // nested or upper-case one), largest first counting their leftovers, equal sizes in root
     // order, each leftover measured at scan time: a link as the link, a dangling one not at all.
+    // Leftovers: every row of the leftover table in table order (then the group containers,
+    // hidden ones too, then the folders named after the app); only what exists, each once. Without
+    // an identifier only the named folders; the lookup on its own finds the same and refuses
+    // values that name no single place.
     void bundles()
     {
         QVERIFY(makeBundle(m_apps + "/Small.app", MiB - 1));
@@ -160,29 +159,6 @@ private slots:
         QVERIFY(fixture::makeSymlink(homeDir() + "/elsewhere/Real.app", m_apps + "/Linked.app"));
         QVERIFY(fixture::writeSparse(m_apps + "/File.app", 2 * MiB) && fixture::makeFifo(m_apps + "/Pipe.app"));
 
-        for (bool autoSelect : {false, true}) {
-            const QList<CleanupFile> apps = scanInstalledApps(autoSelect, {m_systemApps, m_apps, homeDir() + "/missing"});
-            QCOMPARE(fixture::namesOf(apps), QStringList({"Big", "Fine.tool", "Twin", "Twin", "Exact"}));
-            QCOMPARE(fixture::urlsOf(apps).mid(2, 2), (QList<QByteArray>{m_systemApps + "/Twin.app", m_apps + "/Twin.app"}));
-            QCOMPARE(apps[0].extraURLs, (FilePaths{lib("Caches/com.example.big"), lib("Containers/com.example.big")}));
-            QCOMPARE(apps[0].extraSizes, (QList<qint64>{outside.size(), 2000 * MiB}));
-            QCOMPARE(apps[0].sizeInBytes, 2050 * MiB + outside.size());
-            QCOMPARE(apps[0].ownSize(), 50 * MiB);
-            QCOMPARE(apps[2].extraURLs, FilePaths{lib("Preferences/com.example.twin.plist")});
-            QCOMPARE(apps[3].extraURLs, apps[2].extraURLs);
-            QCOMPARE(apps[3].sizeInBytes, 3 * MiB + 100);
-            QCOMPARE(apps[4].sizeInBytes, MiB);
-            for (const CleanupFile& app : apps)
-                QCOMPARE(app.isSelected, autoSelect);
-        }
-    }
-
-    // Every row of the leftover table in table order (then the group containers, hidden ones
-    // too, then the folders named after the app); only what exists, each once, each measured on
-    // its own. Without an identifier only the named folders; the lookup on its own finds the same
-    // and refuses values that name no single place.
-    void leftoverTable()
-    {
         const QByteArray id = "com.example.editor";
         QVERIFY(makeBundle(m_apps + "/Editor.app", 2 * MiB, plistWithIdentifier(id, true)));
         const FilePaths expected{
@@ -193,27 +169,42 @@ private slots:
             lib("Group Containers/." + id + ".hidden"),
             lib("Application Support/Editor"), lib("Caches/Editor"), lib("Logs/Editor"),
         };
-        qint64 size = 0;
-        for (const QByteArray& path : expected)
-            QVERIFY(fixture::writeFile(path.endsWith(".plist") ? path : path + "/data", size += 1000));
+        qint64 size = 0, leftovers = 0;
+        for (const FilePath& path : expected) {
+            leftovers += (size += 1000);
+            QVERIFY(fixture::writeFile(path.endsWith(".plist") ? path : path + "/data", size));
+        }
         for (const char* other : {"Group Containers/unrelated", "Group Containers/com.example.edito",
                                   "Caches/com.example.editor2", "Caches/com.example.plain", "Caches/Plain", "Logs/Plain"})
             QVERIFY(fixture::writeFile(lib(other) + "/data", 5));
         QVERIFY(makeBundle(m_apps + "/Plain.app", 2 * MiB)); // no identifier
 
-        const QList<CleanupFile> apps = scanInstalledApps(false, {m_apps});
-        QCOMPARE(fixture::namesOf(apps), QStringList({"Editor", "Plain"}));
-        const FilePaths got = apps[0].extraURLs;
-        QCOMPARE(got.mid(0, 9) + got.mid(12), expected.mid(0, 9) + expected.mid(12));
-        QCOMPARE(QSet<FilePath>(got.begin() + 9, got.begin() + 12), QSet<FilePath>(expected.begin() + 9, expected.begin() + 12));
-        for (qsizetype i = 0; i < got.size(); ++i)
-            QCOMPARE(apps[0].extraSizes[i], treeSize(got[i]));
-        QCOMPARE(apps[0].sizeInBytes, 2 * MiB + treeSize(m_library) - 30);
-        QCOMPARE(apps[1].extraURLs, (FilePaths{lib("Caches/Plain"), lib("Logs/Plain")}));
-
-        QCOMPARE(findLeftovers(QString::fromUtf8(id), QStringLiteral("Editor")), got);
-        QCOMPARE(findLeftovers(std::nullopt, QStringLiteral("Plain")), apps[1].extraURLs);
-        QCOMPARE(findLeftovers(QStringLiteral("Plain"), QStringLiteral("Plain")), apps[1].extraURLs); // each once
+        for (bool autoSelect : {false, true}) {
+            const QList<CleanupFile> apps = scanInstalledApps(autoSelect, {m_systemApps, m_apps, homeDir() + "/missing"});
+            QCOMPARE(fixture::namesOf(apps), QStringList({"Big", "Fine.tool", "Twin", "Twin", "Editor", "Plain", "Exact"}));
+            QCOMPARE(fixture::urlsOf(apps).mid(2, 2), (QList<QByteArray>{m_systemApps + "/Twin.app", m_apps + "/Twin.app"}));
+            QCOMPARE(apps[0].extraURLs, (FilePaths{lib("Caches/com.example.big"), lib("Containers/com.example.big")}));
+            QCOMPARE(apps[0].extraSizes, (QList<qint64>{outside.size(), 2000 * MiB}));
+            QCOMPARE(apps[0].sizeInBytes, 2050 * MiB + outside.size());
+            QCOMPARE(apps[0].ownSize(), 50 * MiB);
+            QCOMPARE(apps[2].extraURLs, FilePaths{lib("Preferences/com.example.twin.plist")});
+            QCOMPARE(apps[3].extraURLs, apps[2].extraURLs);
+            QCOMPARE(apps[3].sizeInBytes, 3 * MiB + 100);
+            const FilePaths got = apps[4].extraURLs;
+            QCOMPARE(got.mid(0, 9) + got.mid(12), expected.mid(0, 9) + expected.mid(12));
+            QCOMPARE(QSet<FilePath>(got.begin() + 9, got.begin() + 12),
+                     QSet<FilePath>(expected.begin() + 9, expected.begin() + 12)); // group containers: any order
+            for (qsizetype i = 0; i < got.size(); ++i)
+                QCOMPARE(apps[4].extraSizes[i], treeSize(got[i]));
+            QCOMPARE(apps[4].sizeInBytes, 2 * MiB + leftovers);
+            QCOMPARE(apps[5].extraURLs, (FilePaths{lib("Caches/Plain"), lib("Logs/Plain")}));
+            QCOMPARE(apps[6].sizeInBytes, MiB);
+            for (const CleanupFile& app : apps)
+                QCOMPARE(app.isSelected, autoSelect);
+            QCOMPARE(findLeftovers(QString::fromUtf8(id), QStringLiteral("Editor")), got);
+            QCOMPARE(findLeftovers(std::nullopt, QStringLiteral("Plain")), apps[5].extraURLs);
+            QCOMPARE(findLeftovers(QStringLiteral("Plain"), QStringLiteral("Plain")), apps[5].extraURLs); // each once
+        }
         QVERIFY(fixture::writeFile(lib("x"), 10) && fixture::writeFile(homeDir() + "/Documents/keep", 10));
         for (const char* bad : {"", ".", "..", "../../Documents", "../.."}) {
             QVERIFY2(findLeftovers(QString::fromLatin1(bad), QStringLiteral("Nothing")).isEmpty(), bad);
@@ -223,85 +214,74 @@ private slots:
 
     // Where the identifier comes from, and what is not an identifier: broken, huge, non-regular
     // or linked Info.plist files, and values that would name a place outside the leftover folders.
-    void identifierSources_data()
+    // Only a found identifier reaches its leftover, Caches/com.example.probe.
+    void identifierSources()
     {
-        QTest::addColumn<QByteArray>("contentsPlist"); // "" none; "fifo", "link", "huge" special
-        QTest::addColumn<QByteArray>("rootPlist");
-        QTest::addColumn<bool>("found"); // the identifier com.example.probe
-        const auto row = [](const char* name, const QByteArray& contents, bool found, const QByteArray& root = {}) {
-            QTest::newRow(name) << contents << root << found;
-        };
         const QByteArray xml = plistWithIdentifier("com.example.probe", false);
         const QByteArray bin = plistWithIdentifier("com.example.probe", true);
         const QByteArray xmlHead = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
-        row("xml", xml, true);
-        row("binary", bin, true);
-        row("root only", {}, true, bin);
-        row("broken contents, root fallback", "<?xml garbage", true, xml);
-        row("garbage", QByteArray("\x00\x01\x02 not a plist", 17), false);
-        row("truncated binary", bin.left(bin.size() - 12), false);
-        row("truncated xml", xml.left(xml.size() / 2), false);
-        row("bplist header only", "bplist00", false);
-        row("not a string", xmlHead + "<dict><key>CFBundleIdentifier</key><integer>7</integer></dict></plist>", false);
-        row("array root", xmlHead + "<array><string>com.example.probe</string></array></plist>", false);
-        row("huge", "huge", false);
-        // Shared objects are normal in binary plists and fine while the tree they stand for is small.
-        row("shared, small", dictWithPayload({QByteArray("\xA3\x05\x05\x05", 4), QByteArray("\xA0", 1)}, 1), true);
-        // Each level holds the next twice: 2^40 nodes from 200 bytes.
         QList<QByteArray> doubling, chain;
-        for (int i = 0; i < 40; ++i)
+        for (int i = 0; i < 40; ++i) // each level holds the next twice: 2^40 nodes from 200 bytes
             doubling.append(QByteArray("\xA2", 1) + ref(5 + i, 1) + ref(5 + i, 1));
-        row("expanding binary", dictWithPayload(doubling << QByteArray("\xA0", 1), 1), false);
-        row("cyclic binary", dictWithPayload({QByteArray("\xA1\x04", 2)}, 1), false);
         for (int i = 0; i < 100000; ++i)
             chain.append(QByteArray("\xA1", 1) + ref(5 + i, 4));
-        row("deep binary", dictWithPayload(chain << QByteArray("\xA0", 1), 4), false);
-        row("reference out of range", dictWithPayload({QByteArray("\xA1\x09", 2)}, 1), false);
-        row("deep xml",
-            xmlHead + "<dict><key>CFBundleIdentifier</key><string>com.example.probe</string><key>payload</key>"
-                + QByteArray("<array>").repeated(250000) + QByteArray("</array>").repeated(250000) + "</dict></plist>",
-            false);
-        row("fifo", "fifo", false);
-        row("link", "link", false);
-        // Values that would name a place outside the leftover folders.
-        row("empty id", plistWithIdentifier("", true), false);
-        row("dot", plistWithIdentifier(".", true), false);
-        row("dot dot", plistWithIdentifier("..", false), false);
-        row("climbs out", plistWithIdentifier("../../Documents", false), false);
-        row("slash", plistWithIdentifier("com.example/probe", false), false);
-    }
-    void identifierSources()
-    {
-        QFETCH(QByteArray, contentsPlist);
-        QFETCH(QByteArray, rootPlist);
-        QFETCH(bool, found);
-        const QByteArray bundle = m_apps + "/Probe.app";
-        QVERIFY(fixture::writeSparse(bundle + "/Contents/MacOS/binary", 2 * MiB));
-        const QByteArray contentsPath = bundle + "/Contents/Info.plist";
-        if (contentsPlist == "fifo") {
-            QVERIFY(fixture::makeFifo(contentsPath));
-        } else if (contentsPlist == "link") {
-            QVERIFY(writeBytes(homeDir() + "/real.plist", plistWithIdentifier("com.example.probe", false)));
-            QVERIFY(fixture::makeSymlink(homeDir() + "/real.plist", contentsPath));
-        } else if (contentsPlist == "huge") {
-            // Valid XML at the start, then far more than any Info.plist holds.
-            QVERIFY(writeBytes(contentsPath, plistWithIdentifier("com.example.probe", false)));
-            QVERIFY(::truncate(contentsPath.constData(), 64 * MiB) == 0);
-        } else if (!contentsPlist.isEmpty()) {
-            QVERIFY(writeBytes(contentsPath, contentsPlist));
-        }
-        if (!rootPlist.isEmpty())
-            QVERIFY(writeBytes(bundle + "/Info.plist", rootPlist));
-
+        const struct {
+            const char* tag;
+            QByteArray contents; // Contents/Info.plist: "" none; "fifo", "link" and "huge" made below
+            bool found;
+            QByteArray root = {}; // the bundle's own Info.plist
+        } rows[] = {
+            {"xml", xml, true},
+            {"binary", bin, true},
+            {"root only", {}, true, bin},
+            {"broken contents, root fallback", "<?xml garbage", true, xml},
+            {"garbage", QByteArray("\x00\x01\x02 not a plist", 17), false},
+            {"truncated binary", bin.left(bin.size() - 12), false},
+            {"truncated xml", xml.left(xml.size() / 2), false},
+            {"bplist header only", "bplist00", false},
+            {"not a string", xmlHead + "<dict><key>CFBundleIdentifier</key><integer>7</integer></dict></plist>", false},
+            {"array root", xmlHead + "<array><string>com.example.probe</string></array></plist>", false},
+            {"huge", "huge", false},
+            // Shared objects are normal in binary plists and fine while the tree they stand for is small.
+            {"shared, small", dictWithPayload({QByteArray("\xA3\x05\x05\x05", 4), QByteArray("\xA0", 1)}, 1), true},
+            {"expanding binary", dictWithPayload(doubling << QByteArray("\xA0", 1), 1), false},
+            {"cyclic binary", dictWithPayload({QByteArray("\xA1\x04", 2)}, 1), false},
+            {"deep binary", dictWithPayload(chain << QByteArray("\xA0", 1), 4), false},
+            {"reference out of range", dictWithPayload({QByteArray("\xA1\x09", 2)}, 1), false},
+            {"deep xml",
+             xmlHead + "<dict><key>CFBundleIdentifier</key><string>com.example.probe</string><key>payload</key>"
+                 + QByteArray("<array>").repeated(250000) + QByteArray("</array>").repeated(250000) + "</dict></plist>",
+             false},
+            {"fifo", "fifo", false},
+            {"link", "link", false},
+            {"empty id", plistWithIdentifier("", true), false},
+            {"dot", plistWithIdentifier(".", true), false},
+            {"dot dot", plistWithIdentifier("..", false), false},
+            {"climbs out", plistWithIdentifier("../../Documents", false), false},
+            {"slash", plistWithIdentifier("com.example/probe", false), false},
+        };
         // Locations an unsafe identifier would reach, and the one a good one names.
-        QVERIFY(fixture::writeFile(lib("Caches/com.example.probe/x"), 10));
-        QVERIFY(fixture::writeFile(lib("Preferences/other.plist"), 10));
-        QVERIFY(fixture::writeFile(lib("Group Containers/any/x"), 10));
-        QVERIFY(fixture::writeFile(homeDir() + "/Documents/keep", 10));
-
-        const QList<CleanupFile> apps = scanInstalledApps(false, {m_apps});
-        QCOMPARE(apps.size(), 1);
-        QCOMPARE(apps[0].extraURLs, found ? FilePaths{lib("Caches/com.example.probe")} : FilePaths{});
+        for (const QByteArray& file : {lib("Caches/com.example.probe/x"), lib("Preferences/other.plist"),
+                                       lib("Group Containers/any/x"), homeDir() + "/Documents/keep"})
+            QVERIFY(fixture::writeFile(file, 10));
+        QVERIFY(writeBytes(homeDir() + "/real.plist", xml));
+        const QByteArray bundle = m_apps + "/Probe.app", contents = bundle + "/Contents/Info.plist";
+        for (const auto& row : rows) {
+            fixture::removeTree(bundle);
+            QVERIFY(fixture::writeSparse(bundle + "/Contents/MacOS/binary", 2 * MiB));
+            if (row.contents == "fifo")
+                QVERIFY(fixture::makeFifo(contents));
+            else if (row.contents == "link")
+                QVERIFY(fixture::makeSymlink(homeDir() + "/real.plist", contents));
+            else if (row.contents == "huge") // valid XML at the start, then far more than any Info.plist holds
+                QVERIFY(writeBytes(contents, xml) && ::truncate(contents.constData(), 64 * MiB) == 0);
+            else if (!row.contents.isEmpty())
+                QVERIFY(writeBytes(contents, row.contents));
+            QVERIFY(row.root.isEmpty() || writeBytes(bundle + "/Info.plist", row.root));
+            const QList<CleanupFile> apps = scanInstalledApps(false, {m_apps});
+            QVERIFY2(apps.size() == 1, row.tag);
+            QVERIFY2(apps[0].extraURLs == (row.found ? FilePaths{lib("Caches/com.example.probe")} : FilePaths{}), row.tag);
+        }
     }
 
     // Linux: AppImages by their magic bytes in ~/Applications and ~/.local/bin, per-user Flatpak

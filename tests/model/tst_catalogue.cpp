@@ -1,10 +1,8 @@
 #include "catalogue.h"
+#include "engine/fixture.h"
 #include "localization_manager.h"
 #include "paths.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace orvane;
@@ -19,11 +17,6 @@ const QList<QPair<QString, SourceLocations Locations::*>> sourceMembers{
     {"recentFiles", &Locations::recentFiles}, {"safari", &Locations::safariTraces},
     {"chrome", &Locations::chromeTraces},     {"firefox", &Locations::firefoxTraces},
     {"edge", &Locations::edgeTraces}};
-
-Locations macTable()
-{
-    return locationsFor(Platform::macOS, {homeDir(), {}, {}, {}, {}});
-}
 
 // The variables the table reads in a test, as the base directories' reader wants them.
 QHash<QByteArray, QByteArray> testEnv;
@@ -46,24 +39,16 @@ QStringList describe(Platform platform, const BaseDirs& dirs)
     for (const auto& [name, member] : sourceMembers)
         for (const SourceLocation& location : l.*member)
             lines << name + u' ' + QLatin1String(kinds[int(location.kind)]) + u' ' + tilde(location.path);
-    const auto add = [&](const char* what, const FilePaths& paths) {
+    const QList<QPair<const char*, FilePaths>> lists{
+        {"neverOffered", l.neverOffered},    {"duplicateRoots", l.duplicateRoots}, {"trashFolder", {l.trashFolder}},
+        {"bundleRoots", apps.bundleRoots},   {"library", {apps.library}},          {"appImageRoots", apps.appImageRoots},
+        {"flatpakApps", {apps.flatpakApps}}, {"sandboxData", {apps.sandboxData}},  {"leftoverRoots", apps.leftoverRoots},
+        {"desktopEntries", {apps.desktopEntries}}, {"launchAgents", {startup.launchAgents}},
+        {"autostart", {startup.autostart}},  {"systemdUser", {startup.systemdUser}}};
+    for (const auto& [what, paths] : lists)
         for (const FilePath& path : paths)
             if (!path.isEmpty())
                 lines << QLatin1String(what) + u' ' + tilde(path);
-    };
-    add("neverOffered", l.neverOffered);
-    add("duplicateRoots", l.duplicateRoots);
-    add("trashFolder", {l.trashFolder});
-    add("bundleRoots", apps.bundleRoots);
-    add("library", {apps.library});
-    add("appImageRoots", apps.appImageRoots);
-    add("flatpakApps", {apps.flatpakApps});
-    add("sandboxData", {apps.sandboxData});
-    add("leftoverRoots", apps.leftoverRoots);
-    add("desktopEntries", {apps.desktopEntries});
-    add("launchAgents", {startup.launchAgents});
-    add("autostart", {startup.autostart});
-    add("systemdUser", {startup.systemdUser});
     return lines;
 }
 
@@ -74,10 +59,13 @@ class TestCatalogue : public QObject
     Q_OBJECT
 
 private slots:
-    void init() { LocalizationManager::shared().setLanguage(AppLanguage::es); }
+    void initTestCase() { LocalizationManager::shared().setLanguage(AppLanguage::es); }
 
-    // The sidebar in order; a plan for the five cleanup sections only, by exact id.
-    void sections()
+    // The sidebar in order, and a plan for the five cleanup sections only, by exact id. Each plan's
+    // heading (title: first highlight) and its sources as "name | icon | on/off | what it reads": a
+    // folder source by the member of the table it draws on (where that lies is the location
+    // table's business), each keeping Orvane's own folders out.
+    void sectionsAndPlans()
     {
         QStringList sections;
         for (const SidebarSection& s : mainSections() + bottomSections())
@@ -87,75 +75,61 @@ private slots:
         QCOMPARE(mainSections()[2].title, QStringLiteral("Aplicaciones"));
         for (const char* id : {"space", "settings", "about", "", "Smart", "smart "})
             QVERIFY2(!planFor(QString::fromLatin1(id)).has_value(), id);
-    }
 
-    // Each plan's heading and its sources as "name | icon | on/off | what it reads": a folder
-    // source by the member of the table it draws on (where that lies is the location table's
-    // business), each keeping Orvane's own folders out.
-    void plans_data()
-    {
-        QTest::addColumn<QString>("id");
-        QTest::addColumn<QString>("heading"); // title: first highlight
-        QTest::addColumn<bool>("toTrash");
-        QTest::addColumn<QStringList>("sources");
         const QString derivedData = "Xcode DerivedData | hammer | on | derivedData", logs = "Logs | doc.text | on | logs",
                       trash = "Papelera | trash | on | trash";
-        QTest::newRow("smart") << "smart" << "Cuidado inteligente: Rápido y sin riesgos" << false
-                               << QStringList{derivedData, "Cachés | shippingbox | on | caches",
-                                              "Descargas | arrow.down.circle | off | downloads", logs, trash};
-        QTest::newRow("cleanup") << "cleanup" << "Limpieza profunda: Basura profunda del sistema" << false
-                                 << QStringList{derivedData, "Cachés de usuario | shippingbox | on | caches", logs,
-                                                "Estado guardado de apps | macwindow | off | savedAppState", trash,
-                                                "Archivos grandes (+100 MB) | doc.fill | off | files from 104857600 bytes in ~"};
-        QTest::newRow("apps") << "apps" << "Aplicaciones: Desinstala por completo" << true
-                              << QStringList{"Aplicaciones instaladas | square.grid.2x2 | off | installed apps"};
-        QTest::newRow("protect") << "protect" << "Protección: Borra rastros de navegación" << false
-                                 << QStringList{"Archivos recientes | clock.arrow.circlepath | on | recentFiles",
-                                                "Rastros de Safari | safari | on | safari", "Rastros de Chrome | globe | on | chrome",
-                                                "Rastros de Firefox | flame | on | firefox", "Rastros de Edge | globe | on | edge",
-                                                "Ventanas guardadas | macwindow | off | savedAppState"};
-        QTest::newRow("dup") << "dup" << "Duplicados: Compara el CONTENIDO, no el nombre" << true
-                             << QStringList{"Duplicados | doc.on.doc | on | duplicates from 1048576 bytes in duplicateRoots"};
-    }
-
-    void plans()
-    {
-        QFETCH(QString, id);
-        QFETCH(QString, heading);
-        QFETCH(bool, toTrash);
-        QFETCH(QStringList, sources);
-        const Locations l = macTable();
-        const std::optional<CleanupPlan> plan = planFor(id, l);
-        QVERIFY(plan && plan->highlights.size() == 3);
-        QCOMPARE(plan->title + QStringLiteral(": ") + plan->highlights[0], heading);
-        QCOMPARE(plan->defaultRemoval, toTrash ? RemovalStyle::trash : RemovalStyle::permanent);
-        QStringList got;
-        for (const CleanupSource& s : plan->sources) {
-            QString what = QStringLiteral("installed apps");
-            if (const auto* folder = std::get_if<FolderSource>(&s.kind)) {
-                QCOMPARE(folder->neverOffered, l.neverOffered);
-                for (const auto& [name, member] : sourceMembers)
-                    if (l.*member == folder->locations)
-                        what = name;
-            } else if (const auto* big = std::get_if<BigFilesSource>(&s.kind)) {
-                what = QStringLiteral("files from %1 bytes in %2").arg(big->minSize).arg(big->root == l.home ? "~" : "?");
-            } else if (const auto* dup = std::get_if<DuplicatesSource>(&s.kind)) {
-                what = QStringLiteral("duplicates from %1 bytes in %2")
-                           .arg(dup->minSize)
-                           .arg(dup->roots == l.duplicateRoots ? "duplicateRoots" : "?");
+        const struct {
+            QString id, heading;
+            bool toTrash;
+            QStringList sources;
+        } rows[] = {
+            {"smart", "Cuidado inteligente: Rápido y sin riesgos", false,
+             {derivedData, "Cachés | shippingbox | on | caches", "Descargas | arrow.down.circle | off | downloads", logs,
+              trash}},
+            {"cleanup", "Limpieza profunda: Basura profunda del sistema", false,
+             {derivedData, "Cachés de usuario | shippingbox | on | caches", logs,
+              "Estado guardado de apps | macwindow | off | savedAppState", trash,
+              "Archivos grandes (+100 MB) | doc.fill | off | files from 104857600 bytes in ~"}},
+            {"apps", "Aplicaciones: Desinstala por completo", true,
+             {"Aplicaciones instaladas | square.grid.2x2 | off | installed apps"}},
+            {"protect", "Protección: Borra rastros de navegación", false,
+             {"Archivos recientes | clock.arrow.circlepath | on | recentFiles", "Rastros de Safari | safari | on | safari",
+              "Rastros de Chrome | globe | on | chrome", "Rastros de Firefox | flame | on | firefox",
+              "Rastros de Edge | globe | on | edge", "Ventanas guardadas | macwindow | off | savedAppState"}},
+            {"dup", "Duplicados: Compara el CONTENIDO, no el nombre", true,
+             {"Duplicados | doc.on.doc | on | duplicates from 1048576 bytes in duplicateRoots"}},
+        };
+        const Locations l = locationsFor(Platform::macOS, {homeDir(), {}, {}, {}, {}});
+        for (const auto& row : rows) {
+            const std::optional<CleanupPlan> plan = planFor(row.id, l);
+            QVERIFY(plan && plan->highlights.size() == 3);
+            QCOMPARE(plan->title + QStringLiteral(": ") + plan->highlights[0], row.heading);
+            QCOMPARE(plan->defaultRemoval, row.toTrash ? RemovalStyle::trash : RemovalStyle::permanent);
+            QStringList got;
+            for (const CleanupSource& s : plan->sources) {
+                QString what = QStringLiteral("installed apps");
+                if (const auto* folder = std::get_if<FolderSource>(&s.kind)) {
+                    QCOMPARE(folder->neverOffered, l.neverOffered);
+                    for (const auto& [name, member] : sourceMembers)
+                        if (l.*member == folder->locations)
+                            what = name;
+                } else if (const auto* big = std::get_if<BigFilesSource>(&s.kind)) {
+                    const QString root = big->root == l.home ? "~" : "?";
+                    what = QStringLiteral("files from %1 bytes in %2").arg(big->minSize).arg(root);
+                } else if (const auto* dup = std::get_if<DuplicatesSource>(&s.kind)) {
+                    const QString roots = dup->roots == l.duplicateRoots ? "duplicateRoots" : "?";
+                    what = QStringLiteral("duplicates from %1 bytes in %2").arg(dup->minSize).arg(roots);
+                }
+                got << QStringList{s.name, s.icon, s.autoSelect ? "on" : "off", what}.join(QStringLiteral(" | "));
             }
-            got << QStringList{s.name, s.icon, s.autoSelect ? "on" : "off", what}.join(QStringLiteral(" | "));
+            QCOMPARE(got, row.sources);
         }
-        QCOMPARE(got, sources);
-    }
 
-    // Texts follow the language on every call; the programs' plans read the running platform's
-    // table with the home folder asked anew.
-    void plansFollowTheLanguageAndTheHome()
-    {
+        // Texts follow the language on every call; the programs' plans read the running
+        // platform's table with the home folder asked anew.
         LocalizationManager::shared().setLanguage(AppLanguage::en);
-        QCOMPARE(smartPlan(macTable()).sources[1].name, QStringLiteral("Caches"));
-        QCOMPARE(cleanupPlan(macTable()).sources[5].name, QStringLiteral("Large files (+100 MB)"));
+        QCOMPARE(smartPlan(l).sources[1].name, QStringLiteral("Caches"));
+        QCOMPARE(cleanupPlan(l).sources[5].name, QStringLiteral("Large files (+100 MB)"));
         QCOMPARE(mainSections()[0].title, QStringLiteral("Smart Care"));
         const QByteArray saved = qgetenv("HOME");
         qputenv("HOME", "/tmp/another-home/");
@@ -170,98 +144,84 @@ private slots:
     // the home folder, also through a link, and what the other platform has. (The Linux places
     // of applications and startup items are used as they are by the installed-apps and
     // startup-items tests.)
-    void locationTable_data()
-    {
-        QTest::addColumn<bool>("mac");
-        QTest::addColumn<QByteArrayList>("env");
-        QTest::addColumn<QByteArray>("userDirs");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("macOS ignores XDG")
-            << true << QByteArrayList{"XDG_CACHE_HOME=~/c", "XDG_DATA_HOME=~/d", "XDG_CONFIG_HOME=~/f"} << QByteArray()
-            << QStringList{"derivedData folder ~/Library/Developer/Xcode/DerivedData", "caches folder ~/Library/Caches",
-                           "downloads folder ~/Downloads", "logs folder ~/Library/Logs",
-                           "savedAppState folder ~/Library/Saved Application State", "trash folder ~/.Trash",
-                           "recentFiles folder ~/Library/Application Support/com.apple.sharedfilelist",
-                           "safari folder ~/Library/Caches/com.apple.Safari", "chrome folder ~/Library/Caches/Google/Chrome",
-                           "firefox folder ~/Library/Caches/Firefox", "edge folder ~/Library/Caches/Microsoft Edge",
-                           "neverOffered ~/Library/Caches/Orvane", "duplicateRoots ~/Downloads", "duplicateRoots ~/Documents",
-                           "duplicateRoots ~/Desktop", "duplicateRoots ~/Pictures", "trashFolder ~/.Trash",
-                           "bundleRoots /Applications", "bundleRoots ~/Applications", "library ~/Library",
-                           "appImageRoots", "flatpakApps", "sandboxData", "leftoverRoots", "desktopEntries",
-                           "launchAgents ~/Library/LaunchAgents", "autostart", "systemdUser"};
-        QTest::newRow("linux defaults")
-            << false << QByteArrayList{} << QByteArray()
-            << QStringList{"derivedData folder ~/Library/Developer/Xcode/DerivedData", "caches folder ~/.cache",
-                           "downloads folder ~/Downloads", "logs item ~/.xsession-errors",
-                           "logs item ~/.xsession-errors.old", "logs logFiles ~/.local/share/xorg",
-                           "logs logFiles ~/.local/share/sddm", "savedAppState folder ~/.config/session",
-                           "trash trash ~/.local/share/Trash", "recentFiles item ~/.local/share/recently-used.xbel",
-                           "recentFiles folder ~/.local/share/RecentDocuments",
-                           "safari folder ~/Library/Caches/com.apple.Safari", "chrome folder ~/.cache/google-chrome",
-                           "chrome folder ~/.cache/chromium", "chrome folder ~/snap/chromium/common/.cache/chromium",
-                           "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
-                           "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium",
-                           "firefox folder ~/.cache/mozilla/firefox",
-                           "firefox folder ~/snap/firefox/common/.cache/mozilla/firefox",
-                           "firefox folder ~/.var/app/org.mozilla.firefox/cache/mozilla/firefox",
-                           "edge folder ~/.cache/microsoft-edge",
-                           "edge folder ~/.var/app/com.microsoft.Edge/cache/microsoft-edge",
-                           "neverOffered ~/.cache/Orvane", "neverOffered ~/.config/Orvane", "duplicateRoots ~/Downloads",
-                           "duplicateRoots ~/Documents", "duplicateRoots ~/Desktop", "duplicateRoots ~/Pictures",
-                           "trashFolder ~/.local/share/Trash", "bundleRoots", "library", "launchAgents"};
-        QTest::newRow("linux XDG and user folders")
-            << false << QByteArrayList{"XDG_CACHE_HOME=~/cc/", "XDG_DATA_HOME=~/dd", "XDG_CONFIG_HOME=~/cfg"}
-            << QByteArray("# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Descargas\"\n"
-                          "XDG_DESKTOP_DIR=\"$HOME\"\nXDG_PICTURES_DIR=\"/srv/pictures\"\n")
-            << QStringList{"caches folder ~/cc", "trash trash ~/dd/Trash", "savedAppState folder ~/cfg/session",
-                           "downloads folder ~/Descargas", "neverOffered ~/cc/Orvane", "neverOffered ~/cfg/Orvane",
-                           "duplicateRoots ~/Descargas", "duplicateRoots ~/Documents", "leftoverRoots ~/cfg",
-                           "leftoverRoots ~/dd", "leftoverRoots ~/cc", "leftoverRoots ~/.local/state",
-                           "autostart ~/cfg/autostart"};
-        QTest::newRow("linux relative and empty ignored")
-            << false << QByteArrayList{"XDG_CACHE_HOME=rel/cache", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=./cfg"} << QByteArray()
-            << QStringList{"caches folder ~/.cache", "trash trash ~/.local/share/Trash",
-                           "savedAppState folder ~/.config/session"};
-        QTest::newRow("linux outside home")
-            << false << QByteArrayList{"XDG_CACHE_HOME=~", "XDG_DATA_HOME=/var/lib/elsewhere", "XDG_CONFIG_HOME=~/link-out/cfg"}
-            << QByteArray()
-            << QStringList{"caches", "trash", "savedAppState", "chrome folder ~/google-chrome", "chrome folder ~/chromium",
-                           "chrome folder ~/snap/chromium/common/.cache/chromium",
-                           "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
-                           "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "leftoverRoots ~/.local/state"};
-    }
-
     void locationTable()
     {
-        QFETCH(bool, mac);
-        QFETCH(QByteArrayList, env);
-        QFETCH(QByteArray, userDirs);
-        QFETCH(QStringList, expected);
-        QTemporaryDir home, outside;
-        const FilePath h = QFile::encodeName(home.path());
-        QVERIFY(QDir().mkpath(outside.filePath(QStringLiteral("cfg"))));
-        QVERIFY(QFile::link(outside.path(), home.filePath(QStringLiteral("link-out"))));
-        testEnv.clear();
-        for (const QByteArray& pair : env) {
-            const qsizetype eq = pair.indexOf('=');
-            testEnv.insert(pair.left(eq), QByteArray(pair.mid(eq + 1)).replace('~', h));
+        const struct {
+            bool mac;
+            QByteArrayList env;
+            QStringList expected;
+            QByteArray userDirs = {};
+        } rows[] = {
+            // macOS ignores XDG.
+            {true, {"XDG_CACHE_HOME=~/c", "XDG_DATA_HOME=~/d", "XDG_CONFIG_HOME=~/f"},
+             {"derivedData folder ~/Library/Developer/Xcode/DerivedData", "caches folder ~/Library/Caches",
+              "downloads folder ~/Downloads", "logs folder ~/Library/Logs",
+              "savedAppState folder ~/Library/Saved Application State", "trash folder ~/.Trash",
+              "recentFiles folder ~/Library/Application Support/com.apple.sharedfilelist",
+              "safari folder ~/Library/Caches/com.apple.Safari", "chrome folder ~/Library/Caches/Google/Chrome",
+              "firefox folder ~/Library/Caches/Firefox", "edge folder ~/Library/Caches/Microsoft Edge",
+              "neverOffered ~/Library/Caches/Orvane", "duplicateRoots ~/Downloads", "duplicateRoots ~/Documents",
+              "duplicateRoots ~/Desktop", "duplicateRoots ~/Pictures", "trashFolder ~/.Trash",
+              "bundleRoots /Applications", "bundleRoots ~/Applications", "library ~/Library", "appImageRoots",
+              "flatpakApps", "sandboxData", "leftoverRoots", "desktopEntries", "launchAgents ~/Library/LaunchAgents",
+              "autostart", "systemdUser"}},
+            // Linux defaults.
+            {false, {},
+             {"derivedData folder ~/Library/Developer/Xcode/DerivedData", "caches folder ~/.cache",
+              "downloads folder ~/Downloads", "logs item ~/.xsession-errors", "logs item ~/.xsession-errors.old",
+              "logs logFiles ~/.local/share/xorg", "logs logFiles ~/.local/share/sddm",
+              "savedAppState folder ~/.config/session", "trash trash ~/.local/share/Trash",
+              "recentFiles item ~/.local/share/recently-used.xbel", "recentFiles folder ~/.local/share/RecentDocuments",
+              "safari folder ~/Library/Caches/com.apple.Safari", "chrome folder ~/.cache/google-chrome",
+              "chrome folder ~/.cache/chromium", "chrome folder ~/snap/chromium/common/.cache/chromium",
+              "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
+              "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "firefox folder ~/.cache/mozilla/firefox",
+              "firefox folder ~/snap/firefox/common/.cache/mozilla/firefox",
+              "firefox folder ~/.var/app/org.mozilla.firefox/cache/mozilla/firefox", "edge folder ~/.cache/microsoft-edge",
+              "edge folder ~/.var/app/com.microsoft.Edge/cache/microsoft-edge", "neverOffered ~/.cache/Orvane",
+              "neverOffered ~/.config/Orvane", "duplicateRoots ~/Downloads", "duplicateRoots ~/Documents",
+              "duplicateRoots ~/Desktop", "duplicateRoots ~/Pictures", "trashFolder ~/.local/share/Trash", "bundleRoots",
+              "library", "launchAgents"}},
+            // Linux XDG variables and user folders.
+            {false, {"XDG_CACHE_HOME=~/cc/", "XDG_DATA_HOME=~/dd", "XDG_CONFIG_HOME=~/cfg"},
+             {"caches folder ~/cc", "trash trash ~/dd/Trash", "savedAppState folder ~/cfg/session",
+              "downloads folder ~/Descargas", "neverOffered ~/cc/Orvane", "neverOffered ~/cfg/Orvane",
+              "duplicateRoots ~/Descargas", "duplicateRoots ~/Documents", "leftoverRoots ~/cfg", "leftoverRoots ~/dd",
+              "leftoverRoots ~/cc", "leftoverRoots ~/.local/state", "autostart ~/cfg/autostart"},
+             "# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Descargas\"\n"
+             "XDG_DESKTOP_DIR=\"$HOME\"\nXDG_PICTURES_DIR=\"/srv/pictures\"\n"},
+            // Linux, relative and empty values ignored.
+            {false, {"XDG_CACHE_HOME=rel/cache", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=./cfg"},
+             {"caches folder ~/.cache", "trash trash ~/.local/share/Trash", "savedAppState folder ~/.config/session"}},
+            // Linux, values outside the home folder.
+            {false, {"XDG_CACHE_HOME=~", "XDG_DATA_HOME=/var/lib/elsewhere", "XDG_CONFIG_HOME=~/link-out/cfg"},
+             {"caches", "trash", "savedAppState", "chrome folder ~/google-chrome", "chrome folder ~/chromium",
+              "chrome folder ~/snap/chromium/common/.cache/chromium",
+              "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
+              "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "leftoverRoots ~/.local/state"}},
+        };
+        for (const auto& row : rows) {
+            fixture::TempDir home, outside;
+            const FilePath h = home.path();
+            QVERIFY(fixture::makeDirs(outside.path() + "/cfg") && fixture::makeSymlink(outside.path(), h + "/link-out"));
+            QVERIFY(row.userDirs.isEmpty() || fixture::writeBytes(h + "/cfg/user-dirs.dirs", row.userDirs));
+            testEnv.clear();
+            for (const QByteArray& pair : row.env) {
+                const qsizetype eq = pair.indexOf('=');
+                testEnv.insert(pair.left(eq), QByteArray(pair.mid(eq + 1)).replace('~', h));
+            }
+            // The lines of the names the row speaks of, name by name in the row's order.
+            const QStringList all = describe(row.mac ? Platform::macOS : Platform::linux, baseDirs(h, readTestEnv));
+            QStringList named, got;
+            for (const QString& line : row.expected)
+                if (const QString name = line.section(u' ', 0, 0); !named.contains(name))
+                    named << name;
+            for (const QString& name : named)
+                for (const QString& line : all)
+                    if (line.section(u' ', 0, 0) == name)
+                        got << line;
+            QCOMPARE(got, row.expected.filter(QStringLiteral(" ")));
         }
-        if (!userDirs.isEmpty()) {
-            QVERIFY(QDir().mkpath(home.filePath(QStringLiteral("cfg"))));
-            QFile file(home.filePath(QStringLiteral("cfg/user-dirs.dirs")));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(userDirs) == userDirs.size());
-        }
-        // The lines of the names the row speaks of, name by name in the row's order.
-        const QStringList all = describe(mac ? Platform::macOS : Platform::linux, baseDirs(h, readTestEnv));
-        QStringList named, got;
-        for (const QString& line : expected)
-            if (const QString name = line.section(u' ', 0, 0); !named.contains(name))
-                named << name;
-        for (const QString& name : named)
-            for (const QString& line : all)
-                if (line.section(u' ', 0, 0) == name)
-                    got << line;
-        QCOMPARE(got, expected.filter(QStringLiteral(" ")));
     }
 };
 

@@ -51,7 +51,12 @@ public:
     FeedServer()
     {
         QVERIFY(listen(QHostAddress::LocalHost));
-        connect(this, &QTcpServer::newConnection, this, &FeedServer::accept);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket* s = nextPendingConnection()) {
+                connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+                connect(s, &QTcpSocket::readyRead, s, [this, s] { onRequest(s); });
+            }
+        });
     }
     QUrl url(const QString& path) const { return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(serverPort()).arg(path)); }
     void route(const QByteArray& path, Route r) { m_routes.insert(path, r); }
@@ -60,21 +65,13 @@ public:
     qint64 bytesSent = 0;
 
 private:
-    void accept()
-    {
-        while (QTcpSocket* s = nextPendingConnection()) {
-            connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-            connect(s, &QTcpSocket::readyRead, s, [this, s] { onRequest(s); });
-        }
-    }
-
     void onRequest(QTcpSocket* s)
     {
-        QByteArray& buffer = m_pending[s];
-        buffer += s->readAll();
-        if (!buffer.contains("\r\n\r\n"))
+        QByteArray& request = m_pending[s];
+        request += s->readAll();
+        if (!request.contains("\r\n\r\n"))
             return;
-        const QByteArray path = buffer.left(buffer.indexOf("\r\n")).split(' ').value(1);
+        const QByteArray path = request.left(request.indexOf("\r\n")).split(' ').value(1);
         m_pending.remove(s);
         m_hits[path] += 1;
         const Route r = m_routes.value(path, {Mode::canned, httpResponse(404, "no such feed", "text/plain")});
@@ -83,8 +80,8 @@ private:
             s->write(r.response);
             s->disconnectFromHost();
             break;
-        case Mode::silent:
-            break; // never answers
+        case Mode::silent: // never answers
+            break;
         case Mode::drip: {
             // Headers, then one byte every 100 ms: always some progress, never the end.
             s->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: 50000\r\n\r\n<");

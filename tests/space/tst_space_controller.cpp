@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include <atomic>
-#include <memory>
 
 using namespace orvane;
 
@@ -17,18 +16,21 @@ namespace {
 
 SpaceEntry entry(const QByteArray& path, qint64 size, bool dir)
 {
-    SpaceEntry e;
-    e.url = path;
-    e.name = QString::fromUtf8(lastComponent(path));
-    e.icon = dir ? "folder" : "doc";
-    e.sizeInBytes = size;
-    e.isDirectory = dir;
-    return e;
+    const QString name = QString::fromUtf8(lastComponent(path));
+    return {.name = name, .icon = dir ? "folder" : "doc", .url = path, .sizeInBytes = size, .isDirectory = dir};
 }
 
 // A made-up home whose listings of the `slow` folders wait until the test lets them go. The test
 // changes it only while no listing runs; a test that fails halfway still lets them all go.
 struct FakeHome {
+    FakeHome()
+    {
+        top = {entry("/h/Downloads", 800, true), entry("/h/Documents", 200, true), entry("/h/Movies", 100, true)};
+        children["/h/Downloads"] = {entry("/h/Downloads/big.iso", 600, false), entry("/h/Downloads/Project.app", 150, true),
+                                    entry("/h/Downloads/notes.txt", 50, false)};
+        children["/h/Downloads/Project.app"] = {entry("/h/Downloads/Project.app/Contents", 150, true)};
+        children["/h/Documents"] = {entry("/h/Documents/only.pdf", 200, false)};
+    }
     DiskInfo disk{1000, 250};
     QList<SpaceEntry> top;
     QHash<FilePath, QList<SpaceEntry>> children;
@@ -55,24 +57,10 @@ struct FakeHome {
     }
 };
 
-std::unique_ptr<FakeHome> sampleHome()
-{
-    auto home = std::make_unique<FakeHome>();
-    home->top = {entry("/h/Downloads", 800, true), entry("/h/Documents", 200, true), entry("/h/Movies", 100, true)};
-    home->children["/h/Downloads"] = {entry("/h/Downloads/big.iso", 600, false),
-                                      entry("/h/Downloads/Project.app", 150, true),
-                                      entry("/h/Downloads/notes.txt", 50, false)};
-    home->children["/h/Downloads/Project.app"] = {entry("/h/Downloads/Project.app/Contents", 150, true)};
-    home->children["/h/Documents"] = {entry("/h/Documents/only.pdf", 200, false)};
-    return home;
-}
-
 bool waitLoaded(SpaceController& c)
 {
-    if (!c.loading())
-        return true;
     QSignalSpy spy(&c, &SpaceController::loaded);
-    return spy.wait(30000);
+    return !c.loading() || spy.wait(30000);
 }
 
 // Lets a held-back listing go, and hands the controller whatever that produces: the task has
@@ -105,22 +93,21 @@ private slots:
     // Nothing is measured before the screen asks; the volume is measured at the top level only,
     // at every return to it, and drilled-in levels keep the figures they had. Rows out of range,
     // and Back at the top, do nothing. Rows, bars, reveal and Back on screen: tst_space_ui.
-    void volumeMeasuredAtTheTopOnly()
+    void tour()
     {
-        auto home = sampleHome();
-        SpaceController c(home->backend());
+        FakeHome home;
+        SpaceController c(home.backend());
         QAbstractItemModelTester tester(c.entries(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QSignalSpy pathSpy(&c, &SpaceController::pathChanged);
         QSignalSpy diskSpy(&c, &SpaceController::diskChanged);
         QVERIFY(c.loading() && c.atTopLevel());
-        QCOMPARE(c.usedFraction(), 0.0); // total 0 before measuring: no division by zero
-        QCOMPARE(home->diskCalls.load(), 0);
+        QCOMPARE(home.diskCalls.load(), 0);
 
         c.reload();
         QVERIFY(waitLoaded(c));
         QCOMPARE(diskSpy.size(), 1);
         QCOMPARE(c.usedFraction(), 0.75);
-        home->disk = {1000, 100}; // the volume changes meanwhile
+        home.disk = {1000, 100}; // the volume changes meanwhile
         c.activate(0);
         QVERIFY(waitLoaded(c));
         c.activate(1); // Project.app
@@ -129,63 +116,57 @@ private slots:
         QCOMPARE(c.diskFree(), 250);
         c.back();
         QVERIFY(waitLoaded(c));
-        QCOMPARE(home->diskCalls.load(), 1);
+        QCOMPARE(home.diskCalls.load(), 1);
         c.activate(-1);
         c.activate(3);
-        QVERIFY(!c.loading() && home->reveals.isEmpty());
+        QVERIFY(!c.loading() && home.reveals.isEmpty());
 
         c.back();
         QVERIFY(waitLoaded(c));
-        QCOMPARE(home->diskCalls.load(), 2);
+        QCOMPARE(home.diskCalls.load(), 2);
         QCOMPARE(c.diskFree(), 100);
         c.back();
         QVERIFY(!c.loading());
         QCOMPARE(pathSpy.size(), 4);
         QCOMPARE(names(c.entries()), QStringList({"Downloads", "Documents", "Movies"}));
-    }
 
-    // A list that arrives after the user moved on never replaces what is shown, rows still on
-    // screen take no click while the next level loads, and a screen closed meanwhile is safe.
-    void slowFolders()
-    {
-        auto home = sampleHome();
-        home->slow = {"/h/Downloads"};
-        SpaceController c(home->backend());
-        c.reload();
-        QVERIFY(waitLoaded(c));
-
+        // Slow folders: a list that arrives after the user moved on never replaces what is shown,
+        // rows still on screen take no click while the next level loads, and a screen closed
+        // meanwhile is safe.
+        home.slow = {"/h/Downloads"};
+        const int listed = home.childCalls;
         c.activate(0);
         QVERIFY(c.loading());
         c.activate(1); // still the top level's row: must not push it under Downloads
         QCOMPARE(c.path(), FilePaths{"/h/Downloads"});
-        QTRY_COMPARE(home->childCalls.load(), 1);
+        QTRY_COMPARE(home.childCalls.load(), listed + 1);
         c.back();
         QVERIFY(waitLoaded(c)); // the top level arrives first
         QSignalSpy loadedSpy(&c, &SpaceController::loaded);
-        release(home->gate);
+        release(home.gate);
         QCOMPARE(loadedSpy.size(), 0);
         QVERIFY(c.atTopLevel() && !c.loading());
         QCOMPARE(names(c.entries()), QStringList({"Downloads", "Documents", "Movies"}));
 
         // The same when the slow level is replaced by a quicker sibling.
         c.activate(0);
-        QTRY_COMPARE(home->childCalls.load(), 2);
+        QTRY_COMPARE(home.childCalls.load(), listed + 2);
         c.back();
         QVERIFY(waitLoaded(c));
         c.activate(1); // Documents
         QVERIFY(waitLoaded(c));
-        release(home->gate);
+        release(home.gate);
         QCOMPARE(c.path(), FilePaths{"/h/Documents"});
         QCOMPARE(names(c.entries()), QStringList{"only.pdf"});
 
         // The user leaves the screen while a list is being measured.
-        auto* gone = new SpaceController(home->backend());
+        auto* gone = new SpaceController(home.backend());
         gone->reload();
         QVERIFY(waitLoaded(*gone));
         gone->activate(0);
-        QTRY_COMPARE(home->childCalls.load(), 4);
+        QTRY_COMPARE(home.childCalls.load(), listed + 4);
         delete gone;
-        release(home->gate); // a late delivery to the deleted screen would crash here
+        release(home.gate); // a late delivery to the deleted screen would crash here
     }
 };
 
