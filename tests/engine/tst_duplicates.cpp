@@ -138,8 +138,6 @@ private:
 
 private slots:
     void twoCopiesAcrossRoots();
-    void groupsAndSelection();
-    void minimumSizeAndHiddenEntries();
     void hardLinksAndOverlappingRoots();
     void onlyRegularFilesAreOpened();
     void equalEndsDifferentMiddles_data();
@@ -183,79 +181,16 @@ void TestDuplicates::twoCopiesAcrossRoots()
     // Same size, other content: nothing.
     QVERIFY(writeBytes(home + "/Pictures/photo copy.jpg", flipped(content, 1000000)));
     QVERIFY(findDuplicates(roots, 1048576, "doc.on.doc").isEmpty());
-    // Roots that do not exist or are files give nothing and do not disturb the others.
-    QVERIFY(writeBytes(home + "/Desktop/x.bin", content));
+    // Roots that do not exist or are files give nothing and do not disturb the others; a hidden
+    // root given explicitly is still searched, hidden entries inside it are not.
+    for (const char* path : {"/Desktop/x.bin", "/.root/a", "/.root/b", "/.root/.c"})
+        QVERIFY(writeBytes(home + path, content));
     const QList<CleanupCategory> again = findDuplicates(
-        {home + "/missing", home + "/Downloads/photo.jpg", home + "/Downloads", home + "/Desktop"}, 1048576, "i");
+        {home + "/missing", home + "/Downloads/photo.jpg", home + "/Downloads", home + "/Desktop", home + "/.root"},
+        1048576, "i");
     QCOMPARE(again.size(), 1);
-    QCOMPARE(urlsOf(again.first().files), (QList<QByteArray>{home + "/Desktop/x.bin", home + "/Downloads/photo.jpg"}));
-}
-
-void TestDuplicates::groupsAndSelection()
-{
-    const QByteArray home = fresh();
-    const QByteArray ten = randomBytes(10 * 1000 * 1000, 2);
-    const QByteArray fifteen = randomBytes(15 * 1000 * 1000, 3);
-    const QByteArray small = randomBytes(3 * 1000 * 1000, 4);
-    // Four 10 MB copies (40 MB) go before two 15 MB copies (30 MB).
-    for (const char* p : {"/a/z-ten.bin", "/b/ten (1).bin", "/b/ten.bin", "/c/TEN.bin"})
-        QVERIFY(writeBytes(home + p, ten));
-    for (const char* p : {"/c/fifteen.bin", "/a/big/fifteen.bin"})
-        QVERIFY(writeBytes(home + p, fifteen));
-    // Three copies with different names; two groups of equal total ordered by their first path.
-    for (const char* p : {"/b/s3.bin", "/a/s2.bin", "/c/s1.bin"})
-        QVERIFY(writeBytes(home + p, small));
-    const QByteArray small2 = flipped(small, 0);
-    for (const char* p : {"/c/t1.bin", "/b/t2.bin", "/a/0-t3.bin"})
-        QVERIFY(writeBytes(home + p, small2));
-
-    const QList<CleanupCategory> cats = findDuplicates({home + "/c", home + "/b", home + "/a"}, 1, "icon");
-    QCOMPARE(cats.size(), 4);
-    QCOMPARE(urlsOf(cats[0].files),
-             (QList<QByteArray>{home + "/a/z-ten.bin", home + "/b/ten (1).bin", home + "/b/ten.bin", home + "/c/TEN.bin"}));
-    QCOMPARE(cats[0].name, QStringLiteral("z-ten.bin"));
-    QCOMPARE(cats[0].totalSize(), 40000000);
-    QCOMPARE(cats[0].selectedSize(), 30000000);
-    QCOMPARE(urlsOf(cats[1].files), (QList<QByteArray>{home + "/a/big/fifteen.bin", home + "/c/fifteen.bin"}));
-    QCOMPARE(cats[2].name, QStringLiteral("0-t3.bin"));
-    QCOMPARE(urlsOf(cats[3].files), (QList<QByteArray>{home + "/a/s2.bin", home + "/b/s3.bin", home + "/c/s1.bin"}));
-    for (const CleanupCategory& c : cats) {
-        QCOMPARE(c.icon, QStringLiteral("icon"));
-        for (qsizetype i = 0; i < c.files.size(); ++i)
-            QCOMPARE(c.files[i].isSelected, i > 0);
-    }
-    // Every run gives the same result, whatever the number of threads.
-    for (int threads : {1, 2, 3}) {
-        const QList<CleanupCategory> again = duplicates::find({home + "/c", home + "/b", home + "/a"}, 1, "icon",
-                                                              {threads, nullptr});
-        QCOMPARE(describe(again), describe(cats));
-    }
-}
-
-void TestDuplicates::minimumSizeAndHiddenEntries()
-{
-    const QByteArray home = fresh();
-    const qint64 min = 1048576;
-    QVERIFY(writeBytes(home + "/r/exact1", randomBytes(min, 5)));
-    QVERIFY(writeBytes(home + "/r/exact2", randomBytes(min, 5)));
-    QVERIFY(writeBytes(home + "/r/under1", randomBytes(min - 1, 6)));
-    QVERIFY(writeBytes(home + "/r/under2", randomBytes(min - 1, 6)));
-    // Hidden files and files in hidden folders are neither candidates nor partners.
-    QVERIFY(writeBytes(home + "/r/.hidden1", randomBytes(min + 7, 7)));
-    QVERIFY(writeBytes(home + "/r/.cache/visible-name", randomBytes(min + 7, 7)));
-    QVERIFY(writeBytes(home + "/r/seen", randomBytes(min + 7, 7)));
-
-    const QList<CleanupCategory> cats = findDuplicates({home + "/r"}, min, "i");
-    QCOMPARE(cats.size(), 1);
-    QCOMPARE(urlsOf(cats.first().files), (QList<QByteArray>{home + "/r/exact1", home + "/r/exact2"}));
-
-    // A hidden root given explicitly is still searched; hidden entries inside it are not.
-    QVERIFY(writeBytes(home + "/.root/a", randomBytes(100, 8)));
-    QVERIFY(writeBytes(home + "/.root/b", randomBytes(100, 8)));
-    QVERIFY(writeBytes(home + "/.root/.c", randomBytes(100, 8)));
-    const QList<CleanupCategory> hidden = findDuplicates({home + "/.root"}, 0, "i");
-    QCOMPARE(hidden.size(), 1);
-    QCOMPARE(hidden.first().files.size(), 2);
+    QCOMPARE(urlsOf(again.first().files), (QList<QByteArray>{home + "/.root/a", home + "/.root/b",
+                                                             home + "/Desktop/x.bin", home + "/Downloads/photo.jpg"}));
 }
 
 void TestDuplicates::hardLinksAndOverlappingRoots()
@@ -278,10 +213,7 @@ void TestDuplicates::hardLinksAndOverlappingRoots()
         const QList<CleanupCategory> cats = findDuplicates(roots, 1, "i");
         QCOMPARE(cats.size(), 1);
         QCOMPARE(cats.first().files.size(), 2);
-        QSet<quint64> inodes;
-        for (const CleanupFile& f : cats.first().files)
-            inodes.insert(f.stamp->inode);
-        QCOMPARE(inodes.size(), 2);
+        QVERIFY(cats.first().files[0].stamp->inode != cats.first().files[1].stamp->inode);
         QVERIFY(urlsOf(cats.first().files).contains(home + "/r/sub/copy"));
     }
 }
