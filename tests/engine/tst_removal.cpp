@@ -441,16 +441,14 @@ void TestRemoval::deepTreesStayLinear_data()
     QTest::addColumn<RemovalStyle>("style");
     QTest::addColumn<RemovalOutcome>("outcome");
     QTest::addColumn<RemovalReason>("reason");
-    const auto permanent = RemovalStyle::permanent;
+    const auto permanent = RemovalStyle::permanent, trash = RemovalStyle::trash;
+    const auto removed = RemovalOutcome::removed, partly = RemovalOutcome::partlyRemoved;
     // Far deeper than the 16 descriptors the walk may hold (bench/ times 2000 levels).
-    QTest::newRow("400 levels") << 400 << "" << permanent << RemovalOutcome::removed << RemovalReason::none;
-    QTest::newRow("100 levels to the Trash") << 100 << "" << RemovalStyle::trash << RemovalOutcome::removed
-                                             << RemovalReason::none;
-    QTest::newRow("read-only folder 100 down") << 100 << "read-only" << permanent << RemovalOutcome::partlyRemoved
-                                               << RemovalReason::noPermission;
-    QTest::newRow("mount 100 down") << 100 << "mount" << permanent << RemovalOutcome::partlyRemoved
-                                    << RemovalReason::otherDisk;
-    QTest::newRow("mount 22 down to the Trash") << 22 << "mount" << RemovalStyle::trash << RemovalOutcome::notRemoved
+    QTest::newRow("400 levels") << 400 << "" << permanent << removed << RemovalReason::none;
+    QTest::newRow("100 levels to the Trash") << 100 << "" << trash << removed << RemovalReason::none;
+    QTest::newRow("read-only folder 100 down") << 100 << "read-only" << permanent << partly << RemovalReason::noPermission;
+    QTest::newRow("mount 100 down") << 100 << "mount" << permanent << partly << RemovalReason::otherDisk;
+    QTest::newRow("mount 22 down to the Trash") << 22 << "mount" << trash << RemovalOutcome::notRemoved
                                                 << RemovalReason::otherDisk;
 }
 

@@ -32,36 +32,26 @@ private slots:
 
     // The sequential walk is pre-order in listing order, with the same entries and lstat as a
     // plain nftw, on trees full of links, loops, FIFOs and odd names.
-    void sequentialWalkMatchesReference_data()
-    {
-        QTest::addColumn<quint32>("seed");
-        QTest::addColumn<bool>("skipHidden");
-        QTest::addColumn<bool>("pruneLibrary");
-        QTest::newRow("everything") << 1u << false << false;
-        QTest::newRow("no hidden") << 2u << true << false;
-        QTest::newRow("no hidden, no Library") << 3u << true << true;
-    }
     void sequentialWalkMatchesReference()
     {
-        QFETCH(quint32, seed);
-        QFETCH(bool, skipHidden);
-        QFETCH(bool, pruneLibrary);
-        fixture::TempDir dir;
-        const QByteArray root = dir.path() + "/tree";
-        fixture::buildRandomTree(root, seed, 300);
-
-        QList<QByteArray> paths;
-        QList<qint64> sizes;
-        const bool opened = walkTree(root, {skipHidden, pruneLibrary}, [&](const WalkEntry& e) {
-            paths.append(e.path);
-            sizes.append(e.st.st_size);
-        });
-        QVERIFY(opened);
-        const auto expected = fixture::ref::walk(root, skipHidden, pruneLibrary);
-        QCOMPARE(paths.size(), expected.size());
-        for (qsizetype i = 0; i < paths.size(); ++i) {
-            QCOMPARE(paths[i], expected[i].path);
-            QCOMPARE(sizes[i], qint64(expected[i].st.st_size));
+        const std::tuple<quint32, bool, bool> rows[] = {{1, false, false}, {2, true, false}, {3, true, true}};
+        for (const auto& [seed, skipHidden, pruneLibrary] : rows) {
+            fixture::TempDir dir;
+            const QByteArray root = dir.path() + "/tree";
+            fixture::buildRandomTree(root, seed, 300);
+            QList<QByteArray> paths;
+            QList<qint64> sizes;
+            const bool opened = walkTree(root, {skipHidden, pruneLibrary}, [&](const WalkEntry& e) {
+                paths.append(e.path);
+                sizes.append(e.st.st_size);
+            });
+            QVERIFY(opened);
+            const auto expected = fixture::ref::walk(root, skipHidden, pruneLibrary);
+            QCOMPARE(paths.size(), expected.size());
+            for (qsizetype i = 0; i < paths.size(); ++i) {
+                QCOMPARE(paths[i], expected[i].path);
+                QCOMPARE(sizes[i], qint64(expected[i].st.st_size));
+            }
         }
     }
 
