@@ -268,6 +268,9 @@ public:
     explicit TempDir(const QString& templatePath = {})
         : m_dir(templatePath)
     {
+        // Never a path of "": the fixture would be written at the root of the file system.
+        if (!m_dir.isValid())
+            qFatal("cannot make a temporary folder from \"%s\"", qPrintable(templatePath));
         m_dir.setAutoRemove(false);
     }
     ~TempDir()

@@ -195,6 +195,7 @@ void TestRemoval::oddNamesRemovedExactly()
             const bool expected = style == RemovalStyle::permanent || row.trashable;
             QCOMPARE(went(done), (QList<bool>{expected, true}));
             QCOMPARE(done[0].reason, expected ? RemovalReason::none : RemovalReason::noTrash);
+            QCOMPARE(done[0].freedBytes, expected ? 1 : 0);
             QCOMPARE(exists(dir + '/' + row.name), !expected);
             QVERIFY(exists(dir + '/' + row.sibling) && !exists(dir + "/folder"));
             if (style == RemovalStyle::trash && row.trashable)
@@ -321,7 +322,7 @@ void TestRemoval::mountsAndTheDisk()
     QCOMPARE(::mount("tmpfs", mnt.constData(), "tmpfs", 0, "size=1m"), 0);
     QCOMPARE(::mount("tmpfs", mounted.constData(), "tmpfs", 0, "size=1m"), 0);
     QCOMPARE(::mount((dir + "/bindsrc").constData(), bind.constData(), nullptr, MS_BIND, nullptr), 0);
-    QVERIFY(fixture::writeFile(mnt + "/elsewhere", page * 5));
+    QVERIFY(fixture::writeFile(mnt + "/elsewhere", page * 5) && fixture::makeDirs(mnt + "/empty"));
     QVERIFY(fixture::writeFile(mounted + "/x", page));
 
     QHash<QString, qint64> offered;
@@ -340,7 +341,7 @@ void TestRemoval::mountsAndTheDisk()
     QCOMPARE(done[0].reason, RemovalReason::otherDisk);
     QCOMPARE(done[1].outcome, RemovalOutcome::notRemoved);
     QCOMPARE(done[1].reason, RemovalReason::otherDisk);
-    QVERIFY(exists(mnt + "/elsewhere") && exists(bind + "/kept") && exists(mounted + "/x"));
+    QVERIFY(exists(mnt + "/elsewhere") && exists(mnt + "/empty") && exists(bind + "/kept") && exists(mounted + "/x"));
     QVERIFY(exists(dir + "/kept/linked") && !exists(dir + "/cache/two") && !exists(dir + "/cache/a/b"));
     const qint64 diskFreed = qint64(after.f_bfree - before.f_bfree) * qint64(after.f_frsize);
     QCOMPARE(freedBytes(done), diskFreed);
