@@ -5,7 +5,6 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -25,29 +24,6 @@
 #include <random>
 
 namespace fixture {
-
-// Writes `size` bytes (a repeating pattern seeded by `seed`) to `path`, creating parent folders.
-inline bool writeFile(const QByteArray& path, qint64 size, char seed = 'a')
-{
-    QDir().mkpath(QFileInfo(QString::fromUtf8(path)).absolutePath());
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return false;
-    QByteArray block(64 * 1024, seed);
-    for (int i = 0; i < block.size(); ++i)
-        block[i] = char(seed + (i % 7));
-    qint64 left = size;
-    while (left > 0) {
-        const qint64 n = qMin<qint64>(left, block.size());
-        if (::write(fd, block.constData(), size_t(n)) != n) {
-            ::close(fd);
-            return false;
-        }
-        left -= n;
-    }
-    ::close(fd);
-    return true;
-}
 
 // Creates `path` and its missing parents, by bytes (any name the file system can hold).
 inline bool makeDirs(const QByteArray& path)
@@ -77,16 +53,19 @@ inline bool writeBytes(const QByteArray& path, const QByteArray& content)
     return ok;
 }
 
+// Writes `size` bytes (a repeating pattern seeded by `seed`) to `path`, creating parent folders.
+inline bool writeFile(const QByteArray& path, qint64 size, char seed = 'a')
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char(seed + (i % 7));
+    return writeBytes(path, bytes);
+}
+
 // A sparse file of `size` bytes: full logical size, almost no disk.
 inline bool writeSparse(const QByteArray& path, qint64 size)
 {
-    QDir().mkpath(QFileInfo(QString::fromUtf8(path)).absolutePath());
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (fd < 0)
-        return false;
-    const bool ok = ::ftruncate(fd, size) == 0;
-    ::close(fd);
-    return ok;
+    return writeBytes(path, {}) && ::truncate(path.constData(), size) == 0;
 }
 
 // Whether anything (a dangling link too) is at `path`.
@@ -120,6 +99,34 @@ inline bool makeSocket(const QByteArray& path)
     const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
     ::close(fd);
     return ok;
+}
+
+// `depth` nested folders "d" below `top`, each level with a 1000-byte file "f" and an empty
+// folder "s", built fd by fd (the path outgrows PATH_MAX); the deepest folder holds a folder
+// "stuck" with a 100-byte file "f". Returns an open descriptor of the deepest folder, or -1.
+inline int makeDeepTree(const QByteArray& top, int depth)
+{
+    auto file = [](int dirFd, const char* name, int size) {
+        const int fd = ::openat(dirFd, name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        const bool ok = fd >= 0 && ::write(fd, QByteArray(size, 'x').constData(), size_t(size)) == size;
+        ::close(fd);
+        return ok;
+    };
+    int fd = makeDirs(top) ? ::open(top.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+    for (int level = 0; fd >= 0 && level < depth; ++level) {
+        const bool ok = file(fd, "f", 1000) && ::mkdirat(fd, "s", 0755) == 0 && ::mkdirat(fd, "d", 0755) == 0;
+        const int child = ok ? ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        ::close(fd);
+        fd = child;
+    }
+    const int stuck = fd >= 0 && ::mkdirat(fd, "stuck", 0755) == 0 ? ::openat(fd, "stuck", O_RDONLY | O_DIRECTORY) : -1;
+    const bool ok = stuck >= 0 && file(stuck, "f", 100);
+    ::close(stuck);
+    if (!ok && fd >= 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // Runs `work` in a child process as user and group 65534 so that permission bits hold even
@@ -175,7 +182,7 @@ inline void buildRandomTree(const QByteArray& root, quint32 seed, int folders, q
 {
     std::mt19937 rng(seed);
     const auto pick = [&rng](int n) { return int(rng() % quint32(n)); };
-    QDir().mkpath(QString::fromUtf8(root));
+    makeDirs(root);
     QList<QPair<QByteArray, int>> dirs{{root, 0}};
     QList<QByteArray> files;
     const QList<QByteArray> folderNames{"d", ".hidden", "Library", "library", "Photos Library.photoslibrary",
@@ -257,11 +264,13 @@ inline void removeTree(const QByteArray& root)
 class TempDir
 {
 public:
-    TempDir() { m_dir.setAutoRemove(false); }
     // `templatePath` as for QTemporaryDir, e.g. inside the test's home: "<home>/fixture-XXXXXX".
-    explicit TempDir(const QString& templatePath)
+    explicit TempDir(const QString& templatePath = {})
         : m_dir(templatePath)
     {
+        // Never a path of "": the fixture would be written at the root of the file system.
+        if (!m_dir.isValid())
+            qFatal("cannot make a temporary folder from \"%s\"", qPrintable(templatePath));
         m_dir.setAutoRemove(false);
     }
     ~TempDir()

@@ -53,7 +53,7 @@ struct RefGroup {
     QList<QByteArray> paths; // path order
 };
 
-QList<RefGroup> referenceDuplicates(const QList<QByteArray>& roots, qint64 minSize)
+QString referenceDuplicates(const QList<QByteArray>& roots, qint64 minSize)
 {
     // Visible regular files from the minimum size up, each inode once (first name met).
     QSet<QPair<quint64, quint64>> seen;
@@ -95,7 +95,15 @@ QList<RefGroup> referenceDuplicates(const QList<QByteArray>& roots, qint64 minSi
             return ta > tb;
         return refKeyLess(refKey(a.paths.first()), refKey(b.paths.first()));
     });
-    return groups;
+    // Described as describe() below does the finder's categories: the first copy stays.
+    QString out;
+    for (const RefGroup& g : groups) {
+        out += QStringLiteral("[%1 %2]").arg(QString::fromUtf8(lastComponent(g.paths.first()))).arg(g.size);
+        for (qsizetype i = 0; i < g.paths.size(); ++i)
+            out += QStringLiteral(" %1%2").arg(i ? "+" : "-", QString::fromUtf8(g.paths[i]));
+        out += '\n';
+    }
+    return out;
 }
 
 QString describe(const QList<CleanupCategory>& cats)
@@ -105,18 +113,6 @@ QString describe(const QList<CleanupCategory>& cats)
         out += QStringLiteral("[%1 %2]").arg(c.name).arg(c.files.isEmpty() ? 0 : c.files.first().sizeInBytes);
         for (const CleanupFile& f : c.files)
             out += QStringLiteral(" %1%2").arg(f.isSelected ? "+" : "-", QString::fromUtf8(f.url));
-        out += '\n';
-    }
-    return out;
-}
-
-QString describe(const QList<RefGroup>& groups)
-{
-    QString out;
-    for (const RefGroup& g : groups) {
-        out += QStringLiteral("[%1 %2]").arg(QString::fromUtf8(lastComponent(g.paths.first()))).arg(g.size);
-        for (qsizetype i = 0; i < g.paths.size(); ++i)
-            out += QStringLiteral(" %1%2").arg(i ? "+" : "-", QString::fromUtf8(g.paths[i]));
         out += '\n';
     }
     return out;
@@ -138,15 +134,12 @@ private:
 
 private slots:
     void twoCopiesAcrossRoots();
-    void groupsAndSelection();
-    void minimumSizeAndHiddenEntries();
     void hardLinksAndOverlappingRoots();
     void onlyRegularFilesAreOpened();
     void equalEndsDifferentMiddles_data();
     void equalEndsDifferentMiddles();
     void pathOrder();
     void readsOnlyWhatItMust();
-    void matchesReference_data();
     void matchesReference();
     void digestOfWholeFile();
 };
@@ -169,93 +162,22 @@ void TestDuplicates::twoCopiesAcrossRoots()
     QCOMPARE(namesOf(c.files), (QStringList{"photo.jpg", "photo copy.jpg"}));
     QVERIFY(!c.files[0].isSelected);
     QVERIFY(c.files[1].isSelected);
-    for (const CleanupFile& f : c.files) {
-        QCOMPARE(f.sizeInBytes, 2000000);
-        QVERIFY(f.extraURLs.isEmpty());
-        // Each copy carries what the scan saw of it, for the check before removal.
-        struct stat st;
-        QCOMPARE(::lstat(f.url.constData(), &st), 0);
-        QCOMPARE(f.stamp.value_or(FileStamp{}),
-                 (FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
-                            quint64(st.st_dev), quint64(st.st_ino)}));
-    }
+    for (const CleanupFile& f : c.files)
+        QVERIFY(f.sizeInBytes == 2000000 && f.extraURLs.isEmpty() && f.stamp);
 
     // Same size, other content: nothing.
     QVERIFY(writeBytes(home + "/Pictures/photo copy.jpg", flipped(content, 1000000)));
     QVERIFY(findDuplicates(roots, 1048576, "doc.on.doc").isEmpty());
-    // Roots that do not exist or are files give nothing and do not disturb the others.
-    QVERIFY(writeBytes(home + "/Desktop/x.bin", content));
+    // Roots that do not exist or are files give nothing and do not disturb the others; a hidden
+    // root given explicitly is still searched, hidden entries inside it are not.
+    for (const char* path : {"/Desktop/x.bin", "/.root/a", "/.root/b", "/.root/.c"})
+        QVERIFY(writeBytes(home + path, content));
     const QList<CleanupCategory> again = findDuplicates(
-        {home + "/missing", home + "/Downloads/photo.jpg", home + "/Downloads", home + "/Desktop"}, 1048576, "i");
+        {home + "/missing", home + "/Downloads/photo.jpg", home + "/Downloads", home + "/Desktop", home + "/.root"},
+        1048576, "i");
     QCOMPARE(again.size(), 1);
-    QCOMPARE(urlsOf(again.first().files), (QList<QByteArray>{home + "/Desktop/x.bin", home + "/Downloads/photo.jpg"}));
-}
-
-void TestDuplicates::groupsAndSelection()
-{
-    const QByteArray home = fresh();
-    const QByteArray ten = randomBytes(10 * 1000 * 1000, 2);
-    const QByteArray fifteen = randomBytes(15 * 1000 * 1000, 3);
-    const QByteArray small = randomBytes(3 * 1000 * 1000, 4);
-    // Four 10 MB copies (40 MB) go before two 15 MB copies (30 MB).
-    for (const char* p : {"/a/z-ten.bin", "/b/ten (1).bin", "/b/ten.bin", "/c/TEN.bin"})
-        QVERIFY(writeBytes(home + p, ten));
-    for (const char* p : {"/c/fifteen.bin", "/a/big/fifteen.bin"})
-        QVERIFY(writeBytes(home + p, fifteen));
-    // Three copies with different names; two groups of equal total ordered by their first path.
-    for (const char* p : {"/b/s3.bin", "/a/s2.bin", "/c/s1.bin"})
-        QVERIFY(writeBytes(home + p, small));
-    const QByteArray small2 = flipped(small, 0);
-    for (const char* p : {"/c/t1.bin", "/b/t2.bin", "/a/0-t3.bin"})
-        QVERIFY(writeBytes(home + p, small2));
-
-    const QList<CleanupCategory> cats = findDuplicates({home + "/c", home + "/b", home + "/a"}, 1, "icon");
-    QCOMPARE(cats.size(), 4);
-    QCOMPARE(urlsOf(cats[0].files),
-             (QList<QByteArray>{home + "/a/z-ten.bin", home + "/b/ten (1).bin", home + "/b/ten.bin", home + "/c/TEN.bin"}));
-    QCOMPARE(cats[0].name, QStringLiteral("z-ten.bin"));
-    QCOMPARE(cats[0].totalSize(), 40000000);
-    QCOMPARE(cats[0].selectedSize(), 30000000);
-    QCOMPARE(urlsOf(cats[1].files), (QList<QByteArray>{home + "/a/big/fifteen.bin", home + "/c/fifteen.bin"}));
-    QCOMPARE(cats[2].name, QStringLiteral("0-t3.bin"));
-    QCOMPARE(urlsOf(cats[3].files), (QList<QByteArray>{home + "/a/s2.bin", home + "/b/s3.bin", home + "/c/s1.bin"}));
-    for (const CleanupCategory& c : cats) {
-        QCOMPARE(c.icon, QStringLiteral("icon"));
-        for (qsizetype i = 0; i < c.files.size(); ++i)
-            QCOMPARE(c.files[i].isSelected, i > 0);
-    }
-    // Every run gives the same result, whatever the number of threads.
-    for (int threads : {1, 2, 3}) {
-        const QList<CleanupCategory> again = duplicates::find({home + "/c", home + "/b", home + "/a"}, 1, "icon",
-                                                              {threads, nullptr});
-        QCOMPARE(describe(again), describe(cats));
-    }
-}
-
-void TestDuplicates::minimumSizeAndHiddenEntries()
-{
-    const QByteArray home = fresh();
-    const qint64 min = 1048576;
-    QVERIFY(writeBytes(home + "/r/exact1", randomBytes(min, 5)));
-    QVERIFY(writeBytes(home + "/r/exact2", randomBytes(min, 5)));
-    QVERIFY(writeBytes(home + "/r/under1", randomBytes(min - 1, 6)));
-    QVERIFY(writeBytes(home + "/r/under2", randomBytes(min - 1, 6)));
-    // Hidden files and files in hidden folders are neither candidates nor partners.
-    QVERIFY(writeBytes(home + "/r/.hidden1", randomBytes(min + 7, 7)));
-    QVERIFY(writeBytes(home + "/r/.cache/visible-name", randomBytes(min + 7, 7)));
-    QVERIFY(writeBytes(home + "/r/seen", randomBytes(min + 7, 7)));
-
-    const QList<CleanupCategory> cats = findDuplicates({home + "/r"}, min, "i");
-    QCOMPARE(cats.size(), 1);
-    QCOMPARE(urlsOf(cats.first().files), (QList<QByteArray>{home + "/r/exact1", home + "/r/exact2"}));
-
-    // A hidden root given explicitly is still searched; hidden entries inside it are not.
-    QVERIFY(writeBytes(home + "/.root/a", randomBytes(100, 8)));
-    QVERIFY(writeBytes(home + "/.root/b", randomBytes(100, 8)));
-    QVERIFY(writeBytes(home + "/.root/.c", randomBytes(100, 8)));
-    const QList<CleanupCategory> hidden = findDuplicates({home + "/.root"}, 0, "i");
-    QCOMPARE(hidden.size(), 1);
-    QCOMPARE(hidden.first().files.size(), 2);
+    QCOMPARE(urlsOf(again.first().files), (QList<QByteArray>{home + "/.root/a", home + "/.root/b",
+                                                             home + "/Desktop/x.bin", home + "/Downloads/photo.jpg"}));
 }
 
 void TestDuplicates::hardLinksAndOverlappingRoots()
@@ -278,10 +200,7 @@ void TestDuplicates::hardLinksAndOverlappingRoots()
         const QList<CleanupCategory> cats = findDuplicates(roots, 1, "i");
         QCOMPARE(cats.size(), 1);
         QCOMPARE(cats.first().files.size(), 2);
-        QSet<quint64> inodes;
-        for (const CleanupFile& f : cats.first().files)
-            inodes.insert(f.stamp->inode);
-        QCOMPARE(inodes.size(), 2);
+        QVERIFY(cats.first().files[0].stamp->inode != cats.first().files[1].stamp->inode);
         QVERIFY(urlsOf(cats.first().files).contains(home + "/r/sub/copy"));
     }
 }
@@ -338,7 +257,7 @@ void TestDuplicates::equalEndsDifferentMiddles()
     duplicates::Stats stats;
     const QList<CleanupCategory> cats = duplicates::find({home}, 1, "i", {0, &stats});
     const QString got = describe(cats);
-    QCOMPARE(got, describe(referenceDuplicates({home}, 1)));
+    QCOMPARE(got, referenceDuplicates({home}, 1));
     QVERIFY(got.contains("a-copy1") && got.contains("c-copy2") && !got.contains("b-other"));
     QCOMPARE(stats.candidates, 5);
     QVERIFY(stats.bytesRead <= 5 * size);
@@ -411,65 +330,51 @@ void TestDuplicates::readsOnlyWhatItMust()
     QVERIFY(stats.bytesRead >= 3 * size);
 }
 
-void TestDuplicates::matchesReference_data()
-{
-    QTest::addColumn<qint64>("minSize");
-    QTest::addColumn<int>("threads");
-    QTest::newRow("all files, 1 thread") << qint64(0) << 1;
-    QTest::newRow("all files, 2 threads") << qint64(0) << 2;
-    QTest::newRow("from 4097 bytes, default threads") << qint64(4097) << 0;
-    QTest::newRow("from 8193 bytes, 4 threads") << qint64(8193) << 4;
-}
-
 void TestDuplicates::matchesReference()
 {
-    QFETCH(qint64, minSize);
-    QFETCH(int, threads);
-    static QByteArray home;
-    if (home.isEmpty()) {
-        // Built once: sizes around the block edges, contents equal, equal at both ends, or
-        // different early, hard links, links, hidden copies, odd names, nested roots.
-        home = fresh();
-        QRandomGenerator rng(2024);
-        const QList<qint64> sizes{0, 1, 100, 4095, 4096, 4097, 8191, 8192, 8193, 12288, 70001, 1048576 + 5};
-        const QList<QByteArray> dirs{"/A", "/A/x", "/A/x/deep", "/B", "/B/\xff\xfe-odd", "/B/caf\xc3\xa9",
-                                     QString::fromUtf16(u"/B/cafe\u0301").toUtf8(), "/C", "/C/new\nline", "/A/.hidden"};
-        int n = 0;
-        for (qint64 size : sizes) {
-            const QByteArray base = randomBytes(size, quint32(size + 7));
-            QList<QByteArray> variants{base};
-            if (size > 0) {
-                for (qint64 at : {qint64(0), size / 2, size - 1, qint64(4096), size - 4097})
-                    if (at >= 0 && at < size)
-                        variants.push_back(flipped(base, at));
-            }
-            for (const QByteArray& content : variants) {
-                const int copies = int(rng.bounded(1, 4));
-                for (int c = 0; c < copies; ++c) {
-                    const QByteArray dir = dirs[int(rng.bounded(int(dirs.size())))];
-                    const QByteArray path = home + dir + "/f" + QByteArray::number(n++) + (c % 2 ? "" : "\xe2\x80\x8b");
-                    QVERIFY(writeBytes(path, content));
-                    if (rng.bounded(5) == 0) {
-                        const QByteArray linkDir = dirs[int(rng.bounded(int(dirs.size())))];
-                        fixture::makeDirs(home + linkDir);
-                        QCOMPARE(::link(path.constData(), (home + linkDir + "/h" + QByteArray::number(n++)).constData()), 0);
-                    }
-                    fixture::makeDirs(home + "/C");
-                    if (rng.bounded(7) == 0)
-                        QCOMPARE(::symlink(path.constData(), (home + "/C/s" + QByteArray::number(n++)).constData()), 0);
+    // Sizes around the block edges, contents equal, equal at both ends, or different early, hard
+    // links, links, hidden copies, odd names, nested roots.
+    const QByteArray home = fresh();
+    QRandomGenerator rng(2024);
+    const QList<qint64> sizes{0, 1, 100, 4095, 4096, 4097, 8191, 8192, 8193, 12288, 70001, 1048576 + 5};
+    const QList<QByteArray> dirs{"/A", "/A/x", "/A/x/deep", "/B", "/B/\xff\xfe-odd", "/B/caf\xc3\xa9",
+                                 QString::fromUtf16(u"/B/cafe\u0301").toUtf8(), "/C", "/C/new\nline", "/A/.hidden"};
+    int n = 0;
+    for (qint64 size : sizes) {
+        const QByteArray base = randomBytes(size, quint32(size + 7));
+        QList<QByteArray> variants{base};
+        for (qint64 at : {qint64(0), size / 2, size - 1, qint64(4096), size - 4097})
+            if (at >= 0 && at < size)
+                variants.push_back(flipped(base, at));
+        for (const QByteArray& content : variants) {
+            const int copies = int(rng.bounded(1, 4));
+            for (int c = 0; c < copies; ++c) {
+                const QByteArray dir = dirs[int(rng.bounded(int(dirs.size())))];
+                const QByteArray path = home + dir + "/f" + QByteArray::number(n++) + (c % 2 ? "" : "\xe2\x80\x8b");
+                QVERIFY(writeBytes(path, content));
+                if (rng.bounded(5) == 0) {
+                    const QByteArray linkDir = dirs[int(rng.bounded(int(dirs.size())))];
+                    fixture::makeDirs(home + linkDir);
+                    QCOMPARE(::link(path.constData(), (home + linkDir + "/h" + QByteArray::number(n++)).constData()), 0);
                 }
+                fixture::makeDirs(home + "/C");
+                if (rng.bounded(7) == 0)
+                    QCOMPARE(::symlink(path.constData(), (home + "/C/s" + QByteArray::number(n++)).constData()), 0);
             }
         }
     }
     const QList<QByteArray> roots{home + "/B", home + "/A/x", home + "/A", home + "/C", home + "/missing"};
-    const QString expected = describe(referenceDuplicates(roots, minSize));
-    QVERIFY(expected.count('\n') >= 5);
-    const QList<CleanupCategory> got = duplicates::find(roots, minSize, "i", {threads, nullptr});
-    QCOMPARE(describe(got), expected);
-    for (const CleanupCategory& c : got) {
-        QCOMPARE(c.name, c.files.first().name);
-        for (const CleanupFile& f : c.files)
-            QCOMPARE(f.name, QString::fromUtf8(lastComponent(f.url)));
+    const std::pair<qint64, int> runs[] = {{0, 1}, {0, 2}, {4097, 0}, {8193, 4}}; // minimum size, threads
+    for (const auto& [minSize, threads] : runs) {
+        const QString expected = referenceDuplicates(roots, minSize);
+        QVERIFY(expected.count('\n') >= 5);
+        const QList<CleanupCategory> got = duplicates::find(roots, minSize, "i", {threads, nullptr});
+        QCOMPARE(describe(got), expected);
+        for (const CleanupCategory& c : got) {
+            QCOMPARE(c.name, c.files.first().name);
+            for (const CleanupFile& f : c.files)
+                QCOMPARE(f.name, QString::fromUtf8(lastComponent(f.url)));
+        }
     }
 }
 
@@ -485,12 +390,9 @@ void TestDuplicates::digestOfWholeFile()
     QCOMPARE(contentDigest(home + "/empty").value_or("").toHex(),
              QByteArray("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
     QCOMPARE(contentDigest(home + "/big").value_or(""), QCryptographicHash::hash(big, QCryptographicHash::Sha256));
-    QCOMPARE(::mkfifo((home + "/fifo").constData(), 0644), 0);
-    QCOMPARE(::symlink((home + "/abc").constData(), (home + "/link").constData()), 0);
-    QVERIFY(!contentDigest(home + "/fifo"));
-    QVERIFY(!contentDigest(home + "/link"));
-    QVERIFY(!contentDigest(home + "/missing"));
-    QVERIFY(!contentDigest(home));
+    QVERIFY(fixture::makeFifo(home + "/fifo") && fixture::makeSymlink(home + "/abc", home + "/link"));
+    for (const QByteArray& none : {home + "/fifo", home + "/link", home + "/missing", home})
+        QVERIFY2(!contentDigest(none), none.constData());
 }
 
 QTEST_GUILESS_MAIN(TestDuplicates)

@@ -66,21 +66,6 @@ private slots:
         QVERIFY(entries[0].id != topLevelEntries()[0].id);
     }
 
-    void itemAndFolderSize()
-    {
-        QVERIFY(fixture::writeFile(home("f"), 123));
-        QVERIFY(fixture::writeFile(home("d/a"), 10));
-        QVERIFY(fixture::writeFile(home("d/b/c"), 20));
-        QCOMPARE(itemSize(home("f")), qint64(123));
-        QCOMPARE(itemSize(home("d")), qint64(30));
-        QCOMPARE(folderSize(home("d")), qint64(30));
-        QCOMPARE(folderSize(home("f")), qint64(0)); // nothing below a file
-        QCOMPARE(itemSize(home("missing")), qint64(0));
-        QCOMPARE(folderSize(home("missing")), qint64(0));
-        QVERIFY(childEntries(home("missing")).isEmpty());
-        QVERIFY(childEntries(home("f")).isEmpty());
-    }
-
     // On a random tree with every kind of entry, and a few placed on purpose (hidden items, empty
     // files, a bundle, a link to a huge folder elsewhere, a FIFO, ties), the rows are the folder's
     // visible entries of any size, largest first with ties in listing order, each measuring the
@@ -114,6 +99,11 @@ private slots:
         QCOMPARE(got, expected);
         QCOMPARE(namesOf(childEntries(folder + "/Editor.app")), QStringList{"Contents"}); // a bundle opens
         QCOMPARE(folderSize(folder), fixture::ref::treeSize(folder));
+        QCOMPARE(itemSize(folder), fixture::ref::treeSize(folder));
+        QCOMPARE(itemSize(folder + "/.hidden"), qint64(1000));
+        QCOMPARE(folderSize(folder + "/.hidden"), qint64(0)); // nothing below a file
+        QVERIFY(itemSize(home("missing")) == 0 && folderSize(home("missing")) == 0);
+        QVERIFY(childEntries(home("missing")).isEmpty() && childEntries(folder + "/.hidden").isEmpty());
         const QList<SpaceEntry> top = topLevelEntries();
         QCOMPARE(top.size(), 1);
         QCOMPARE(top[0].sizeInBytes, fixture::ref::treeSize(folder));

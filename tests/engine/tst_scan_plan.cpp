@@ -10,7 +10,7 @@ using namespace orvane;
 
 namespace {
 
-using fixture::namesOf;
+using fixture::urlsOf;
 
 constexpr qint64 MB = 1000 * 1000;
 
@@ -42,9 +42,11 @@ private slots:
         QVERIFY(QDir().mkpath(QString::fromUtf8(m_root)));
     }
 
-    // Heaviest category first whatever the source order and selection; equal totals keep source
-    // order; a source that finds nothing has no category and does not disturb the others.
-    void orderingAndEmptySources()
+    // Each kind goes to its scanner with the source's arguments (the duplicate finder's categories
+    // appended as they come). Heaviest category first whatever the source order and selection;
+    // equal totals keep source order, then the finder's own; a source that finds nothing has no
+    // category and does not disturb the others.
+    void kindsAndOrder()
     {
         QVERIFY(fixture::writeSparse(m_root + "/small/a", 10 * MB));
         QVERIFY(fixture::writeSparse(m_root + "/large/a", 1000 * MB));
@@ -52,88 +54,60 @@ private slots:
         QVERIFY(fixture::writeSparse(m_root + "/tieA/x", 7 * MB));
         QVERIFY(fixture::writeSparse(m_root + "/tieB/y/z", 7 * MB));
         QVERIFY(fixture::writeFile(m_root + "/emptyish/zero", 0));
+        const QByteArray apps = homeDir() + "/Applications";
+        QVERIFY(fixture::writeSparse(apps + "/Tool.app/Contents/MacOS/tool", 3 * MB)); // an app on macOS
+        QVERIFY(fixture::writeBytes(apps + "/Tool.AppImage", QByteArray("\x7f" "ELF\x02\x01\x01\x00" "AI\x02", 11)));
+        QVERIFY(::truncate((apps + "/Tool.AppImage").constData(), 3 * MB) == 0); // and one on Linux
+        for (const char* name : {"one", "two", "three"})
+            QVERIFY(fixture::writeFile(m_root + "/dups/" + name, 2 * 1024 * 1024, 'q'));
+        for (const char* name : {"other", "other2"})
+            QVERIFY(fixture::writeFile(m_root + "/dups/" + name, 3 * 1024 * 1024, 'r'));
+        QVERIFY(fixture::writeSparse(m_root + "/big/files/a", 5000 * MB));
+
         CleanupPlan plan;
         plan.sources = {
             folderSource("small", m_root + "/small"),
             folderSource("missing", m_root + "/missing"),
             folderSource("tieA", m_root + "/tieA"),
             folderSource("large", m_root + "/large", false), // unselected files still count for order
+            {QStringLiteral("apps"), QStringLiteral("square.grid.2x2"), InstalledAppsSource{}, true},
+            {QStringLiteral("dups"), QStringLiteral("doc.on.doc"), DuplicatesSource{{m_root + "/dups"}, 1048576}, false},
             folderSource("emptyish", m_root + "/emptyish"),
+            {QStringLiteral("big"), QStringLiteral("doc.fill"), BigFilesSource{m_root + "/big", 104857600}, false},
             folderSource("tieB", m_root + "/tieB", false),
         };
         const QList<CleanupCategory> categories = scanPlan(plan);
-        QCOMPARE(namesOf(categories), (QStringList{"large", "small", "tieA", "tieB"}));
-        QCOMPARE(categories[0].icon, QStringLiteral("icon.large"));
-        QCOMPARE(categories[0].totalSize(), 1999 * MB);
-        QCOMPARE(categories[0].selectedSize(), 0);
-        QCOMPARE(categories[0].files.size(), 2);
-        QCOMPARE(categories[0].files[0].url, m_root + "/large/a"); // the scanner's own order kept
-        QCOMPARE(categories[3].files[0].url, m_root + "/tieB/y");
-        QVERIFY(!categories[3].files[0].isSelected);
-        for (const CleanupCategory& c : categories)
-            QVERIFY(!c.isExpanded);
-        QVERIFY(categories[0].id != scanPlan(plan)[0].id); // fresh categories on every scan
-    }
-
-    // The dispatcher hands each kind to its scanner with the source's arguments and, for the
-    // duplicate finder, appends its categories as they come.
-    void eachKindDispatched()
-    {
-        const QByteArray apps = homeDir() + "/Applications";
-        QVERIFY(fixture::writeSparse(apps + "/Tool.app/Contents/MacOS/tool", 3 * MB)); // an app on macOS
-        QVERIFY(fixture::writeBytes(apps + "/Tool.AppImage", QByteArray("\x7f" "ELF\x02\x01\x01\x00" "AI\x02", 11)));
-        QVERIFY(::truncate((apps + "/Tool.AppImage").constData(), 3 * MB) == 0); // and one on Linux
-        QVERIFY(fixture::writeFile(m_root + "/dups/one", 2 * 1024 * 1024, 'q'));
-        QVERIFY(fixture::writeFile(m_root + "/dups/two", 2 * 1024 * 1024, 'q'));
-        QVERIFY(fixture::writeFile(m_root + "/dups/three", 2 * 1024 * 1024, 'q'));
-        QVERIFY(fixture::writeFile(m_root + "/dups/other", 3 * 1024 * 1024, 'r'));
-        QVERIFY(fixture::writeFile(m_root + "/dups/other2", 3 * 1024 * 1024, 'r'));
-        QVERIFY(fixture::writeFile(m_root + "/cache/a", 1));
-        QVERIFY(fixture::writeSparse(m_root + "/big/files/a", 5000 * MB));
-
-        CleanupPlan plan;
-        plan.sources = {
-            folderSource("cache", m_root + "/cache"),
-            {QStringLiteral("apps"), QStringLiteral("square.grid.2x2"), InstalledAppsSource{}, true},
-            {QStringLiteral("dups"), QStringLiteral("doc.on.doc"), DuplicatesSource{{m_root + "/dups"}, 1048576}, false},
-            {QStringLiteral("big"), QStringLiteral("doc.fill"), BigFilesSource{m_root + "/big", 104857600}, false},
-        };
-        const QList<CleanupCategory> categories = scanPlan(plan);
-        const QList<CleanupCategory> duplicates = findDuplicates({m_root + "/dups"}, 1048576,
-                                                                 QStringLiteral("doc.on.doc"));
-        QCOMPARE(duplicates.size(), 2);
-        QCOMPARE(categories.size(), 3 + duplicates.size());
-
-        // Expected: the same categories, ordered by total with source order (then the finder's
-        // own order) for ties.
         // (The system-wide Applications folder is read too; whatever it holds adds to "apps".)
         qint64 appsTotal = 0;
         for (const CleanupFile& app : scanInstalledApps(true))
             appsTotal += app.sizeInBytes;
         QVERIFY(appsTotal >= 3 * MB);
-        QList<QPair<QString, qint64>> expected{{QStringLiteral("cache"), 1}, {QStringLiteral("apps"), appsTotal},
-                                                 {QStringLiteral("big"), 5000 * MB}};
+        QList<QPair<QString, qint64>> expected{{"small", 10 * MB}, {"tieA", 7 * MB}, {"large", 1999 * MB},
+                                                 {"apps", appsTotal}};
+        const QList<CleanupCategory> duplicates = findDuplicates({m_root + "/dups"}, 1048576, "doc.on.doc");
+        QCOMPARE(duplicates.size(), 2);
         for (const CleanupCategory& d : duplicates)
             expected.append({d.name, d.totalSize()});
+        expected += {{"big", 5000 * MB}, {"tieB", 7 * MB}};
         std::stable_sort(expected.begin(), expected.end(), [](auto& a, auto& b) { return a.second > b.second; });
-        for (qsizetype i = 0; i < categories.size(); ++i) {
-            QCOMPARE(categories[i].name, expected[i].first);
-            QCOMPARE(categories[i].totalSize(), expected[i].second);
-        }
+        QList<QPair<QString, qint64>> got;
+        for (const CleanupCategory& c : categories)
+            got.append({c.name, c.totalSize()});
+        QCOMPARE(got, expected);
+
+        auto named = [&](const QString& name) {
+            return *std::find_if(categories.begin(), categories.end(), [&](auto& c) { return c.name == name; });
+        };
+        QCOMPARE(named("large").icon, QStringLiteral("icon.large"));
+        QCOMPARE(named("large").selectedSize(), 0);
+        // The scanner's own order kept.
+        QCOMPARE(urlsOf(named("large").files), (QList<QByteArray>{m_root + "/large/a", m_root + "/large/b"}));
+        QCOMPARE(urlsOf(named("tieB").files), QList<QByteArray>{m_root + "/tieB/y"});
         for (const CleanupCategory& c : categories) {
-            if (c.name == u"apps") {
-                QVERIFY(std::any_of(c.files.begin(), c.files.end(), [](const CleanupFile& f) {
-                    return f.name == u"Tool" && f.isSelected;
-                }));
-            } else if (c.name == u"big") {
-                QCOMPARE(c.files[0].url, m_root + "/big/files/a");
-            } else if (c.name != u"cache") {
-                // A duplicate group: the source's icon, named after the copy that stays unselected.
-                QCOMPARE(c.icon, QStringLiteral("doc.on.doc"));
-                QVERIFY(!c.files.isEmpty() && !c.files[0].isSelected);
-                QCOMPARE(c.name, c.files[0].name);
-            }
+            QVERIFY(!c.isExpanded);
+            QCOMPARE(c.files[0].isSelected, c.name == u"small" || c.name == u"tieA" || c.name == u"apps");
         }
+        QVERIFY(categories[0].id != scanPlan(plan)[0].id); // fresh categories on every scan
     }
 
     // Progress counts what the walks meet and what the duplicate search reads; a cancel, at any
