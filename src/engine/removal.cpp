@@ -793,7 +793,8 @@ RemovalResult moveItemToTrash(int parentFd, const QByteArray& name, const Compon
 // removeItems.)
 RemovalResult removeLocation(const RemovalTarget& target, const Components& parts, RemovalStyle style, Run& run)
 {
-    if (!allowed(parts, run.rules))
+    // An empty path is "/": refused here too, so a slip in the rules can never reach parts.last().
+    if (parts.isEmpty() || !allowed(parts, run.rules))
         return notRemoved(RemovalReason::protectedLocation);
     const int parentFd = openParent(parts);
     if (parentFd < 0)
