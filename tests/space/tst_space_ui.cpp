@@ -140,6 +140,7 @@ private slots:
     {
         QQuickItem* first = item("spaceRow_0");
         QQuickItem* second = item("spaceRow_1");
+        QVERIFY(first && second);
         const QString firstId = first->property("entryId").toString();
         pointAt(first, QPointF(first->width() / 2, first->height() / 2));
         QTRY_COMPARE(m_controller->hoveredID(), firstId);
