@@ -91,31 +91,6 @@ private slots:
         QCOMPARE(pathFromJson(QStringLiteral("base64:***")), QByteArray());
     }
 
-    // Without perform nothing is touched, and the selection is gathered once per location.
-    void dryRun()
-    {
-        const QByteArray dir = freshFolder();
-        QVERIFY(writeFile(dir + "/a", 100));
-        QVERIFY(writeFile(dir + "/b", 200));
-        CleanupCategory one, two;
-        one.files = {item(dir + "/a", 100, true), item(dir + "/b", 200, false)};
-        two.files = {item(dir + "/a", 100, true)}; // the same location in a second category
-        const CleanReport r = cleanCategories({one, two}, RemovalStyle::permanent, false);
-        QCOMPARE(r.performed, false);
-        QCOMPARE(r.targets.size(), 1);
-        QCOMPARE(r.targets.at(0).path, dir + "/a");
-        QCOMPARE(r.selected, 100);
-        QCOMPARE(r.freed, 0);
-        QVERIFY(r.removed.isEmpty() && r.failed.isEmpty());
-        QVERIFY(exists(dir + "/a") && exists(dir + "/b"));
-
-        const QJsonObject o = cleanJson(QStringLiteral("smart"), r);
-        QCOMPARE(o.value(QStringLiteral("dryRun")).toBool(), true);
-        QCOMPARE(o.value(QStringLiteral("style")).toString(), QStringLiteral("permanent"));
-        QCOMPARE(o.value(QStringLiteral("targets")).toArray().size(), 1);
-        QCOMPARE(o.value(QStringLiteral("selected")).toInteger(), 100);
-    }
-
     // A location gone since the scan, and a leftover that never existed, are reported as not
     // removed and add nothing to the freed figure; everything else still goes.
     void vanishedLocations_data()
@@ -160,7 +135,6 @@ private slots:
 
         const QJsonObject o = cleanJson(QStringLiteral("apps"), r);
         QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 1400);
-        QCOMPARE(o.value(QStringLiteral("dryRun")).toBool(), false);
         QCOMPARE(strings(o.value(QStringLiteral("failed"))),
                  (QStringList{QFile::decodeName(dir + "/b"), QFile::decodeName(dir + "/leftovers/prefs.plist")}));
         QCOMPARE(strings(o.value(QStringLiteral("removed"))).size(), 3);
