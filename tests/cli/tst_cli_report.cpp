@@ -4,6 +4,7 @@
 #include "cli.h"
 #include "cli_fixture.h"
 #include "path_text.h"
+#include "test_home.h"
 
 #include <QJsonArray>
 #include <QTest>
@@ -39,18 +40,22 @@ class TestCliReport : public QObject
     Q_OBJECT
 
 private:
-    QByteArray m_root;
     int m_count = 0;
 
     QByteArray freshFolder()
     {
-        // Inside the test's own HOME (see main): removal only ever touches the home folder.
         const QByteArray dir = QFile::encodeName(QDir::homePath()) + "/report-" + QByteArray::number(++m_count);
         QDir(QFile::decodeName(dir)).removeRecursively();
         return dir;
     }
 
 private slots:
+    // Removal acts only inside HOME: the test's own, as CTest sets it.
+    void initTestCase()
+    {
+        QVERIFY(testing::inOwnTestHome());
+    }
+
     void utf8Validity_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -141,18 +146,5 @@ private slots:
     }
 };
 
-// Removal acts only inside HOME, so this test gets a home of its own even when started by hand,
-// set before anything (GIO included) reads it.
-int main(int argc, char* argv[])
-{
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/.local/share")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
-    QCoreApplication app(argc, argv);
-    TestCliReport test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestCliReport)
 #include "tst_cli_report.moc"
