@@ -4,6 +4,7 @@
 #include "cli.h"
 #include "cli_fixture.h"
 #include "path_text.h"
+#include "test_home.h"
 
 #include <QJsonArray>
 #include <QTest>
@@ -39,18 +40,22 @@ class TestCliReport : public QObject
     Q_OBJECT
 
 private:
-    QByteArray m_root;
     int m_count = 0;
 
     QByteArray freshFolder()
     {
-        // Inside the test's own HOME (see main): removal only ever touches the home folder.
         const QByteArray dir = QFile::encodeName(QDir::homePath()) + "/report-" + QByteArray::number(++m_count);
         QDir(QFile::decodeName(dir)).removeRecursively();
         return dir;
     }
 
 private slots:
+    // Removal acts only inside HOME: the test's own, as CTest sets it.
+    void initTestCase()
+    {
+        QVERIFY(testing::inOwnTestHome());
+    }
+
     void utf8Validity_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -89,31 +94,6 @@ private slots:
         QVERIFY(readablePath("/a/\\xff") != readablePath("/a/\xff"));
         QCOMPARE(pathFromJson(QStringLiteral("relative/path")), QByteArray());
         QCOMPARE(pathFromJson(QStringLiteral("base64:***")), QByteArray());
-    }
-
-    // Without perform nothing is touched, and the selection is gathered once per location.
-    void dryRun()
-    {
-        const QByteArray dir = freshFolder();
-        QVERIFY(writeFile(dir + "/a", 100));
-        QVERIFY(writeFile(dir + "/b", 200));
-        CleanupCategory one, two;
-        one.files = {item(dir + "/a", 100, true), item(dir + "/b", 200, false)};
-        two.files = {item(dir + "/a", 100, true)}; // the same location in a second category
-        const CleanReport r = cleanCategories({one, two}, RemovalStyle::permanent, false);
-        QCOMPARE(r.performed, false);
-        QCOMPARE(r.targets.size(), 1);
-        QCOMPARE(r.targets.at(0).path, dir + "/a");
-        QCOMPARE(r.selected, 100);
-        QCOMPARE(r.freed, 0);
-        QVERIFY(r.removed.isEmpty() && r.failed.isEmpty());
-        QVERIFY(exists(dir + "/a") && exists(dir + "/b"));
-
-        const QJsonObject o = cleanJson(QStringLiteral("smart"), r);
-        QCOMPARE(o.value(QStringLiteral("dryRun")).toBool(), true);
-        QCOMPARE(o.value(QStringLiteral("style")).toString(), QStringLiteral("permanent"));
-        QCOMPARE(o.value(QStringLiteral("targets")).toArray().size(), 1);
-        QCOMPARE(o.value(QStringLiteral("selected")).toInteger(), 100);
     }
 
     // A location gone since the scan, and a leftover that never existed, are reported as not
@@ -160,25 +140,11 @@ private slots:
 
         const QJsonObject o = cleanJson(QStringLiteral("apps"), r);
         QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 1400);
-        QCOMPARE(o.value(QStringLiteral("dryRun")).toBool(), false);
         QCOMPARE(strings(o.value(QStringLiteral("failed"))),
                  (QStringList{QFile::decodeName(dir + "/b"), QFile::decodeName(dir + "/leftovers/prefs.plist")}));
         QCOMPARE(strings(o.value(QStringLiteral("removed"))).size(), 3);
     }
 };
 
-// Removal acts only inside HOME, so this test gets a home of its own even when started by hand,
-// set before anything (GIO included) reads it.
-int main(int argc, char* argv[])
-{
-    QTemporaryDir home;
-    if (!home.isValid())
-        return 1;
-    qputenv("HOME", QFile::encodeName(home.path()));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(home.path() + QStringLiteral("/.local/share")));
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path() + QStringLiteral("/.config")));
-    QCoreApplication app(argc, argv);
-    TestCliReport test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_GUILESS_MAIN(TestCliReport)
 #include "tst_cli_report.moc"

@@ -10,7 +10,6 @@
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
-#include <QPointer>
 #include <QScopeGuard>
 #include <QSemaphore>
 #include <QSignalSpy>
@@ -20,6 +19,7 @@
 #include <memory>
 
 using namespace orvane;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,7 +28,7 @@ CleanupFile file(const QString& name, qint64 size, bool selected, const FilePath
 {
     CleanupFile f;
     f.name = name;
-    f.url = QByteArrayLiteral("/nowhere/") + name.toUtf8();
+    f.url = name.startsWith(u'/') ? QFile::encodeName(name) : "/nowhere/" + name.toUtf8();
     f.sizeInBytes = size;
     f.isSelected = selected;
     f.extraURLs = extras;
@@ -40,7 +40,7 @@ CleanupCategory category(const QString& name, QList<CleanupFile> files)
 {
     CleanupCategory c;
     c.name = name;
-    c.icon = QStringLiteral("shippingbox");
+    c.icon = u"shippingbox"_s;
     c.files = std::move(files);
     return c;
 }
@@ -74,22 +74,17 @@ struct Fake {
     }
 };
 
-QString idOf(const CleanupCategory& c)
+template<typename Item> // a category or a file
+QString idOf(const Item& item)
 {
-    return c.id.toString(QUuid::WithoutBraces);
-}
-
-QString idOf(const CleanupFile& f)
-{
-    return f.id.toString(QUuid::WithoutBraces);
+    return item.id.toString(QUuid::WithoutBraces);
 }
 
 void writeFile(const QString& path, qint64 size)
 {
     QDir().mkpath(QFileInfo(path).path());
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray(size, 'x'));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(QByteArray(size, 'x')) == size);
 }
 
 } // namespace
@@ -99,7 +94,7 @@ class TestFlowController : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<SectionFlowController> scanned(Fake& fake, const QString& section = QStringLiteral("smart"))
+    std::unique_ptr<SectionFlowController> scanned(Fake& fake, const QString& section = u"smart"_s)
     {
         auto flow = std::make_unique<SectionFlowController>(section, fake.services());
         flow->startScan();
@@ -113,56 +108,56 @@ private slots:
         LocalizationManager::shared().setLanguage(AppLanguage::en);
     }
 
-    void startsIdleAndRoutesSections()
+    // Sections without a plan show their own screen, or "comingSoon", and never scan.
+    void sectionsWithoutAPlan()
     {
         Fake fake;
-        SectionFlowController flow(QStringLiteral("smart"), fake.services());
-        QCOMPARE(flow.scanState(), ScanState::idle);
-        QCOMPARE(flow.screen(), QStringLiteral("idle"));
-        QCOMPARE(flow.removalStyle(), RemovalStyle::permanent);
-        QCOMPARE(flow.freedBytes(), 0);
-        QVERIFY(!flow.showDeleteConfirm());
-        QVERIFY(flow.hoveredID().isEmpty());
-        QVERIFY(!flow.hasDisk());
-        QCOMPARE(flow.diskHeadline(), QStringLiteral("Calculating space…"));
         for (const char* id : {"space", "settings", "about"})
             QCOMPARE(SectionFlowController(QString::fromLatin1(id), fake.services()).screen(), QString::fromLatin1(id));
-        SectionFlowController unknown(QStringLiteral("Smart"), fake.services());
-        QCOMPARE(unknown.screen(), QStringLiteral("comingSoon"));
-        // No plan: starting a scan changes nothing.
+        SectionFlowController unknown(u"Smart"_s, fake.services());
+        QCOMPARE(unknown.screen(), u"comingSoon"_s);
         QSignalSpy stateSpy(&unknown, &SectionFlowController::stateChanged);
         unknown.startScan();
         QCOMPARE(unknown.scanState(), ScanState::idle);
         QCOMPARE(stateSpy.count(), 0);
     }
 
+    // Idle → scanning → results → (dialog) → cleaning → done → idle, twice; what each state
+    // honours, the style each scan starts with, and the wait on the cleaning screen.
     void fullCycleThroughEveryState()
     {
         Fake fake;
-        fake.results = {category(QStringLiteral("Caches"), {file(QStringLiteral("a"), 300, true), file(QStringLiteral("b"), 200, false)}),
-                        category(QStringLiteral("Logs"), {file(QStringLiteral("c"), 100, true)})};
-        SectionFlowController flow(QStringLiteral("cleanup"), fake.services());
+        fake.results = {category(u"Caches"_s, {file(u"a"_s, 300, true), file(u"b"_s, 200, false)}),
+                        category(u"Logs"_s, {file(u"c"_s, 100, true)})};
+        FlowServices services = fake.services();
+        services.settleMs = 300;
+        SectionFlowController flow(u"cleanup"_s, services);
         QAbstractItemModelTester tester(flow.categories(), QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QSignalSpy states(&flow, &SectionFlowController::stateChanged);
+        QCOMPARE(flow.screen(), u"idle"_s);
+        QCOMPARE(flow.diskHeadline(), u"Calculating space…"_s);
 
         flow.startScan();
         QCOMPARE(flow.scanState(), ScanState::scanning);
-        QCOMPARE(flow.categories()->count(), 0);
         flow.startScan(); // a second request while scanning is ignored
         QTRY_COMPARE(flow.scanState(), ScanState::results);
         QCOMPARE(flow.categories()->count(), 2);
         // Shown exactly as delivered.
-        QCOMPARE(flow.categories()->categories()[0].name, QStringLiteral("Caches"));
-        QCOMPARE(flow.categories()->categories()[1].name, QStringLiteral("Logs"));
+        QCOMPARE(flow.categories()->categories()[0].name, u"Caches"_s);
+        QCOMPARE(flow.categories()->categories()[1].name, u"Logs"_s);
         QCOMPARE(flow.selectedTotal(), 400);
-
         flow.performClean(); // honoured over results; the dialog path follows below
         QTRY_COMPARE(flow.scanState(), ScanState::done);
         flow.back();
         QCOMPARE(flow.scanState(), ScanState::idle);
-        flow.startScan();
-        QTRY_COMPARE(flow.scanState(), ScanState::results);
 
+        // Each scan starts with the plan's style, whatever was chosen before; a name that is not a
+        // style is ignored.
+        flow.setRemovalStyleName(u"trash"_s);
+        flow.setRemovalStyleName(u"Permanent"_s);
+        QCOMPARE(flow.removalStyle(), RemovalStyle::trash);
+        flow.startScan();
+        QCOMPARE(flow.removalStyle(), RemovalStyle::permanent);
+        QTRY_COMPARE(flow.scanState(), ScanState::results);
         flow.requestClean();
         QVERIFY(flow.showDeleteConfirm());
         flow.cancelClean();
@@ -170,96 +165,68 @@ private slots:
         QCOMPARE(flow.scanState(), ScanState::results);
 
         flow.requestClean();
+        QElapsedTimer clock;
+        clock.start();
         flow.performClean();
         QVERIFY(!flow.showDeleteConfirm());
         QCOMPARE(flow.scanState(), ScanState::cleaning);
         flow.back(); // not honoured while cleaning
         QCOMPARE(flow.scanState(), ScanState::cleaning);
         QTRY_COMPARE(flow.scanState(), ScanState::done);
-        QCOMPARE(flow.screen(), QStringLiteral("done"));
+        QVERIFY(clock.elapsed() >= 300);
+        QCOMPARE(fake.style, RemovalStyle::permanent);
+        QCOMPARE(flow.screen(), u"done"_s);
         QCOMPARE(flow.freedBytes(), 400);
-        QCOMPARE(flow.doneText(), QStringLiteral("You freed 400 bytes"));
+        QCOMPARE(flow.doneText(), u"You freed 400 bytes"_s);
 
         flow.back();
         QCOMPARE(flow.scanState(), ScanState::idle);
-        // Back changes nothing else.
-        QCOMPARE(flow.freedBytes(), 400);
+        QCOMPARE(flow.freedBytes(), 400); // back changes nothing else
         QCOMPARE(flow.categories()->count(), 1);
-
         // Analyze again goes straight to scanning with no old results in between.
         flow.startScan();
         QCOMPARE(flow.scanState(), ScanState::scanning);
         QCOMPARE(flow.categories()->count(), 0);
         QTRY_COMPARE(flow.scanState(), ScanState::results);
-        QVERIFY(states.count() >= 10);
-    }
-
-    void cleaningWaitsAfterTheRemoval()
-    {
-        Fake fake;
-        fake.results = {category(QStringLiteral("Caches"), {file(QStringLiteral("a"), 300, true)})};
-        auto services = fake.services();
-        services.settleMs = 400;
-        SectionFlowController flow(QStringLiteral("smart"), services);
-        flow.startScan();
-        QTRY_COMPARE(flow.scanState(), ScanState::results);
-        QElapsedTimer clock;
-        clock.start();
-        flow.performClean();
-        QTRY_COMPARE(flow.scanState(), ScanState::done);
-        QVERIFY(clock.elapsed() >= 400);
     }
 
     void selectionRules()
     {
         Fake fake;
-        fake.results = {category(QStringLiteral("Mixed"), {file(QStringLiteral("a"), 10, true), file(QStringLiteral("b"), 20, false)}),
-                        category(QStringLiteral("Empty"), {}),
-                        category(QStringLiteral("None"), {file(QStringLiteral("c"), 5, false)})};
+        fake.results = {category(u"Mixed"_s, {file(u"a"_s, 10, true), file(u"b"_s, 20, false)}),
+                        category(u"Empty"_s, {}), category(u"None"_s, {file(u"c"_s, 5, false)})};
         auto flow = scanned(fake);
         const QList<CleanupCategory> cats = flow->categories()->categories();
         const QString mixed = idOf(cats[0]), empty = idOf(cats[1]), none = idOf(cats[2]);
 
-        QCOMPARE(flow->checkState(mixed), QStringLiteral("minus.square.fill"));
-        QCOMPARE(flow->checkState(empty), QStringLiteral("checkmark.square.fill"));
-        QCOMPARE(flow->checkState(none), QStringLiteral("square"));
-        QCOMPARE(flow->selectedTotal(), 10);
-
+        // A category without files counts as all selected, and toggling all leaves it so.
+        flow->toggleAll(empty);
+        QCOMPARE(flow->checkState(empty), u"checkmark.square.fill"_s);
+        QCOMPARE(flow->checkState(none), u"square"_s);
         // Some selected: select all; again: clear all.
         flow->toggleAll(mixed);
-        QCOMPARE(flow->checkState(mixed), QStringLiteral("checkmark.square.fill"));
         QCOMPARE(flow->selectedTotal(), 30);
         flow->toggleAll(mixed);
-        QCOMPARE(flow->checkState(mixed), QStringLiteral("square"));
+        QCOMPARE(flow->checkState(mixed), u"square"_s);
         QCOMPARE(flow->selectedTotal(), 0);
-
-        // A category without files counts as all selected and toggleAll leaves it so.
-        QSignalSpy changed(flow->categories(), &QAbstractItemModel::dataChanged);
-        flow->toggleAll(empty);
-        QCOMPARE(flow->checkState(empty), QStringLiteral("checkmark.square.fill"));
-
         // Nothing selected: the dialog cannot open.
         flow->requestClean();
         QVERIFY(!flow->showDeleteConfirm());
         flow->setShowDeleteConfirm(true);
         QVERIFY(!flow->showDeleteConfirm());
 
-        // Selecting one file of an unselected category makes it partial.
         flow->toggleFile(none, idOf(cats[2].files[0]));
-        QCOMPARE(flow->checkState(none), QStringLiteral("checkmark.square.fill"));
+        QCOMPARE(flow->checkState(none), u"checkmark.square.fill"_s);
         flow->toggleFile(mixed, idOf(cats[0].files[1]));
-        QCOMPARE(flow->checkState(mixed), QStringLiteral("minus.square.fill"));
+        QCOMPARE(flow->checkState(mixed), u"minus.square.fill"_s);
         QCOMPARE(flow->selectedTotal(), 25);
         flow->requestClean();
         QVERIFY(flow->showDeleteConfirm());
-
         // Unknown ids are ignored.
-        flow->toggleFile(mixed, QStringLiteral("nope"));
-        flow->toggleAll(QStringLiteral("nope"));
+        flow->toggleFile(mixed, u"nope"_s);
+        flow->toggleAll(u"nope"_s);
         QCOMPARE(flow->selectedTotal(), 25);
 
-        // Expansion and hover.
-        QVERIFY(!flow->categories()->categories()[0].isExpanded);
         flow->toggleExpanded(mixed);
         QVERIFY(flow->categories()->categories()[0].isExpanded);
         flow->toggleExpanded(mixed);
@@ -301,7 +268,7 @@ private slots:
             lastTotal += f.sizeInBytes;
             lastSelected += f.isSelected ? f.sizeInBytes : 0;
         }
-        auto flow = scanned(fake, QStringLiteral("dup"));
+        auto flow = scanned(fake, u"dup"_s);
         CategoryListModel* model = flow->categories();
         QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const int last = groups - 1;
@@ -312,13 +279,13 @@ private slots:
         QCOMPARE(flow->selectedTotal(), selected);
         QCOMPARE(lastRole(CategoryListModel::Role::totalSize).toLongLong(), lastTotal);
         QCOMPARE(lastRole(CategoryListModel::Role::fileCount).toInt(), perGroup);
-        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), QStringLiteral("minus.square.fill"));
+        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), u"minus.square.fill"_s);
 
         QSignalSpy rowChanges(files, &QAbstractItemModel::dataChanged);
         flow->toggleAll(lastId);
         QCOMPARE(rowChanges.count(), 1);
         QCOMPARE(flow->selectedTotal(), selected - lastSelected + lastTotal);
-        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), QStringLiteral("checkmark.square.fill"));
+        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), u"checkmark.square.fill"_s);
         const qint64 lastFileSize = fake.results.last().files.last().sizeInBytes;
         flow->toggleFile(lastId, idOf(fake.results.last().files.last()));
         QVERIFY(!files->data(files->index(perGroup - 1), int(FileListModel::Role::selected)).toBool());
@@ -326,49 +293,9 @@ private slots:
         QCOMPARE(lastRole(CategoryListModel::Role::selectedSize).toLongLong(), lastTotal - lastFileSize);
         flow->toggleAll(lastId);
         flow->toggleAll(lastId);
-        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), QStringLiteral("square"));
+        QCOMPARE(lastRole(CategoryListModel::Role::checkState).toString(), u"square"_s);
         QCOMPARE(flow->selectedTotal(), selected - lastSelected);
-        QCOMPARE(flow->selectedText(), QStringLiteral("Selected: ") + formatBytes(selected - lastSelected));
-    }
-
-    void removalListIsUrlThenExtras()
-    {
-        Fake fake;
-        const FilePaths extras = {QByteArrayLiteral("/nowhere/extra1"), QByteArrayLiteral("/nowhere/extra2")};
-        fake.results = {category(QStringLiteral("Apps"),
-                                 {file(QStringLiteral("Editor.app"), 300, true, extras, {50, 25}),
-                                  file(QStringLiteral("Other.app"), 100, false, {QByteArrayLiteral("/nowhere/extra3")}, {10}),
-                                  file(QStringLiteral("Third.app"), 7, true)})};
-        auto flow = scanned(fake, QStringLiteral("apps"));
-        flow->requestClean();
-        flow->performClean();
-        QTRY_COMPARE(flow->scanState(), ScanState::done);
-        QCOMPARE(fake.style, RemovalStyle::trash);
-        QStringList paths;
-        for (const RemovalTarget& t : fake.removed)
-            paths << QString::fromUtf8(t.path);
-        QCOMPARE(paths, (QStringList{"/nowhere/Editor.app", "/nowhere/extra1", "/nowhere/extra2", "/nowhere/Third.app"}));
-    }
-
-    void removalStyleResetsOnEveryScan()
-    {
-        Fake fake;
-        fake.results = {category(QStringLiteral("Caches"), {file(QStringLiteral("a"), 1, true)})};
-        auto flow = scanned(fake, QStringLiteral("dup"));
-        QCOMPARE(flow->removalStyle(), RemovalStyle::trash);
-        flow->setRemovalStyleName(QStringLiteral("permanent"));
-        QCOMPARE(flow->removalStyle(), RemovalStyle::permanent);
-        flow->setRemovalStyleName(QStringLiteral("Trash")); // not a style: ignored
-        QCOMPARE(flow->removalStyle(), RemovalStyle::permanent);
-        flow->startScan();
-        QCOMPARE(flow->removalStyle(), RemovalStyle::trash);
-        QTRY_COMPARE(flow->scanState(), ScanState::results);
-
-        auto smart = scanned(fake, QStringLiteral("smart"));
-        QCOMPARE(smart->removalStyle(), RemovalStyle::permanent);
-        smart->setRemovalStyle(RemovalStyle::trash);
-        smart->startScan();
-        QCOMPARE(smart->removalStyle(), RemovalStyle::permanent);
+        QCOMPARE(flow->selectedText(), u"Selected: "_s + formatBytes(selected - lastSelected));
     }
 
     // Items already in a Trash go for good whatever the style: the texts never say otherwise.
@@ -405,15 +332,13 @@ private slots:
         Fake fake;
         QList<CleanupFile> files;
         if (plain > 0)
-            files << file(QStringLiteral("a"), plain, true);
-        if (inTrash > 0) {
-            files << file(QStringLiteral("b"), inTrash, true);
-            files.last().url = qgetenv("XDG_DATA_HOME") + "/Trash/files/b";
-        }
-        fake.results = {category(QStringLiteral("Caches"), files)};
+            files << file(u"a"_s, plain, true);
+        if (inTrash > 0)
+            files << file(qEnvironmentVariable("XDG_DATA_HOME") + u"/Trash/files/b"_s, inTrash, true);
+        fake.results = {category(u"Caches"_s, files)};
         auto flow = scanned(fake);
         flow->setRemovalStyleName(style);
-        QCOMPARE(flow->primaryActionText(), style == u"trash" ? QStringLiteral("Move to Trash") : QStringLiteral("Delete"));
+        QCOMPARE(flow->primaryActionText(), style == u"trash" ? u"Move to Trash"_s : u"Delete"_s);
         flow->requestClean();
         QTEST(flow->dialogTitle(), "title");
         QTEST(flow->dialogMessage(), "message");
@@ -423,18 +348,17 @@ private slots:
         QTEST(flow->doneText(), "done");
     }
 
+    // What is selected goes, each file then its extra locations; unselected files stay out.
     // Removed files and emptied categories leave the list; failed ones stay, uncounted; what went
     // of a folder partly removed counts, and it stays with what is left. The done screen says why.
-    void failedRemovalsStayAndAreNotCounted()
+    void removalOutcomes()
     {
         Fake fake;
-        const FilePaths extras = {QByteArrayLiteral("/nowhere/support"), QByteArrayLiteral("/nowhere/prefs")};
-        fake.results = {category(QStringLiteral("Apps"),
-                                 {file(QStringLiteral("Gone.app"), 100, true),
-                                  file(QStringLiteral("Stuck.app"), 200, true),
-                                  file(QStringLiteral("Half.app"), 370, true, extras, {50, 20})}),
-                        category(QStringLiteral("All"), {file(QStringLiteral("a"), 10, true)}),
-                        category(QStringLiteral("None"), {file(QStringLiteral("e"), 5, false)})};
+        const FilePaths extras = {"/nowhere/support", "/nowhere/prefs"};
+        fake.results = {category(u"Apps"_s, {file(u"Gone.app"_s, 100, true), file(u"Stuck.app"_s, 200, true),
+                                             file(u"Half.app"_s, 370, true, extras, {50, 20})}),
+                        category(u"All"_s, {file(u"a"_s, 10, true)}),
+                        category(u"None"_s, {file(u"Other.app"_s, 15, false, {"/nowhere/other"}, {10})})};
         // Gone.app goes; Stuck.app stays; Half.app's bundle and first extra go, 5 bytes of its prefs
         // go and 15 stay.
         fake.outcome = [](const QList<RemovalTarget>& targets) {
@@ -449,114 +373,100 @@ private slots:
             }
             return r;
         };
-        auto flow = scanned(fake, QStringLiteral("apps"));
+        auto flow = scanned(fake, u"apps"_s);
         QAbstractItemModelTester tester(flow->categories(), QAbstractItemModelTester::FailureReportingMode::QtTest);
         QCOMPARE(flow->selectedTotal(), 680);
         flow->requestClean();
-        QVERIFY(flow->dialogMessage().startsWith(QStringLiteral("680 bytes"))); // the selection, as confirmed
+        QVERIFY(flow->dialogMessage().startsWith(u"680 bytes"_s)); // the selection, as confirmed
         flow->performClean();
         QTRY_COMPARE(flow->scanState(), ScanState::done);
+        QCOMPARE(fake.style, RemovalStyle::trash); // the plan's style
+        QStringList paths;
+        for (const RemovalTarget& t : fake.removed)
+            paths << QString::fromUtf8(t.path);
+        QCOMPARE(paths, (QStringList{"/nowhere/Gone.app", "/nowhere/Stuck.app", "/nowhere/Half.app", "/nowhere/support",
+                                     "/nowhere/prefs", "/nowhere/a"}));
         QCOMPARE(flow->freedBytes(), 100 + 300 + 50 + 10 + 5);
-        QCOMPARE(flow->doneNotes(), (QStringList{QStringLiteral("Stuck.app: no permission"),
-                                                 QStringLiteral("prefs: partly removed, 15 bytes stayed (in use)")}));
+        QCOMPARE(flow->doneText(), u"You moved 465 bytes to the Trash"_s);
+        QCOMPARE(flow->doneNotes(), (QStringList{u"Stuck.app: no permission"_s,
+                                                 u"prefs: partly removed, 15 bytes stayed (in use)"_s}));
         const auto cats = flow->categories()->categories();
         QCOMPARE(cats.size(), 2);
-        QCOMPARE(cats[1].name, QStringLiteral("None"));
+        QCOMPARE(cats[1].name, u"None"_s);
         QCOMPARE(cats[1].files.size(), 1);
         const auto files = cats[0].files;
         QCOMPARE(files.size(), 2);
-        QCOMPARE(files[0].name, QStringLiteral("Stuck.app"));
+        QCOMPARE(files[0].name, u"Stuck.app"_s);
         QCOMPARE(files[0].sizeInBytes, 200);
         // What is left of Half.app: what stayed of its prefs.
-        QCOMPARE(files[1].name, QStringLiteral("Half.app"));
-        QCOMPARE(files[1].extraURLs, FilePaths{QByteArrayLiteral("/nowhere/prefs")});
+        QCOMPARE(files[1].name, u"Half.app"_s);
+        QCOMPARE(files[1].extraURLs, FilePaths{"/nowhere/prefs"});
         QCOMPARE(files[1].sizeInBytes, 15);
         QCOMPARE(files[1].ownSize(), 0);
     }
 
+    // With the real removal, in the test's own home: a file that vanished since the scan and one
+    // outside the home folder (refused) stay listed and uncounted; an unselected one stays put.
     void honestFigureWithTheRealEngine()
     {
-        // A fixture in the test's own home: one file vanishes between scan and clean, one
-        // location lies outside the home folder (refused), the rest goes to the Trash.
-        const QString home = QDir::homePath();
         QVERIFY(testing::inOwnTestHome());
-        const QString base = home + QStringLiteral("/honest");
+        const QString base = QDir::homePath() + u"/honest/"_s;
         QDir(base).removeRecursively();
-        writeFile(base + QStringLiteral("/keep.bin"), 1000);
-        writeFile(base + QStringLiteral("/vanishes.bin"), 2000);
-        writeFile(base + QStringLiteral("/goes.bin"), 3000);
         QTemporaryDir outside;
         QVERIFY(outside.isValid());
-        writeFile(outside.filePath(QStringLiteral("outside.bin")), 4000);
-
-        auto real = [](const QString& path, qint64 size) {
-            CleanupFile f;
-            f.name = QFileInfo(path).fileName();
-            f.url = QFile::encodeName(path);
-            f.sizeInBytes = size;
-            f.isSelected = true;
-            return f;
-        };
+        const QString elsewhere = outside.filePath(u"outside.bin"_s);
+        writeFile(base + u"goes.bin"_s, 3000);
+        writeFile(base + u"vanishes.bin"_s, 2000);
+        writeFile(elsewhere, 4000);
+        writeFile(base + u"keep.bin"_s, 1000);
         Fake fake;
-        fake.results = {category(QStringLiteral("Fixture"),
-                                 {real(base + QStringLiteral("/goes.bin"), 3000), real(base + QStringLiteral("/vanishes.bin"), 2000),
-                                  real(outside.filePath(QStringLiteral("outside.bin")), 4000)})};
-        fake.results[0].files.append(real(base + QStringLiteral("/keep.bin"), 1000));
-        fake.results[0].files.last().isSelected = false;
+        fake.results = {category(u"Fixture"_s, {file(base + u"goes.bin"_s, 3000, true),
+                                                file(base + u"vanishes.bin"_s, 2000, true), file(elsewhere, 4000, true),
+                                                file(base + u"keep.bin"_s, 1000, false)})};
         FlowServices services = fake.services();
         services.remove = FlowServices::engine().remove;
-        SectionFlowController flow(QStringLiteral("apps"), services); // Trash by default
+        SectionFlowController flow(u"apps"_s, services); // Trash by default
         flow.startScan();
         QTRY_COMPARE(flow.scanState(), ScanState::results);
-        QVERIFY(QFile::remove(base + QStringLiteral("/vanishes.bin")));
-        flow.requestClean();
+        QVERIFY(QFile::remove(base + u"vanishes.bin"_s));
         flow.performClean();
         QTRY_COMPARE_WITH_TIMEOUT(flow.scanState(), ScanState::done, 10000);
 
         QCOMPARE(flow.freedBytes(), 3000);
-        QVERIFY(!QFile::exists(base + QStringLiteral("/goes.bin")));
-        QVERIFY(QFile::exists(outside.filePath(QStringLiteral("outside.bin"))));
-        QVERIFY(QFile::exists(base + QStringLiteral("/keep.bin")));
-        const QString trash = qEnvironmentVariable("XDG_DATA_HOME", home + QStringLiteral("/.local/share")) + QStringLiteral("/Trash/files");
-        QVERIFY(QFile::exists(trash + QStringLiteral("/goes.bin")));
+        QVERIFY(!QFile::exists(base + u"goes.bin"_s));
+        QVERIFY(QFile::exists(elsewhere) && QFile::exists(base + u"keep.bin"_s));
+        QVERIFY(QFile::exists(qEnvironmentVariable("XDG_DATA_HOME") + u"/Trash/files/goes.bin"_s));
         QStringList left;
         for (const CleanupFile& f : flow.categories()->categories().value(0).files)
-            left << f.name;
-        QCOMPARE(left, (QStringList{"vanishes.bin", "outside.bin", "keep.bin"}));
+            left << QFile::decodeName(f.url);
+        QCOMPARE(left, (QStringList{base + u"vanishes.bin"_s, elsewhere, base + u"keep.bin"_s}));
     }
 
     void languageSwitchWhileResultsAreShown()
     {
         Fake fake;
-        fake.results = {category(QStringLiteral("Apps"), {file(QStringLiteral("Editor.app"), 1'500'000, true,
-                                                               {QByteArrayLiteral("/nowhere/x")}, {10}),
-                                                          file(QStringLiteral("b"), 2'000, false)})};
-        auto flow = scanned(fake, QStringLiteral("apps"));
+        fake.results = {category(u"Apps"_s, {file(u"Editor.app"_s, 1'500'000, true, {"/nowhere/x"}, {10}),
+                                             file(u"b"_s, 2'000, false)})};
+        auto flow = scanned(fake, u"apps"_s);
         CategoryListModel* model = flow->categories();
         FileListModel* files = model->filesAt(0);
         QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         auto role = [](QAbstractItemModel* m, int row, auto r) { return m->data(m->index(row, 0), int(r)).toString(); };
-        QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), QStringLiteral("2 items"));
-        QCOMPARE(role(model, 0, CategoryListModel::Role::totalSizeText), QStringLiteral("1.5 MB"));
-        QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), QStringLiteral("· 1 leftovers"));
+        QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), u"2 items"_s);
+        QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), u"· 1 leftovers"_s);
         QCOMPARE(role(files, 1, FileListModel::Role::leftoversText), QString());
-        QCOMPARE(flow->selectedText(), QStringLiteral("Selected: 1.5 MB"));
-        QCOMPARE(flow->planTitle(), QStringLiteral("Applications"));
-        const QString expandedId = idOf(model->categories()[0]);
-        flow->toggleExpanded(expandedId);
+        flow->toggleExpanded(idOf(model->categories()[0]));
 
         QSignalSpy catChanged(model, &QAbstractItemModel::dataChanged);
         QSignalSpy fileChanged(files, &QAbstractItemModel::dataChanged);
         QSignalSpy texts(flow.get(), &SectionFlowController::textsChanged);
         LocalizationManager::shared().setLanguage(AppLanguage::es);
-        QVERIFY(catChanged.count() >= 1);
-        QVERIFY(fileChanged.count() >= 1);
-        QVERIFY(texts.count() >= 1);
-        QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), QStringLiteral("2 elementos"));
-        QCOMPARE(role(model, 0, CategoryListModel::Role::totalSizeText), QStringLiteral("1,5 MB"));
-        QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), QStringLiteral("· 1 restos"));
-        QCOMPARE(flow->selectedText(), QStringLiteral("Seleccionado: 1,5 MB"));
-        QCOMPARE(flow->planTitle(), QStringLiteral("Aplicaciones"));
+        QVERIFY(catChanged.count() >= 1 && fileChanged.count() >= 1 && texts.count() >= 1);
+        QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), u"2 elementos"_s);
+        QCOMPARE(role(model, 0, CategoryListModel::Role::totalSizeText), u"1,5 MB"_s);
+        QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), u"· 1 restos"_s);
+        QCOMPARE(flow->selectedText(), u"Seleccionado: 1,5 MB"_s);
+        QCOMPARE(flow->planTitle(), u"Aplicaciones"_s);
         QCOMPARE(flow->removalStyleLabels(), (QStringList{"Papelera", "Permanente"}));
         // Results, selection and expansion survive the switch.
         QCOMPARE(flow->scanState(), ScanState::results);
@@ -567,19 +477,18 @@ private slots:
     void diskCaptionAndRing()
     {
         Fake fake;
-        SectionFlowController flow(QStringLiteral("smart"), fake.services());
+        SectionFlowController flow(u"smart"_s, fake.services());
         flow.refreshDisk();
         QCOMPARE(flow.ringFill(), 0.0);
-        QCOMPARE(flow.diskHeadline(), QStringLiteral("75% in use"));
-        QCOMPARE(flow.diskDetail(), QStringLiteral("123.4 GB free of 500 GB"));
+        QCOMPARE(flow.diskHeadline(), u"75% in use"_s);
+        QCOMPARE(flow.diskDetail(), u"123.4 GB free of 500 GB"_s);
         QTRY_VERIFY_WITH_TIMEOUT(qAbs(flow.ringFill() - 0.7532) < 1e-9, 3000);
-
         // A volume reporting no capacity: 0 % and an empty ring.
         fake.disk = DiskInfo{0, 0};
         flow.refreshDisk();
-        QCOMPARE(flow.diskHeadline(), QStringLiteral("0% in use"));
+        QCOMPARE(flow.diskHeadline(), u"0% in use"_s);
         QTRY_COMPARE_WITH_TIMEOUT(flow.ringFill(), 0.0, 3000);
-        QCOMPARE(percentInUse(DiskInfo{1000, 1}), 99);
+        QCOMPARE(percentInUse(DiskInfo{1000, 1}), 99); // truncated, not rounded
     }
 
     // A scan stops when it is cancelled, by the Cancel button or by leaving the section: its
@@ -603,14 +512,14 @@ private slots:
                 QThread::msleep(2);
             }
             stopped = true;
-            return QList<CleanupCategory>{category(QStringLiteral("late"), {file(QStringLiteral("x"), 1, true)})};
+            return QList<CleanupCategory>{category(u"late"_s, {file(u"x"_s, 1, true)})};
         };
-        auto flow = std::make_unique<SectionFlowController>(QStringLiteral("smart"), services);
+        auto flow = std::make_unique<SectionFlowController>(u"smart"_s, services);
         flow->startScan();
-        QTRY_VERIFY(flow->scanCountsText().endsWith(QStringLiteral("files seen")));
-        QCOMPARE(flow->scanSourceText(), QStringLiteral("Looking at: ") + planFor(QStringLiteral("smart"))->sources[0].name);
+        QTRY_VERIFY(flow->scanCountsText().endsWith(u"files seen"_s));
+        QCOMPARE(flow->scanSourceText(), u"Looking at: "_s + planFor(u"smart"_s)->sources[0].name);
         LocalizationManager::shared().setLanguage(AppLanguage::es);
-        QVERIFY(flow->scanCountsText().endsWith(QStringLiteral("archivos vistos")));
+        QVERIFY(flow->scanCountsText().endsWith(u"archivos vistos"_s));
         LocalizationManager::shared().setLanguage(AppLanguage::en);
         if (leave)
             flow.reset();
@@ -620,28 +529,28 @@ private slots:
         QTRY_COMPARE(background::running(background::Kind::scan), 0);
         QCoreApplication::processEvents(); // the worker's late answer is dropped
         if (!leave) {
-            QCOMPARE(flow->screen(), QStringLiteral("idle"));
+            QCOMPARE(flow->screen(), u"idle"_s);
             QVERIFY(flow->scanCountsText().isEmpty());
             QCOMPARE(flow->categories()->count(), 0);
         }
     }
 
+    // Leaving the section while it cleans releases its results; the removal still completes.
     void leavingDuringCleaningStillRemoves()
     {
         QSemaphore release;
         std::atomic<int> removedCount = 0;
         Fake fake;
-        fake.results = {category(QStringLiteral("Caches"), {file(QStringLiteral("a"), 1, true), file(QStringLiteral("b"), 1, true)})};
+        fake.results = {category(u"Caches"_s, {file(u"a"_s, 1, true), file(u"b"_s, 1, true)})};
         FlowServices services = fake.services();
         services.remove = [&](const QList<RemovalTarget>& targets, RemovalStyle) {
             release.acquire();
             removedCount = int(targets.size());
             return QList<RemovalResult>(targets.size());
         };
-        auto flow = std::make_unique<SectionFlowController>(QStringLiteral("smart"), services);
+        auto flow = std::make_unique<SectionFlowController>(u"smart"_s, services);
         flow->startScan();
         QTRY_COMPARE(flow->scanState(), ScanState::results);
-        flow->requestClean();
         flow->performClean();
         flow.reset();
         // However this test ends, the worker must not stay blocked (the pool waits for it on exit).

@@ -3,7 +3,6 @@
 
 #include <QCryptographicHash>
 #include <QRegularExpression>
-#include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -23,24 +22,15 @@ class TestLocalization : public QObject
     }
 
 private slots:
+    // Digest of every (key, es, en) triple in order, taken from the reference table when it was
+    // transcribed: any drifted character, reordering, lost or added row changes it.
     void tableHoldsExactlyTheReferenceTexts()
     {
-        const auto& table = stringTable();
-        QCOMPARE(table.size(), std::size_t(120));
-        QSet<QString> keys;
-        for (const auto& e : table)
-            keys.insert(e.key);
-        QCOMPARE(keys.size(), 120);
-        // Digest of every (key, es, en) triple in order, taken from the reference table when it
-        // was transcribed: any drifted character, reordering or lost row changes it.
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        for (const auto& e : table) {
+        for (const auto& e : stringTable())
             hash.addData((e.key + QChar(0x1f) + e.es + QChar(0x1f) + e.en + QChar(0x1e)).toUtf8());
-        }
         QCOMPARE(hash.result().toHex(),
                  QByteArray("bddd6aa71d3281286072eab70fdea30befb6ace0843ec2d7e5316627e87e6584"));
-        QCOMPARE(table.front().key, QStringLiteral("nav.smart"));
-        QCOMPARE(table.back().key, QStringLiteral("settings.upToDate"));
     }
 
     // A build that is not for macOS words the texts that name a Mac, a macOS folder or the Finder
@@ -88,7 +78,6 @@ private slots:
         QTest::newRow("british english") << QVariant() << QStringList{"en-GB", "es-ES"} << "en";
         QTest::newRow("plain english") << QVariant() << QStringList{"en"} << "en";
         QTest::newRow("french") << QVariant() << QStringList{"fr-FR", "en-US"} << "es";
-        QTest::newRow("german") << QVariant() << QStringList{"de"} << "es";
         QTest::newRow("empty list") << QVariant() << QStringList{} << "es";
         QTest::newRow("stored en beats spanish system") << QVariant("en") << QStringList{"es-ES"} << "en";
         QTest::newRow("stored es beats english system") << QVariant("es") << QStringList{"en-US"} << "es";
@@ -133,15 +122,6 @@ private slots:
         QCOMPARE(spy.count(), 1);
     }
 
-    void unwritableSettingsDoNotCrash()
-    {
-        QSettings settings(QStringLiteral("/proc/orvane-cannot-write/settings.ini"), QSettings::IniFormat);
-        LocalizationManager m(&settings, {QStringLiteral("en")});
-        m.setLanguage(AppLanguage::es);
-        QCOMPARE(m.languageCode(), QStringLiteral("es"));
-        QCOMPARE(m.t(QStringLiteral("nav.apps")), QStringLiteral("Aplicaciones"));
-    }
-
     // Unknown keys come back as written; "%@" placeholders are filled in order, an argument that
     // itself holds "%@" is not expanded again, "%%" is a percent sign; without arguments the text
     // stays as written.
@@ -152,7 +132,6 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("expected");
         QTest::newRow("unknown key") << "es" << "no.such.key" << QStringList() << "no.such.key";
-        QTest::newRow("unknown key, en, args") << "en" << "no.such.key" << QStringList{"x"} << "no.such.key";
         QTest::newRow("two args") << "es" << "detail.freeOfTotal" << QStringList{"1 GB", "2 GB"} << "1 GB libres de 2 GB";
         QTest::newRow("one arg") << "en" << "detail.percentInUse" << QStringList{"42 %"} << "42 % in use";
         QTest::newRow("no args") << "en" << "detail.percentInUse" << QStringList() << "%@ in use";

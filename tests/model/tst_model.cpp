@@ -19,19 +19,16 @@ class TestModel : public QObject
 
 private slots:
     // A section built before a language change is the same section after it; ids are exact.
-    void sectionsAreEqualByIdAlone()
+    // Rows are told apart (hover, selection) by identifiers each new item gets afresh.
+    void identity()
     {
         const SidebarSection es{"apps", "Aplicaciones", "x"}, en{"apps", "Applications", "y"}, other{"Apps", "Applications", "y"};
         QCOMPARE((QSet<SidebarSection>{es, en, other}.size()), 2);
         QVERIFY(!(en == other));
-    }
-
-    void removalStyleFromRawValue()
-    {
-        QCOMPARE(removalStyleFromRaw(rawValue(RemovalStyle::permanent)), RemovalStyle::permanent);
-        QCOMPARE(removalStyleFromRaw(QStringLiteral("trash")), RemovalStyle::trash);
-        QVERIFY(!removalStyleFromRaw(QStringLiteral("Trash")));
-        QVERIFY(!removalStyleFromRaw(QString()));
+        QVERIFY(file(1, true).id != file(1, true).id);
+        QVERIFY(CleanupCategory().id != CleanupCategory().id);
+        QVERIFY(SpaceEntry().id != SpaceEntry().id);
+        QVERIFY(!SpaceEntry().id.isNull());
     }
 
     // Sums beyond 32 bits. (An app's own share, without its leftovers: tst_installed_apps.)
@@ -42,15 +39,6 @@ private slots:
         c.files = {file(10, true), file(20, false), file(5'000'000'000LL, true)};
         QCOMPARE(c.selectedSize(), 5'000'000'010LL);
         QCOMPARE(c.totalSize(), 5'000'000'030LL);
-    }
-
-    // Rows are told apart (hover, selection) by identifiers each new item gets afresh.
-    void identifiersAreFresh()
-    {
-        QVERIFY(file(1, true).id != file(1, true).id);
-        QVERIFY(CleanupCategory().id != CleanupCategory().id);
-        QVERIFY(SpaceEntry().id != SpaceEntry().id);
-        QVERIFY(!SpaceEntry().id.isNull());
     }
 };
 
