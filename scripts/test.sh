@@ -5,5 +5,5 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
 cd "$root/build"
-# One test at a time: several UI tests time animations, and two cores are shared with them.
+# One test at a time: the UI tour and the engine tests share the two cores of a small machine.
 ctest --output-on-failure
