@@ -10,9 +10,10 @@
 
 #include <fcntl.h>
 #include <ftw.h>
-#include <grp.h>
+#include <linux/capability.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -129,9 +130,10 @@ inline int makeDeepTree(const QByteArray& top, int depth)
     return fd;
 }
 
-// Runs `work` in a child process as user and group 65534 so that permission bits hold even
-// when the tests run as root, and returns what it produced. Runs inline when not root. None
-// when the child could not drop its rights or failed.
+// Runs `work` in a child process without root's capabilities, so that permission bits hold
+// even when the tests run as root (still as uid 0: the checkout may sit under /root, which no
+// other user can reach), and returns what it produced. Runs inline when not root. None when the
+// child could not drop its rights or failed.
 inline std::optional<QByteArray> runUnprivileged(const std::function<QByteArray()>& work)
 {
     if (::geteuid() != 0)
@@ -144,7 +146,9 @@ inline std::optional<QByteArray> runUnprivileged(const std::function<QByteArray(
         return std::nullopt;
     if (pid == 0) {
         ::close(fds[0]);
-        if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct none[2]{};
+        if (::syscall(SYS_capset, &header, none) != 0)
             ::_exit(3);
         const QByteArray out = work();
         qsizetype done = 0;

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QtQuickTest/quicktest.h>
 
+#include <utility>
+
 namespace orvane::testing {
 
 inline QQuickItem* findItem(QQuickItem* root, const QString& name)
@@ -58,7 +60,17 @@ inline void click(QQuickWindow* window, QQuickItem* item)
     // be reached (a press and its release reach the window with no frame between them).
     const auto centre = [item] { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)).toPoint(); };
     QTest::mouseMove(window, centre());
-    QTRY_VERIFY2(shown(item) && reachable(item), qPrintable(item->objectName() + QStringLiteral(" out of reach")));
+    // A press on a list that is still moving only stops it, and a row still sliding into place
+    // is somewhere else by the time a loaded machine draws: wait until both have come to rest.
+    QPoint last(-1, -1);
+    const auto atRest = [&] {
+        for (QQuickItem* i = item->parentItem(); i; i = i->parentItem())
+            if (i->property("moving").toBool())
+                return false;
+        const QPoint now = centre();
+        return std::exchange(last, now) == now;
+    };
+    QTRY_VERIFY2(shown(item) && reachable(item) && atRest(), qPrintable(item->objectName() + QStringLiteral(" out of reach")));
     QTest::mouseClick(window, Qt::LeftButton, {}, centre());
 }
 
