@@ -315,6 +315,34 @@ void makeApplications(Builder& b)
     b.text(lib + "Preferences/com.example.tinyhelper.plist", xmlPlist({{"Enabled", "YES"}}));
 }
 
+// A browser profile's cache, the same on every layout (only where it lives differs).
+void chromeProfile(Builder& b, const QByteArray& profile)
+{
+    for (int i = 0; i < 4; ++i)
+        b.sparse(profile + "Cache/Cache_Data/data_" + QByteArray::number(i), (i == 3 ? 4 : 1) * MiB + 8192 * i + 64);
+    b.sparse(profile + "Cache/Cache_Data/index", 256 * KiB + 24);
+    for (int i = 0; i < 10; ++i)
+        b.sparse(profile + "Cache/Cache_Data/f_" + QByteArray::number(0x1a2 + i, 16).rightJustified(6, '0'),
+                 (60 + 23 * i) * KiB);
+    b.sparse(profile + "Code Cache/js/index-dir/the-real-index", 48 * KiB);
+}
+
+void firefoxProfile(Builder& b, const QByteArray& profile)
+{
+    for (int i = 0; i < 12; ++i) {
+        const QByteArray hex = (QByteArray::number(fnv1a("firefox" + QByteArray::number(i)), 16)
+                                + QByteArray::number(fnv1a("fx" + QByteArray::number(i)), 16)).toUpper().left(40);
+        b.sparse(profile + "cache2/entries/" + hex, (18 + 41 * i) * KiB + i);
+    }
+    b.sparse(profile + "startupCache/startupCache.8.little", 5 * MiB + 91);
+}
+
+void edgeProfile(Builder& b, const QByteArray& profile)
+{
+    for (int i = 0; i < 4; ++i)
+        b.sparse(profile + "Cache/Cache_Data/data_" + QByteArray::number(i), (i + 1) * 512 * KiB + 3);
+}
+
 void makeCaches(Builder& b)
 {
     const QByteArray caches = "Library/Caches/";
@@ -327,25 +355,12 @@ void makeCaches(Builder& b)
                  (120 + 37 * i) * KiB + i);
     }
     // Chrome
-    for (int i = 0; i < 4; ++i)
-        b.sparse(caches + "Google/Chrome/Default/Cache/Cache_Data/data_" + QByteArray::number(i),
-                 (i == 3 ? 4 : 1) * MiB + 8192 * i + 64);
-    b.sparse(caches + "Google/Chrome/Default/Cache/Cache_Data/index", 256 * KiB + 24);
-    for (int i = 0; i < 10; ++i)
-        b.sparse(caches + "Google/Chrome/Default/Cache/Cache_Data/f_" + QByteArray::number(0x1a2 + i, 16).rightJustified(6, '0'),
-                 (60 + 23 * i) * KiB);
-    b.sparse(caches + "Google/Chrome/Default/Code Cache/js/index-dir/the-real-index", 48 * KiB);
+    chromeProfile(b, caches + "Google/Chrome/Default/");
     b.sparse(caches + "Google/Chrome/Default/Code Cache/wasm/index", 24 * KiB);
     // Firefox
-    for (int i = 0; i < 12; ++i) {
-        const QByteArray hex = (QByteArray::number(fnv1a("firefox" + QByteArray::number(i)), 16)
-                                + QByteArray::number(fnv1a("fx" + QByteArray::number(i)), 16)).toUpper().left(40);
-        b.sparse(caches + "Firefox/Profiles/x8k2m1qd.default-release/cache2/entries/" + hex, (18 + 41 * i) * KiB + i);
-    }
-    b.sparse(caches + "Firefox/Profiles/x8k2m1qd.default-release/startupCache/startupCache.8.little", 5 * MiB + 91);
+    firefoxProfile(b, caches + "Firefox/Profiles/x8k2m1qd.default-release/");
     // Edge
-    for (int i = 0; i < 4; ++i)
-        b.sparse(caches + "Microsoft Edge/Default/Cache/Cache_Data/data_" + QByteArray::number(i), (i + 1) * 512 * KiB + 3);
+    edgeProfile(b, caches + "Microsoft Edge/Default/");
     b.sparse(caches + "Microsoft Edge/Default/Code Cache/js/index", 96 * KiB);
     // Other caches
     b.sparse(caches + "com.apple.Music/SubscriptionPlayCache/0FA1B2C3D4E5", 62 * MiB + 4011);
@@ -426,26 +441,13 @@ void makeLinuxCaches(Builder& b)
 {
     const QByteArray cache = ".cache/";
     // Chrome and Chromium
-    for (int i = 0; i < 4; ++i)
-        b.sparse(cache + "google-chrome/Default/Cache/Cache_Data/data_" + QByteArray::number(i),
-                 (i == 3 ? 4 : 1) * MiB + 8192 * i + 64);
-    b.sparse(cache + "google-chrome/Default/Cache/Cache_Data/index", 256 * KiB + 24);
-    for (int i = 0; i < 10; ++i)
-        b.sparse(cache + "google-chrome/Default/Cache/Cache_Data/f_" + QByteArray::number(0x1a2 + i, 16).rightJustified(6, '0'),
-                 (60 + 23 * i) * KiB);
-    b.sparse(cache + "google-chrome/Default/Code Cache/js/index-dir/the-real-index", 48 * KiB);
+    chromeProfile(b, cache + "google-chrome/Default/");
     b.sparse(cache + "google-chrome/Profile 1/Cache/Cache_Data/data_0", 2 * MiB + 301);
     b.sparse(cache + "chromium/Default/Cache/Cache_Data/data_1", 3 * MiB + 17);
     // Firefox
-    for (int i = 0; i < 12; ++i) {
-        const QByteArray hex = (QByteArray::number(fnv1a("firefox" + QByteArray::number(i)), 16)
-                                + QByteArray::number(fnv1a("fx" + QByteArray::number(i)), 16)).toUpper().left(40);
-        b.sparse(cache + "mozilla/firefox/x8k2m1qd.default-release/cache2/entries/" + hex, (18 + 41 * i) * KiB + i);
-    }
-    b.sparse(cache + "mozilla/firefox/x8k2m1qd.default-release/startupCache/startupCache.8.little", 5 * MiB + 91);
+    firefoxProfile(b, cache + "mozilla/firefox/x8k2m1qd.default-release/");
     // Edge
-    for (int i = 0; i < 4; ++i)
-        b.sparse(cache + "microsoft-edge/Default/Cache/Cache_Data/data_" + QByteArray::number(i), (i + 1) * 512 * KiB + 3);
+    edgeProfile(b, cache + "microsoft-edge/Default/");
     // Everyday caches
     for (int i = 0; i < 6; ++i)
         b.sparse(cache + "thumbnails/large/" + QByteArray::number(fnv1a("thumb" + QByteArray::number(i)), 16) + ".png",

@@ -8,6 +8,7 @@
 
 #include "duplicates_p.h"
 #include "engine.h"
+#include "file_id.h"
 #include "paths.h"
 #include "walker.h"
 
@@ -59,12 +60,6 @@ struct Counters {
 
     bool cancelled() const { return orvane::cancelled(progress); }
 };
-
-FileStamp stampOf(const struct stat& st)
-{
-    return FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
-                     quint64(st.st_dev), quint64(st.st_ino)};
-}
 
 // Opens a regular file for reading without following a link and without blocking on a FIFO.
 int openRegular(const FilePath& path, struct stat* st)
@@ -491,27 +486,18 @@ std::vector<Group> hashClass(const std::vector<Candidate>& cands, const BlockCla
     return groups;
 }
 
-struct DevIno {
-    quint64 dev;
-    quint64 ino;
-    bool operator==(const DevIno&) const = default;
-};
-struct DevInoHash {
-    size_t operator()(const DevIno& k) const noexcept { return qHashMulti(0, k.dev, k.ino); }
-};
-
 // Regular files of at least minSize below the roots, hidden entries skipped, in walk order;
 // one entry per (device, inode): the first path met.
 std::vector<Candidate> collectCandidates(const FilePaths& roots, qint64 minSize, ScanProgress* progress)
 {
     std::vector<Candidate> result;
-    std::unordered_set<DevIno, DevInoHash> seen;
+    std::unordered_set<FileId, FileIdHash> seen;
     WalkOptions options;
     options.skipHidden = true;
     options.progress = progress;
     for (const FilePath& root : roots) {
         for (FoundFile& found : collectFiles(root, minSize, options)) {
-            if (!seen.insert(DevIno{quint64(found.st.st_dev), quint64(found.st.st_ino)}).second)
+            if (!seen.insert(fileIdOf(found.st)).second)
                 continue;
             result.push_back(Candidate{std::move(found.path), stampOf(found.st)});
         }

@@ -187,12 +187,6 @@ QList<CleanupFile> itemsAt(const SourceLocation& location, bool autoSelect, Scan
     return {};
 }
 
-// Whether `path` is `other` or a folder holding it.
-bool holds(const FilePath& path, const FilePath& other)
-{
-    return other == path || other.startsWith(path + '/');
-}
-
 } // namespace
 
 QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect, ScanProgress* progress)
@@ -215,7 +209,7 @@ QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect,
         seenLocations.insert(location.path);
         for (CleanupFile& file : itemsAt(location, autoSelect, progress)) {
             const bool own = std::any_of(source.neverOffered.cbegin(), source.neverOffered.cend(),
-                                         [&](const FilePath& kept) { return holds(file.url, kept); });
+                                         [&](const FilePath& kept) { return isWithin(kept, file.url); });
             if (own || seenItems.contains(file.url))
                 continue;
             seenItems.insert(file.url);

@@ -439,7 +439,7 @@ private:
     bool holdsProtected(const FilePath& candidate) const
     {
         for (const FilePath& location : m_protected)
-            if (location == candidate || location.startsWith(candidate + '/'))
+            if (isWithin(location, candidate))
                 return true;
         return false;
     }

@@ -16,6 +16,7 @@
 #include "removal_p.h"
 
 #include "byte_format.h"
+#include "file_id.h"
 #include "flatpak.h"
 #include "localization_manager.h"
 #include "paths.h"
@@ -187,12 +188,6 @@ bool allowed(const Components& parts, const Rules& rules)
     return strictlyInside(parts, rules.home);
 }
 
-FileStamp stampOf(const struct stat& st)
-{
-    return FileStamp{qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec,
-                     quint64(st.st_dev), quint64(st.st_ino)};
-}
-
 RemovalReason reasonOf(int error)
 {
     switch (error) {
@@ -278,18 +273,9 @@ bool sameMount(const EntryInfo& a, const EntryInfo& b)
     return !(a.hasMountId && b.hasMountId) || a.mountId == b.mountId;
 }
 
-struct DevIno {
-    quint64 device;
-    quint64 inode;
-    bool operator==(const DevIno&) const = default;
-};
-struct DevInoHash {
-    size_t operator()(const DevIno& k) const noexcept { return qHashMulti(0, k.device, k.inode); }
-};
-
 // A file with several links met on its way to the Trash; it counts once all its links went.
 struct LinkedFile {
-    DevIno id;
+    FileId id;
     quint64 links;
     qint64 size;
 };
@@ -298,7 +284,7 @@ struct LinkedFile {
 struct Run {
     Rules rules;
     const removal::Options& options;
-    std::unordered_map<DevIno, quint64, DevInoHash> linksTrashed;
+    std::unordered_map<FileId, quint64, FileIdHash> linksTrashed;
     std::optional<QList<QByteArray>> mountPoints; // read when first needed
 
     void noteOpen(int open)

@@ -42,6 +42,11 @@ QByteArray lastComponent(const FilePath& path)
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
+bool isWithin(const FilePath& path, const FilePath& folder)
+{
+    return path == folder || path.startsWith(folder + '/');
+}
+
 FilePath parentPath(const FilePath& path)
 {
     const qsizetype slash = path.lastIndexOf('/');

@@ -12,6 +12,8 @@ FilePath joinPath(const FilePath& base, const QByteArray& relative);
 FilePath joinPath(const FilePath& base, const QString& relative);
 QByteArray lastComponent(const FilePath& path);
 FilePath parentPath(const FilePath& path);
+// Whether `path` is `folder` or lies inside it (by name: links are not resolved).
+bool isWithin(const FilePath& path, const FilePath& folder);
 // Readable text for a path or name: UTF-8 where valid, other bytes shown as U+FFFD.
 QString displayPath(const QByteArray& path);
 
