@@ -454,7 +454,8 @@ CleanReport cleanCategories(const QList<CleanupCategory>& categories, RemovalSty
         return report;
     report.results = removeItems(report.targets, style);
     report.results.resize(report.targets.size()); // a missing answer is not a removal
-    report.freed = freedBytes(report.results);
+    report.freed = diskFreedBytes(report.results);
+    report.trashed = trashedBytes(report.results);
     for (qsizetype i = 0; i < report.targets.size(); ++i) {
         switch (report.results[i].outcome) {
         case RemovalOutcome::removed: report.removed.append(report.targets[i].path); break;
@@ -505,7 +506,8 @@ QJsonObject cleanJson(const QString& section, const CleanReport& report)
             t.insert(QStringLiteral("outcome"), outcomeName(r.outcome));
             if (r.reason != RemovalReason::none)
                 t.insert(QStringLiteral("reason"), removalReasonName(r.reason));
-            t.insert(QStringLiteral("freed"), r.freedBytes);
+            t.insert(QStringLiteral("freed"), r.forGood ? r.freedBytes : 0);
+            t.insert(QStringLiteral("trashed"), r.forGood ? 0 : r.freedBytes);
             if (r.outcome == RemovalOutcome::partlyRemoved)
                 t.insert(QStringLiteral("stayed"), r.stayedBytes);
             t.insert(QStringLiteral("forGood"), r.forGood);
@@ -518,6 +520,7 @@ QJsonObject cleanJson(const QString& section, const CleanReport& report)
     o.insert(QStringLiteral("dryRun"), !report.performed);
     o.insert(QStringLiteral("selected"), report.selected);
     o.insert(QStringLiteral("freed"), report.freed);
+    o.insert(QStringLiteral("trashed"), report.trashed);
     o.insert(QStringLiteral("targets"), targets);
     o.insert(QStringLiteral("removed"), pathArray(report.removed));
     o.insert(QStringLiteral("partlyRemoved"), pathArray(report.partlyRemoved));

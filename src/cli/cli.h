@@ -23,7 +23,8 @@ struct CleanReport {
     bool performed = false;
     QList<RemovalTarget> targets; // every preselected location once, in removal order
     qint64 selected = 0;          // scan-time size of all targets
-    qint64 freed = 0;             // bytes that really went (see RemovalResult::freedBytes)
+    qint64 freed = 0;             // disk space that came back (what went for good, allocated blocks)
+    qint64 trashed = 0;           // bytes moved to the Trash (logical sizes)
     QList<RemovalResult> results; // per target, when performed
     FilePaths removed;
     FilePaths partlyRemoved;      // folders that stay, emptied of what could go

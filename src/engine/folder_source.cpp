@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 
 namespace orvane {
@@ -35,9 +36,20 @@ CleanupFile itemOf(const QByteArray& name, const FilePath& path, qint64 size, bo
     return file;
 }
 
+// A volume's Trash folder ($topdir/.Trash, $topdir/.Trash-$uid): it belongs to the Trash
+// category, and removal refuses it whole.
+bool isTrashFolderName(const QByteArray& name)
+{
+    if (name == ".Trash")
+        return true;
+    const QByteArray uid = name.mid(7);
+    return name.startsWith(".Trash-") && !uid.isEmpty()
+           && std::all_of(uid.begin(), uid.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 // The entries directly inside `folder` that `keep` accepts, each with its whole size. Hidden
-// items are offered too; empty files and folders never are; a folder that cannot be listed
-// offers nothing.
+// items are offered too (but never a Trash folder); empty files and folders never are; a folder
+// that cannot be listed offers nothing.
 QList<CleanupFile> listItems(const FilePath& folder, bool autoSelect, ScanProgress* progress,
                              const std::function<bool(const ListedEntry&)>& keep = {})
 {
@@ -46,7 +58,7 @@ QList<CleanupFile> listItems(const FilePath& folder, bool autoSelect, ScanProgre
         return {};
     QList<CleanupFile> files;
     for (const auto& [entry, size] : *listed)
-        if (size >= 1 && (!keep || keep(entry)))
+        if (size >= 1 && !isTrashFolderName(entry.name) && (!keep || keep(entry)))
             files.append(itemOf(entry.name, entry.path, size, autoSelect));
     return files;
 }
@@ -143,13 +155,19 @@ std::optional<TrashInfo> trashInfo(int infoFd, const QByteArray& name)
 }
 
 // A freedesktop Trash: each entry of files/ is one item, shown under its original name, with its
-// info/<entry>.trashinfo as an extra location so that both go together. An info file without
-// its entry is not offered (nothing of the user's is there); an entry without a usable info
-// file is offered under its own name.
+// info/<entry>.trashinfo as an extra location so that both go together. Info files without an
+// entry (left by an interrupted move) hold nothing of the user's: they go with the Trash's
+// largest item, so emptying the Trash takes them too. An entry without a usable info file is
+// offered under its own name. A volume's $topdir/.Trash/$uid counts only when $topdir/.Trash is
+// a sticky folder, not a link.
 QList<CleanupFile> trashItems(const FilePath& trash, bool autoSelect, ScanProgress* progress)
 {
     struct stat st;
     if (::lstat(trash.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return {};
+    const FilePath above = parentPath(trash);
+    if (lastComponent(above) == ".Trash"
+        && (::lstat(above.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || !(st.st_mode & S_ISVTX)))
         return {};
     QList<CleanupFile> files = listItems(joinPath(trash, QByteArray("files")), autoSelect, progress);
     const FilePath infoFolder = joinPath(trash, QByteArray("info"));
@@ -168,6 +186,27 @@ QList<CleanupFile> trashItems(const FilePath& trash, bool autoSelect, ScanProgre
         file.sizeInBytes += info->size;
     }
     ::close(infoFd);
+    const auto largest = std::max_element(files.begin(), files.end(), [](const CleanupFile& a, const CleanupFile& b) {
+        return a.sizeInBytes < b.sizeInBytes;
+    });
+    const int filesFd = ::open(joinPath(trash, QByteArray("files")).constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (largest == files.end() || filesFd < 0) {
+        if (filesFd >= 0)
+            ::close(filesFd);
+        return files;
+    }
+    const QByteArray suffix = ".trashinfo";
+    for (const ListedEntry& entry : listFolder(infoFolder, false).value_or(std::vector<ListedEntry>{})) {
+        if (!S_ISREG(entry.st.st_mode) || !entry.name.endsWith(suffix) || entry.name.size() == suffix.size())
+            continue;
+        if (::fstatat(filesFd, entry.name.chopped(suffix.size()).constData(), &st, AT_SYMLINK_NOFOLLOW) == 0
+            || errno != ENOENT)
+            continue;
+        largest->extraURLs.append(entry.path);
+        largest->extraSizes.append(entry.st.st_size);
+        largest->sizeInBytes += entry.st.st_size;
+    }
+    ::close(filesFd);
     return files;
 }
 

@@ -9,8 +9,9 @@
 // ancestors, and the walk holds a bounded number of descriptors: a folder closed to stay within
 // the bound is reopened through its child's "..", checked to be the same folder.
 // Moving to the Trash first walks the tree the same way, without touching it, to make sure no
-// other file system lies inside (emptying the Trash would delete it), then checks that the path
-// still leads to the same item right before GIO gets it.
+// other file system lies inside (emptying the Trash would delete it), then renames the item from
+// the descriptor of the folder that was checked (platform/trash): no path is looked up again.
+// A Trash's info file goes only while its entry is absent (an entry that stays keeps it).
 
 #include "removal.h"
 #include "removal_p.h"
@@ -27,6 +28,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,6 +113,8 @@ struct RemovalRules {
     Components applications{QByteArray("Applications")};
     Components homeApplications;
     QList<Components> trashFolders; // the home Trash and its own folders
+    QList<Components> userMedia;    // /media/$USER and /run/media/$USER: the user's own volumes
+    QByteArray uid;
 };
 
 namespace {
@@ -148,6 +152,11 @@ Rules currentRules()
         for (const char* part : {"files", "info", "expunged"})
             rules.trashFolders.push_back(trash + Components{part});
     }
+    rules.uid = QByteArray::number(quint64(::getuid()));
+    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_name && *user->pw_name) {
+        rules.userMedia.push_back(Components{"media", user->pw_name});
+        rules.userMedia.push_back(Components{"run", "media", user->pw_name});
+    }
     return rules;
 }
 
@@ -176,10 +185,28 @@ bool insideTrash(const Components& parts, const Rules& rules)
     return false;
 }
 
+// An entry of files/ or info/ of the Trash of one of the user's own volumes:
+// /media/$USER/VOLUME/.Trash-$uid/files/ENTRY or /media/$USER/VOLUME/.Trash/$uid/info/ENTRY.
+bool volumeTrashEntry(const Components& parts, const Rules& rules)
+{
+    for (const Components& media : rules.userMedia) {
+        if (!strictlyInside(parts, media))
+            continue;
+        const Components rest = parts.mid(media.size()); // VOLUME, Trash…, files|info, ENTRY
+        if (rest.size() == 4 && rest[1] == ".Trash-" + rules.uid)
+            return rest[2] == "files" || rest[2] == "info";
+        if (rest.size() == 5 && rest[1] == ".Trash" && rest[2] == rules.uid)
+            return rest[3] == "files" || rest[3] == "info";
+    }
+    return false;
+}
+
 bool allowed(const Components& parts, const Rules& rules)
 {
     if (isTrashFolder(parts, rules))
         return false;
+    if (volumeTrashEntry(parts, rules))
+        return true;
     if (strictlyInside(parts, rules.applications))
         return true;
     // A home of "/" would make everything "inside" it.
@@ -228,13 +255,14 @@ struct EntryInfo {
     quint64 mountId = 0;
     bool hasMountId = false;
     qint64 size = 0;
+    qint64 allocated = 0; // the disk space it takes
     quint64 links = 1;
 };
 
 std::optional<EntryInfo> statxInfo(int dirFd, const char* name, int flags)
 {
     struct statx stx;
-    const unsigned mask = STATX_TYPE | STATX_INO | STATX_SIZE | STATX_NLINK | STATX_MNT_ID;
+    const unsigned mask = STATX_TYPE | STATX_INO | STATX_SIZE | STATX_BLOCKS | STATX_NLINK | STATX_MNT_ID;
     if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &stx) != 0)
         return std::nullopt;
     EntryInfo info;
@@ -244,6 +272,7 @@ std::optional<EntryInfo> statxInfo(int dirFd, const char* name, int flags)
     info.hasMountId = (stx.stx_mask & STATX_MNT_ID) != 0;
     info.mountId = stx.stx_mnt_id;
     info.size = qint64(stx.stx_size);
+    info.allocated = qint64(stx.stx_blocks) * 512;
     info.links = stx.stx_nlink;
     return info;
 }
@@ -392,7 +421,7 @@ public:
 
     bool topGone = false;
     bool otherDiskInside = false;
-    qint64 freed = 0;          // removing: bytes of the files that went with their last link
+    qint64 freed = 0;          // removing: disk space of what went (files with their last link)
     qint64 stayed = 0;         // removing: bytes of the files that stayed
     qint64 entriesRemoved = 0; // removing: entries below the top that went
     qint64 bytes = 0;          // inspecting: bytes of the files with one link
@@ -549,7 +578,7 @@ private:
             ++entriesRemoved;
             // Another link elsewhere keeps the data: only the last link frees it.
             if (info->links <= 1)
-                freed += info->size;
+                freed += info->allocated;
         } else if (errno != ENOENT) {
             block(index, reasonOf(errno));
             stayed += info->size;
@@ -621,6 +650,7 @@ private:
         if (m_removing && !level.blocked) {
             const int parentFd = index == 0 ? m_topParent : m_levels[index - 1].fd;
             if (::unlinkat(parentFd, level.name.constData(), AT_REMOVEDIR) == 0) {
+                freed += level.self.allocated;
                 if (index == 0)
                     topGone = true;
                 else
@@ -675,6 +705,34 @@ RemovalResult notRemovedErrno(int error)
     return notRemoved(reasonOf(error));
 }
 
+// The entry whose record a Trash info file ".../info/ENTRY.trashinfo" is; none for anything else.
+std::optional<QByteArray> trashEntryOf(const Components& parts, const Rules& rules)
+{
+    const qsizetype n = parts.size();
+    const QByteArray suffix = ".trashinfo";
+    if (n < 3 || parts[n - 2] != "info" || !isTrashFolder(parts.first(n - 1), rules) || !parts[n - 1].endsWith(suffix)
+        || parts[n - 1].size() == suffix.size())
+        return std::nullopt;
+    return parts[n - 1].chopped(suffix.size());
+}
+
+// Whether the Trash whose info folder is `infoFd` holds `entry` in files/ (when in doubt, it does).
+bool trashEntryPresent(int infoFd, const QByteArray& entry)
+{
+    const int trashFd = ::openat(infoFd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (trashFd < 0)
+        return true;
+    const int filesFd = ::openat(trashFd, "files", O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int filesError = errno;
+    ::close(trashFd);
+    if (filesFd < 0)
+        return filesError != ENOENT;
+    struct stat st;
+    const bool present = ::fstatat(filesFd, entry.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0 || errno != ENOENT;
+    ::close(filesFd);
+    return present;
+}
+
 bool keptCopyIntact(const FilePath& path, const FileStamp& expected, const FileStamp& target)
 {
     // A kept "copy" that is the target's own inode would go with it.
@@ -686,7 +744,7 @@ bool keptCopyIntact(const FilePath& path, const FileStamp& expected, const FileS
 
 // The bytes a trashed item takes with it: its files with one link, and those of its files with
 // several links whose every link has now gone to the Trash in this run.
-qint64 trashedBytes(qint64 single, const std::vector<LinkedFile>& linked, Run& run)
+qint64 bytesTrashed(qint64 single, const std::vector<LinkedFile>& linked, Run& run)
 {
     qint64 sum = single;
     for (const LinkedFile& file : linked)
@@ -703,7 +761,7 @@ RemovalResult deleteForGood(int parentFd, const QByteArray& name, const EntryInf
         if (::unlinkat(parentFd, name.constData(), 0) != 0)
             return notRemovedErrno(errno);
         result.outcome = RemovalOutcome::removed;
-        result.freedBytes = info.links <= 1 ? info.size : 0;
+        result.freedBytes = info.links <= 1 ? info.allocated : 0;
         return result;
     }
     TreeWalk walk(TreeWalk::Mode::remove, run);
@@ -723,7 +781,7 @@ RemovalResult deleteForGood(int parentFd, const QByteArray& name, const EntryInf
 }
 
 RemovalResult moveItemToTrash(int parentFd, const QByteArray& name, const Components& parts, const EntryInfo& info,
-                              const EntryInfo& parentInfo, Run& run)
+                              Run& run)
 {
     const FilePath path = joined(parts);
     qint64 single = 0;
@@ -746,32 +804,23 @@ RemovalResult moveItemToTrash(int parentFd, const QByteArray& name, const Compon
         single = info.size;
     }
 
+    // From the folder checked above: a swap anywhere on the path since then changes nothing.
+    std::function<void()> hook;
     if (run.options.beforeTrash)
-        run.options.beforeTrash(path);
-    // GIO takes a path: right before it does, the path must still lead through the same folder
-    // to the same item (a folder swapped for a link since the checks would send another item).
-    const int again = openParent(parts);
-    if (again < 0)
-        return notRemoved(RemovalReason::changed);
-    const std::optional<EntryInfo> parentNow = selfInfo(again);
-    const std::optional<EntryInfo> itemNow = entryInfo(again, name.constData());
-    ::close(again);
-    if (!parentNow || !sameItem(*parentNow, parentInfo) || !itemNow || !sameItem(*itemNow, info))
-        return notRemoved(RemovalReason::changed);
-
-    TrashFailure failure = TrashFailure::none;
-    if (!moveToTrash(path, nullptr, &failure)) {
-        switch (failure) {
-        case TrashFailure::gone: return notRemoved(RemovalReason::gone);
-        case TrashFailure::noPermission: return notRemoved(RemovalReason::noPermission);
-        case TrashFailure::readOnlyDisk: return notRemoved(RemovalReason::readOnlyDisk);
-        case TrashFailure::noTrash: return notRemoved(RemovalReason::noTrash);
-        default: return notRemoved(RemovalReason::failed);
-        }
+        hook = [&] { run.options.beforeTrash(path); };
+    switch (moveToTrashAt(parentFd, name, path, TrashIdentity{info.device, info.inode}, hook)) {
+    case TrashFailure::none: break;
+    case TrashFailure::gone: return notRemoved(RemovalReason::gone);
+    case TrashFailure::noPermission: return notRemoved(RemovalReason::noPermission);
+    case TrashFailure::readOnlyDisk: return notRemoved(RemovalReason::readOnlyDisk);
+    case TrashFailure::noTrash: return notRemoved(RemovalReason::noTrash);
+    case TrashFailure::noSpace: return notRemoved(RemovalReason::diskFull);
+    case TrashFailure::changed: return notRemoved(RemovalReason::changed);
+    case TrashFailure::other: return notRemoved(RemovalReason::failed);
     }
     RemovalResult result;
     result.outcome = RemovalOutcome::removed;
-    result.freedBytes = trashedBytes(single, linked, run);
+    result.freedBytes = bytesTrashed(single, linked, run);
     return result;
 }
 
@@ -806,9 +855,13 @@ RemovalResult removeLocation(const RemovalTarget& target, const Components& part
                 if (!keptCopyIntact(path, stamp, *target.expected))
                     return notRemoved(RemovalReason::keptCopyChanged);
         }
+        // A Trash entry's record goes only once the entry is wholly gone (an orphan goes at once).
+        if (const std::optional<QByteArray> entry = trashEntryOf(parts, run.rules);
+            entry && trashEntryPresent(parentFd, *entry))
+            return notRemoved(RemovalReason::entryStays);
         if (style == RemovalStyle::permanent || insideTrash(parts, run.rules))
             return deleteForGood(parentFd, name, *info, run);
-        return moveItemToTrash(parentFd, name, parts, *info, *parentInfo, run);
+        return moveItemToTrash(parentFd, name, parts, *info, run);
     }();
     ::close(parentFd);
     return result;
@@ -944,6 +997,20 @@ qint64 freedBytes(const QList<RemovalResult>& results)
     return sum;
 }
 
+qint64 diskFreedBytes(const QList<RemovalResult>& results)
+{
+    qint64 sum = 0;
+    for (const RemovalResult& result : results)
+        if (result.forGood)
+            sum += result.freedBytes;
+    return sum;
+}
+
+qint64 trashedBytes(const QList<RemovalResult>& results)
+{
+    return freedBytes(results) - diskFreedBytes(results);
+}
+
 InsideTrash::InsideTrash()
     : m_rules(std::make_shared<const RemovalRules>(currentRules()))
 {
@@ -985,6 +1052,8 @@ QString removalReasonName(RemovalReason reason)
     case RemovalReason::noTrash: return QStringLiteral("noTrash");
     case RemovalReason::failed: return QStringLiteral("failed");
     case RemovalReason::appStillInstalled: return QStringLiteral("appStillInstalled");
+    case RemovalReason::diskFull: return QStringLiteral("diskFull");
+    case RemovalReason::entryStays: return QStringLiteral("entryStays");
     }
     return {};
 }

@@ -38,14 +38,17 @@ enum class RemovalReason {
     noTrash,           // the Trash cannot take it
     failed,            // anything else
     appStillInstalled, // the leftover of an app whose uninstall failed
+    diskFull,          // no room left for the Trash's info file
+    entryStays,        // a Trash info file whose entry is still there
 };
 
 struct RemovalResult {
     RemovalOutcome outcome = RemovalOutcome::notRemoved;
     RemovalReason reason = RemovalReason::none; // the first thing that stayed, and why
-    // Bytes that went because of this location, as logical sizes: deleted for good, or moved to
-    // the Trash (what emptying it gives back). A file with several links counts only when its
-    // last link goes in this run.
+    // Bytes that went because of this location. Deleted for good: the disk space that came back
+    // (allocated blocks of every file and folder that went; a file with several links only with
+    // its last link). Moved to the Trash: the logical size moved, as the lists show it (a file
+    // with several links counts once all its links went to the Trash in this run).
     qint64 freedBytes = 0;
     // Of a partly removed folder: the bytes seen that stayed (another disk's are never counted).
     qint64 stayedBytes = 0;
@@ -72,6 +75,9 @@ QList<RemovalResult> removeItems(const FilePaths& paths, RemovalStyle style);
 
 // Bytes that really went: the sum of freedBytes.
 qint64 freedBytes(const QList<RemovalResult>& results);
+// The disk space that came back (what went for good), and the bytes moved to the Trash.
+qint64 diskFreedBytes(const QList<RemovalResult>& results);
+qint64 trashedBytes(const QList<RemovalResult>& results);
 
 // Which locations removal deletes for good even when the style is the Trash: those already
 // inside a Trash. Where the Trash folders are is read once, when the check is made, so one check

@@ -17,7 +17,8 @@ struct Stats {
 
 struct Options {
     Stats* stats = nullptr;
-    // Called with the location after every check and before it is handed to the Trash.
+    // Called with the location after every check, once its Trash info file is written, right
+    // before it is renamed into the Trash.
     std::function<void(const FilePath&)> beforeTrash;
     int maxOpenFolders = 32; // folder descriptors a tree walk may hold; deeper folders are reopened
 };

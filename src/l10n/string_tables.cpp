@@ -158,6 +158,9 @@ const std::vector<StringEntry>& addedStringTable()
         {u"scanning.files"_s, u"%@ archivos vistos"_s, u"%@ files seen"_s},
         {u"scanning.read"_s, u"%@ leídos"_s, u"%@ read"_s},
         {u"scanning.cancelled"_s, u"Análisis cancelado."_s, u"Scan cancelled."_s},
+        // Trash: why a move or a Trash record stayed.
+        {u"reason.diskFull"_s, u"el disco está lleno"_s, u"the disk is full"_s},
+        {u"reason.entryStays"_s, u"su elemento sigue en la Papelera"_s, u"its item is still in the Trash"_s},
     };
     return table;
 }

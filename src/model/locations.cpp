@@ -3,7 +3,10 @@
 #include "file_head.h"
 #include "paths.h"
 
+#include <QFile>
+
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,6 +147,50 @@ void keepInsideHome(SourceLocations& locations, const FilePath& home)
     locations = std::move(kept);
 }
 
+// "\040" and the like in /proc/self/mountinfo stand for the byte of that octal value.
+QByteArray unescapedMountPath(const QByteArray& field)
+{
+    QByteArray out;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        bool ok = false;
+        const int value = field[i] == '\\' && i + 3 < field.size() ? field.mid(i + 1, 3).toInt(&ok, 8) : 0;
+        if (ok) {
+            out.append(char(value));
+            i += 3;
+        } else {
+            out.append(field[i]);
+        }
+    }
+    return out;
+}
+
+// The Trash folders of the volumes mounted at or inside the home and of the user's own mounted
+// volumes (/media/$USER/*, /run/media/$USER/*): $topdir/.Trash-$uid and $topdir/.Trash/$uid.
+SourceLocations volumeTrashes(const FilePath& home)
+{
+    FilePaths media;
+    if (const passwd* user = ::getpwuid(::getuid()); user && user->pw_name && *user->pw_name)
+        media = {QByteArray("/media/") + user->pw_name, QByteArray("/run/media/") + user->pw_name};
+    const QByteArray uid = QByteArray::number(quint64(::getuid()));
+    SourceLocations found;
+    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
+    if (!mounts.open(QIODevice::ReadOnly))
+        return found;
+    // "36 35 98:0 /root /mount/point options … - type source options": the fifth field.
+    for (const QByteArray& line : mounts.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 5)
+            continue;
+        const FilePath top = unescapedMountPath(fields[4]);
+        if (top != home && !strictlyInsideHome(top, home) && !media.contains(parentPath(top)))
+            continue;
+        for (const FilePath& trash : {joinPath(top, ".Trash-" + uid), joinPath(top, ".Trash/" + uid)})
+            if (!std::any_of(found.cbegin(), found.cend(), [&](const SourceLocation& l) { return l.path == trash; }))
+                found.append(at(Kind::trash, trash));
+    }
+    return found;
+}
+
 } // namespace
 
 bool strictlyInsideHome(const FilePath& path, const FilePath& home)
@@ -172,6 +219,8 @@ Locations locationsFor(Platform platform, const BaseDirs& dirs)
                                     &l.recentFiles, &l.safariTraces, &l.chromeTraces, &l.firefoxTraces, &l.edgeTraces})
         keepInsideHome(*source, l.home);
     l.duplicateRoots.removeIf([&l](const FilePath& root) { return !strictlyInsideHome(root, l.home); });
+    if (platform == Platform::linux)
+        l.trash += volumeTrashes(l.home);
     return l;
 }
 

@@ -357,6 +357,26 @@ inline qint64 treeSize(const QByteArray& root)
     return total;
 }
 
+// The disk space `root` and everything below it take: allocated blocks, each inode once.
+inline qint64 allocatedSize(const QByteArray& root)
+{
+    struct stat st;
+    if (::lstat(root.constData(), &st) != 0)
+        return 0;
+    QList<QPair<dev_t, ino_t>> seen{{st.st_dev, st.st_ino}};
+    qint64 total = qint64(st.st_blocks) * 512;
+    for (const Entry& entry : walk(root)) {
+        const QPair<dev_t, ino_t> id{entry.st.st_dev, entry.st.st_ino};
+        if (!entry.isFolder && entry.st.st_nlink > 1) {
+            if (seen.contains(id))
+                continue;
+            seen.append(id);
+        }
+        total += qint64(entry.st.st_blocks) * 512;
+    }
+    return total;
+}
+
 } // namespace ref
 
 } // namespace fixture

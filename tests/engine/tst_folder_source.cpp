@@ -5,6 +5,8 @@
 
 #include <QTest>
 
+#include <numeric>
+
 using namespace orvane;
 
 class TestFolderSource : public QObject
@@ -18,8 +20,9 @@ private slots:
     // Each item directly inside a folder is one entry credited with its whole size: hidden ones,
     // bundles, deep trees, a link as its own length (never the terabyte behind it); any bytes of
     // a name kept exact in the url and readable in the name. Empty files and folders, folders of
-    // empty files and FIFOs are not offered. Largest first, equal sizes in listing order. A
-    // missing folder, a file or a link to a folder offers nothing.
+    // empty files, FIFOs and a volume's Trash folders (.Trash, .Trash-$uid) are not offered.
+    // Largest first, equal sizes in listing order. A missing folder, a file or a link to a folder
+    // offers nothing.
     void folderListing()
     {
         fixture::TempDir dir;
@@ -38,6 +41,7 @@ private slots:
             QVERIFY(fixture::writeFile(root + "/tie" + QByteArray::number(i) + "/f", 50));
         QVERIFY(fixture::writeFile(root + "/zero", 0) && fixture::writeFile(root + "/zeros/a", 0));
         QVERIFY(fixture::makeDirs(root + "/hollow") && fixture::makeFifo(root + "/fifo"));
+        QVERIFY(fixture::writeFile(root + "/.Trash-1000/files/x", 10) && fixture::writeFile(root + "/.Trash/0/info/y", 10));
 
         QList<QPair<QByteArray, qint64>> expected{{"deep", 123456789 + 11}, {"Editor.app", 3200}};
         for (qsizetype i = odd.size() - 1; i >= 0; --i)
@@ -102,8 +106,9 @@ private slots:
 
     // A freedesktop Trash: the entries of files/ under their original names, each with its info
     // file as an extra location. Info files that are missing, linked, folders, binary, cut off
-    // by the read bound or malformed leave the entry's own name; an info file without its entry
-    // offers nothing.
+    // by the read bound or malformed leave the entry's own name; info files without their entry
+    // go with the largest item (an empty entry's is not one of them). A volume's .Trash/$uid
+    // counts only inside a sticky .Trash.
     void trashListing()
     {
         fixture::TempDir dir;
@@ -151,14 +156,24 @@ private slots:
         QHash<FilePath, CleanupFile> byUrl;
         for (const CleanupFile& f : files)
             byUrl.insert(f.url, f);
+        const QByteArray ghost = "[Trash Info]\nPath=/x/ghost\n";
         for (const Row& row : rows) {
             QVERIFY2(byUrl.contains(trash + "/files/" + row.entry), row.entry.constData());
             const CleanupFile f = byUrl.value(trash + "/files/" + row.entry);
             QCOMPARE(f.name, row.shown);
-            const bool hasInfo = !row.infoText.isEmpty();
-            QCOMPARE(f.sizeInBytes, row.size + row.infoText.size());
-            QCOMPARE(f.extraURLs, hasInfo ? FilePaths{trash + "/info/" + row.entry + ".trashinfo"} : FilePaths{});
-            QCOMPARE(f.extraSizes, hasInfo ? QList<qint64>{row.infoText.size()} : QList<qint64>{});
+            FilePaths extras;
+            QList<qint64> extraSizes;
+            if (!row.infoText.isEmpty()) {
+                extras << trash + "/info/" + row.entry + ".trashinfo";
+                extraSizes << row.infoText.size();
+            }
+            if (row.entry == "huge") { // the largest, with its long info file
+                extras << trash + "/info/ghost.trashinfo";
+                extraSizes << ghost.size();
+            }
+            QCOMPARE(f.extraURLs, extras);
+            QCOMPARE(f.extraSizes, extraSizes);
+            QCOMPARE(f.sizeInBytes, row.size + std::accumulate(extraSizes.cbegin(), extraSizes.cend(), qint64(0)));
         }
 
         // Without info/ every entry keeps its own name; without files/, or through a link, nothing.
@@ -172,6 +187,14 @@ private slots:
         QVERIFY(scanFolderSource({{{SourceLocation::Kind::trash, dir.path() + "/linked-trash"}}, {}}, true).isEmpty());
         fixture::removeTree(trash + "/files");
         QVERIFY(scanFolderSource({{location}, {}}, true).isEmpty());
+
+        const QByteArray shared = dir.path() + "/vol/.Trash";
+        QVERIFY(fixture::writeFile(shared + "/1000/files/kept", 10));
+        const SourceLocation volumeTrash{SourceLocation::Kind::trash, shared + "/1000"};
+        for (const mode_t mode : {0777, 01777}) {
+            QCOMPARE(::chmod(shared.constData(), mode), 0);
+            QCOMPARE(scanFolderSource({{volumeTrash}, {}}, true).size(), mode == 0777 ? 0 : 1);
+        }
     }
 };
 

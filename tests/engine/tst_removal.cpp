@@ -3,6 +3,8 @@
 #include "paths.h"
 #include "removal.h"
 #include "removal_p.h"
+#include "locations.h"
+#include "trash.h"
 #include "walker.h"
 
 #include <QScopeGuard>
@@ -14,6 +16,7 @@
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <pwd.h>
 #include <unistd.h>
 
 using namespace orvane;
@@ -22,6 +25,7 @@ namespace {
 
 using fixture::exists;
 using fixture::writeBytes;
+using fixture::ref::allocatedSize;
 
 // Whether each location went.
 QList<bool> went(const QList<RemovalResult>& results)
@@ -72,6 +76,7 @@ private:
     }
     std::vector<std::unique_ptr<fixture::TempDir>> m_dirs;
     bool m_privateMounts = false;
+    bool m_mediaMounted = false;
 
 private slots:
     void initTestCase();
@@ -85,8 +90,11 @@ private slots:
     void duplicateCopiesAreChecked();
     void deepTreesStayLinear_data();
     void deepTreesStayLinear();
+    void swappedBeforeTheTrash_data();
     void swappedBeforeTheTrash();
     void itemsInTheTrashGoForGood();
+    void trashOnVolumes_data();
+    void trashOnVolumes();
 };
 
 void TestRemoval::initTestCase()
@@ -113,12 +121,12 @@ void TestRemoval::permanentFolderKeepsLinkTargets()
     QVERIFY(fixture::makeSymlink(dir + "/outside", dir + "/link"));
 
     // A link chosen itself goes as a link.
+    const qint64 disk = allocatedSize(dir + "/chosen") + allocatedSize(dir + "/file.txt") + allocatedSize(dir + "/link");
     const QList<RemovalResult> done =
         removeItems(FilePaths{dir + "/chosen", dir + "/file.txt", dir + "/link"}, RemovalStyle::permanent);
     QCOMPARE(went(done), (QList<bool>{true, true, true}));
-    // Files and links (their own length) went; the link targets stay.
-    const qint64 links = (dir + "/outside").size() * 2 + (dir + "/outside/keep.txt").size() + 12;
-    QCOMPARE(freedBytes(done), 10000 + 1 + 1 + links);
+    // Files, folders and links went, counted as the disk space they took; the link targets stay.
+    QCOMPARE(freedBytes(done), disk);
     QVERIFY(done[0].forGood);
     QVERIFY(!exists(dir + "/chosen") && !exists(dir + "/file.txt") && !exists(dir + "/link"));
     QVERIFY(exists(dir + "/outside/keep.txt"));
@@ -191,11 +199,12 @@ void TestRemoval::oddNamesRemovedExactly()
             QVERIFY(writeBytes(dir + '/' + row.name, "x"));
             QVERIFY(writeBytes(dir + '/' + row.sibling, "y"));
             QVERIFY(writeBytes(dir + "/folder/" + row.name, "z"));
+            const qint64 disk = allocatedSize(dir + '/' + row.name);
             const QList<RemovalResult> done = removeItems(FilePaths{dir + '/' + row.name, dir + "/folder"}, style);
             const bool expected = style == RemovalStyle::permanent || row.trashable;
             QCOMPARE(went(done), (QList<bool>{expected, true}));
             QCOMPARE(done[0].reason, expected ? RemovalReason::none : RemovalReason::noTrash);
-            QCOMPARE(done[0].freedBytes, expected ? 1 : 0);
+            QCOMPARE(done[0].freedBytes, !expected ? 0 : style == RemovalStyle::permanent ? disk : 1);
             QCOMPARE(exists(dir + '/' + row.name), !expected);
             QVERIFY(exists(dir + '/' + row.sibling) && !exists(dir + "/folder"));
             if (style == RemovalStyle::trash && row.trashable)
@@ -250,7 +259,8 @@ void TestRemoval::trashTour()
 // Lists of locations over one small tree, both ways: what went, and what each location freed: its
 // own bytes (never the scan's figure), nothing again for a location listed twice (however spelled)
 // or inside one that went, for a file with other links only with its last link. -1: it stayed,
-// for it was gone already.
+// for it was gone already. Deleted for good, the bytes are the disk's: whole pages on a tmpfs
+// (where folders take none); moved to the Trash, the sizes the lists show.
 void TestRemoval::freedPerLocation()
 {
     const struct {
@@ -271,6 +281,13 @@ void TestRemoval::freedPerLocation()
     for (const auto& row : rows) {
         for (RemovalStyle style : bothStyles) {
             const QByteArray dir = fresh();
+            const bool pages = style == RemovalStyle::permanent;
+            if (pages && (!m_privateMounts || ::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=4m") != 0))
+                QSKIP("mounting is not permitted here");
+            const auto unmount = qScopeGuard([&] {
+                if (pages)
+                    ::umount2(dir.constData(), MNT_DETACH);
+            });
             for (const auto& [path, size] : tree)
                 QVERIFY(fixture::writeFile(dir + '/' + path, size));
             for (const auto& [existing, link] : hardLinks)
@@ -283,7 +300,9 @@ void TestRemoval::freedPerLocation()
             for (qsizetype i = 0; i < done.size(); ++i) {
                 QCOMPARE(done[i].gone(), row.freed[i] >= 0);
                 QCOMPARE(done[i].reason, row.freed[i] >= 0 ? RemovalReason::none : RemovalReason::gone);
-                QCOMPARE(done[i].freedBytes, qMax<qint64>(row.freed[i], 0));
+                const qint64 freed = qMax<qint64>(row.freed[i], 0);
+                const qint64 page = ::sysconf(_SC_PAGESIZE);
+                QCOMPARE(done[i].freedBytes, pages ? (freed + page - 1) / page * page : freed);
                 QVERIFY(!exists(targets[i].path));
             }
             // Nothing else went: neither a parent nor another link of a file.
@@ -297,8 +316,9 @@ void TestRemoval::freedPerLocation()
 
 // On a disk of its own: the scan offers what removal will do (no mount point, no other disk's bytes
 // in a size); a folder holding a mount and a bind mount is emptied around them and a mount point
-// is left alone; and the freed figure is what the disk got back: whole pages of files, nothing for
-// a file whose other link stays, once for both links of another.
+// is left alone; and the freed figure is what the disk got back (statvfs): whole pages of files,
+// nothing for a file whose other link stays, once for both links of another, the written page of
+// a sparse gigabyte, a page for each of 2000 one-byte files. The list keeps the logical sizes.
 void TestRemoval::mountsAndTheDisk()
 {
     const QByteArray dir = fresh();
@@ -324,18 +344,29 @@ void TestRemoval::mountsAndTheDisk()
     QCOMPARE(::mount((dir + "/bindsrc").constData(), bind.constData(), nullptr, MS_BIND, nullptr), 0);
     QVERIFY(fixture::writeFile(mnt + "/elsewhere", page * 5) && fixture::makeDirs(mnt + "/empty"));
     QVERIFY(fixture::writeFile(mounted + "/x", page));
+    QVERIFY(fixture::writeSparse(dir + "/sparse", qint64(1) << 30));
+    {
+        QFile sparse(QString::fromUtf8(dir + "/sparse"));
+        QVERIFY(sparse.open(QIODevice::ReadWrite) && sparse.seek(qint64(1) << 29) && sparse.write("x", 1) == 1);
+    }
+    for (int i = 0; i < 2000; ++i)
+        QVERIFY(writeBytes(dir + "/tiny/" + QByteArray::number(i), "t"));
+    QVERIFY(fixture::writeFile(dir + "/odd", page + 904));
 
     QHash<QString, qint64> offered;
     for (const CleanupFile& f : scanFolder(dir, true))
         offered.insert(f.name, f.sizeInBytes);
-    QCOMPARE(offered.size(), 5);
+    QCOMPARE(offered.size(), 8);
     QVERIFY(!offered.contains("mounted"));
     QCOMPARE(offered.value("cache"), page * (25 + 3 + 7));
+    QCOMPARE(offered.value("sparse"), qint64(1) << 30);
+    QCOMPARE(offered.value("tiny"), 2000);
 
     struct statvfs before, after;
     QCOMPARE(::statvfs(dir.constData(), &before), 0);
-    const QList<RemovalResult> done =
-        removeItems(FilePaths{dir + "/cache", mounted, dir + "/pair-a", dir + "/pair-b"}, RemovalStyle::permanent);
+    const QList<RemovalResult> done = removeItems(FilePaths{dir + "/cache", mounted, dir + "/pair-a", dir + "/pair-b",
+                                                            dir + "/sparse", dir + "/tiny", dir + "/odd"},
+                                                  RemovalStyle::permanent);
     QCOMPARE(::statvfs(dir.constData(), &after), 0);
     QCOMPARE(done[0].outcome, RemovalOutcome::partlyRemoved);
     QCOMPARE(done[0].reason, RemovalReason::otherDisk);
@@ -345,7 +376,7 @@ void TestRemoval::mountsAndTheDisk()
     QVERIFY(exists(dir + "/kept/linked") && !exists(dir + "/cache/two") && !exists(dir + "/cache/a/b"));
     const qint64 diskFreed = qint64(after.f_bfree - before.f_bfree) * qint64(after.f_frsize);
     QCOMPARE(freedBytes(done), diskFreed);
-    QCOMPARE(diskFreed, page * (25 + 3 + 11));
+    QCOMPARE(diskFreed, page * (25 + 3 + 11 + 1 + 2000 + 2));
 }
 
 // The selected files in display order, each with its extras; a path met again is left out.
@@ -422,10 +453,12 @@ void TestRemoval::duplicateCopiesAreChecked()
             QCOMPARE(::unlink(path.constData()), 0);
         }
         const QList<RemovalTarget> targets = removalTargets(cats);
+        // Each copy takes as much disk as the kept one (the same size).
+        const qint64 each = row.style == permanent ? allocatedSize(dir + "/1-kept") : content.size();
         const QList<RemovalResult> done = removeItems(targets, row.style);
         QCOMPARE(went(done), row.went);
         QCOMPARE(done[0].reason, row.reason);
-        QCOMPARE(freedBytes(done), content.size() * row.went.count(true));
+        QCOMPARE(freedBytes(done), each * row.went.count(true));
         for (qsizetype i = 0; i < done.size(); ++i)
             QCOMPARE(exists(targets[i].path), !row.went[i]);
         if (row.kept >= 0)
@@ -462,7 +495,7 @@ void TestRemoval::deepTreesStayLinear()
     QFETCH(RemovalReason, reason);
     const QByteArray dir = fresh();
     // A disk of its own where possible: deep trees are made much faster there than on most disks.
-    // (Not for the Trash: GIO keeps no Trash on a tmpfs.)
+    // (Not for the Trash: the moved tree is looked for in the home Trash.)
     const bool ownDisk = style == RemovalStyle::permanent && m_privateMounts
                          && ::mount("tmpfs", dir.constData(), "tmpfs", 0, "size=64m,mode=0777") == 0;
     const auto unmount = qScopeGuard([&] {
@@ -472,6 +505,7 @@ void TestRemoval::deepTreesStayLinear()
     const QByteArray top = dir + "/chosen";
     const int deepest = fixture::makeDeepTree(top, depth);
     QVERIFY(deepest >= 0);
+    const qint64 diskBefore = allocatedSize(top);
     const auto closeDeepest = qScopeGuard([&] { ::close(deepest); });
     const QByteArray stuck = "/proc/self/fd/" + QByteArray::number(deepest) + "/stuck";
     const bool mounted = blocker == "mount";
@@ -518,13 +552,15 @@ void TestRemoval::deepTreesStayLinear()
     QCOMPARE(results[0].reason, reason);
     QVERIFY2(stats.folderReads <= 2 * folders, QByteArray::number(stats.folderReads).constData());
     QVERIFY(stats.mostOpenFolders <= options.maxOpenFolders + 1);
+    // For good: the disk space of what went; to the Trash: the sizes the lists show.
+    const qint64 diskWent = diskBefore - allocatedSize(top);
     switch (outcome) {
     case RemovalOutcome::removed:
-        QCOMPARE(results[0].freedBytes, bytes);
+        QCOMPARE(results[0].freedBytes, style == RemovalStyle::trash ? bytes : diskWent);
         QVERIFY(!exists(top));
         break;
     case RemovalOutcome::partlyRemoved: // everything but the way down to what stays
-        QCOMPARE(results[0].freedBytes, bytes - 100);
+        QCOMPARE(results[0].freedBytes, diskWent);
         QCOMPARE(results[0].stayedBytes, blocker == "read-only" ? 100 : 0);
         QVERIFY(exists(top + "/d") && !exists(top + "/f") && !exists(top + "/s"));
         break;
@@ -541,32 +577,67 @@ void TestRemoval::deepTreesStayLinear()
     }
 }
 
-// GIO is given a path: a folder on it (the parent, or the one above) swapped for a link to an
-// outside folder after the checks must not send another item.
+// The move to the Trash starts from the folder that was checked: a folder on the path (the
+// parent, the one above, or the cache folder itself, as in a cache swapped for a link to a
+// victim folder holding the same names) swapped for a link after the checks sends the checked
+// item, never what the link leads to; later items find the link and stay.
+void TestRemoval::swappedBeforeTheTrash_data()
+{
+    QTest::addColumn<QByteArray>("swapped"); // below the fixture, swapped for a link to `victim`
+    QTest::addColumn<QByteArray>("victim");  // the folder the link leads to (below the fixture)
+    QTest::addColumn<QByteArray>("items");   // the folder of the chosen items
+    QTest::addColumn<int>("count");
+    QTest::newRow("parent") << QByteArray("box/parent") << QByteArray("outside/parent") << QByteArray("box/parent") << 1;
+    QTest::newRow("grandparent") << QByteArray("box") << QByteArray("outside") << QByteArray("box/parent") << 1;
+    QTest::newRow("cache for a link to Documents/victim")
+        << QByteArray(".cache") << QByteArray("Documents/victim") << QByteArray(".cache") << 300;
+}
+
 void TestRemoval::swappedBeforeTheTrash()
 {
-    for (const QByteArray swapped : {"/parent", ""}) {
-        const QByteArray dir = fresh();
-        QVERIFY(writeBytes(dir + "/box/parent/item", "mine"));
-        QTemporaryDir outsideDir;
-        const QByteArray outside = QFile::encodeName(outsideDir.path());
-        QVERIFY(writeBytes(outside + "/parent/item", "not mine") && writeBytes(outside + "/item", "not mine"));
-        const QByteArray swap = dir + "/box" + swapped;
-        removal::Options options;
-        options.beforeTrash = [&](const FilePath&) {
-            QCOMPARE(::rename(swap.constData(), (swap + "-moved").constData()), 0);
-            QVERIFY(fixture::makeSymlink(outside, swap));
-        };
-        const QList<RemovalResult> done =
-            removal::removeItems({target(dir + "/box/parent/item", 4)}, RemovalStyle::trash, options);
-        QCOMPARE(went(done), QList<bool>{false});
-        QCOMPARE(done[0].reason, RemovalReason::changed);
-        QVERIFY(exists(outside + "/parent/item") && exists(outside + "/item"));
-        QVERIFY(!exists(trashDir() + "/files/item"));
+    QFETCH(QByteArray, swapped);
+    QFETCH(QByteArray, victim);
+    QFETCH(QByteArray, items);
+    QFETCH(int, count);
+    const QByteArray dir = fresh();
+    const QByteArray tag = lastComponent(dir); // names of this run only, in the shared Trash
+    QList<RemovalTarget> targets;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = tag + '-' + QByteArray::number(i);
+        QVERIFY(writeBytes(dir + '/' + items + '/' + name, "mine"));
+        QVERIFY(writeBytes(dir + '/' + victim + items.mid(swapped.size()) + '/' + name, "victim's"));
+        targets << target(dir + '/' + items + '/' + name, 4);
+    }
+    removal::Options options;
+    int calls = 0;
+    options.beforeTrash = [&](const FilePath&) {
+        if (calls++ > 0)
+            return;
+        QCOMPARE(::rename((dir + '/' + swapped).constData(), (dir + '/' + swapped + "-moved").constData()), 0);
+        QVERIFY(fixture::makeSymlink(dir + '/' + victim, dir + '/' + swapped));
+    };
+    const QList<RemovalResult> done = removal::removeItems(targets, RemovalStyle::trash, options);
+    QCOMPARE(calls, 1);
+    QList<bool> expected(count, false);
+    expected[0] = true;
+    QCOMPARE(went(done), expected);
+    for (int i = 1; i < count; ++i)
+        QCOMPARE(done[i].reason, RemovalReason::changed);
+    const QByteArray first = tag + "-0";
+    QFile trashed(QString::fromUtf8(trashDir() + "/files/" + first));
+    QVERIFY(trashed.open(QIODevice::ReadOnly));
+    QCOMPARE(trashed.readAll(), QByteArray("mine"));
+    QVERIFY(exists(trashDir() + "/info/" + first + ".trashinfo"));
+    for (int i = 0; i < count; ++i) {
+        const QByteArray name = tag + '-' + QByteArray::number(i);
+        QFile kept(QString::fromUtf8(dir + '/' + victim + items.mid(swapped.size()) + '/' + name));
+        QVERIFY2(kept.open(QIODevice::ReadOnly) && kept.readAll() == "victim's", name.constData());
+        QCOMPARE(exists(dir + '/' + swapped + "-moved" + items.mid(swapped.size()) + '/' + name), i > 0);
     }
 }
 
-// Moving what is already in a Trash to the Trash again would free nothing: it goes for good.
+// Moving what is already in a Trash to the Trash again would free nothing: it goes for good. An
+// entry that goes only in part (a disk mounted inside) keeps its info file.
 void TestRemoval::itemsInTheTrashGoForGood()
 {
     const QByteArray home = homeDir();
@@ -578,12 +649,26 @@ void TestRemoval::itemsInTheTrashGoForGood()
     QVERIFY(writeBytes(home + "/.Trash/from-a-mac", QByteArray(30, 'm')));
     QVERIFY(writeBytes(volumeTrash + "/files/v", QByteArray(9, 'v')));
     QVERIFY(writeBytes(dir + "/plain", QByteArray(5, 'p')));
-    const QList<RemovalTarget> targets{target(trash + "/files/old folder", 400),
-                                       target(trash + "/info/old folder.trashinfo", 20),
-                                       target(home + "/.Trash/from-a-mac", 30), target(volumeTrash + "/files/v", 9),
-                                       target(dir + "/plain", 5)};
+    QList<RemovalTarget> targets{target(trash + "/files/old folder", 400),
+                                 target(trash + "/info/old folder.trashinfo", 20),
+                                 target(home + "/.Trash/from-a-mac", 30), target(volumeTrash + "/files/v", 9),
+                                 target(dir + "/plain", 5)};
     QCOMPARE(forGoodBytes(targets, RemovalStyle::trash), 400 + 20 + 30 + 9);
     QCOMPARE(forGoodBytes(targets, RemovalStyle::permanent), 400 + 20 + 30 + 9 + 5);
+    qint64 disk = 0;
+    for (const RemovalTarget& t : targets.first(4))
+        disk += allocatedSize(t.path);
+    const QByteArray held = trash + "/files/held", heldInfo = trash + "/info/held.trashinfo";
+    QVERIFY(writeBytes(held + "/own", "o") && fixture::makeDirs(held + "/mnt") && writeBytes(heldInfo, "[Trash Info]\n"));
+    const bool heldMounted = m_privateMounts && ::mount("tmpfs", (held + "/mnt").constData(), "tmpfs", 0, "size=1m") == 0;
+    const auto unmount = qScopeGuard([&] {
+        if (heldMounted)
+            ::umount2((held + "/mnt").constData(), MNT_DETACH);
+    });
+    if (heldMounted) {
+        disk += allocatedSize(held + "/own");
+        targets << target(held, 1) << target(heldInfo, 13);
+    }
     auto inTrash = [&] {
         QStringList names =
             QDir(QFile::decodeName(trash + "/files")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -595,13 +680,143 @@ void TestRemoval::itemsInTheTrashGoForGood()
     expected.append(QStringLiteral("plain"));
     expected.sort();
     const QList<RemovalResult> done = removeItems(targets, RemovalStyle::trash);
-    QCOMPARE(went(done), QList<bool>(5, true));
+    QCOMPARE(went(done).first(5), QList<bool>(5, true));
     for (int i = 0; i < 5; ++i)
         QCOMPARE(done[i].forGood, i < 4);
-    QCOMPARE(freedBytes(done), 400 + 20 + 30 + 9 + 5);
+    QCOMPARE(diskFreedBytes(done), disk);
+    QCOMPARE(trashedBytes(done), 5);
+    if (heldMounted) {
+        QCOMPARE(done[5].outcome, RemovalOutcome::partlyRemoved);
+        QCOMPARE(done[6].outcome, RemovalOutcome::notRemoved);
+        QCOMPARE(done[6].reason, RemovalReason::entryStays);
+        QVERIFY(exists(heldInfo) && exists(held + "/mnt") && !exists(held + "/own"));
+    }
     // Nothing came back into the Trash under another name; the plain file went there.
     QCOMPARE(inTrash(), expected);
     QVERIFY(!exists(home + "/.Trash/from-a-mac") && !exists(trash + "/info/old folder.trashinfo"));
+}
+
+// A volume mounted inside the home (a cache on its own disk) or one of the user's own mounted
+// volumes (/media/$USER/*): a move to the Trash goes to the volume's own Trash, whose info file is
+// written whole or not at all (a full disk moves nothing and leaves no info file). That Trash
+// belongs to the Trash category, is never offered as an item of the volume's folder, and removal
+// takes its files/ and info/ entries (on the user's volumes exactly those), never the folder.
+void TestRemoval::trashOnVolumes_data()
+{
+    QTest::addColumn<QByteArray>("where"); // "home" or "media"
+    QTest::addColumn<QByteArray>("setup"); // the volume's .Trash: "", "sticky", "plain", "linked"; or "full"
+    QTest::addColumn<RemovalReason>("reason");
+    QTest::addColumn<QByteArray>("trashIn"); // where the entry goes, below the volume ($uid for the uid)
+    QTest::newRow("cache on its own volume") << QByteArray("home") << QByteArray() << RemovalReason::none
+                                             << QByteArray(".Trash-$uid");
+    QTest::newRow("sticky .Trash") << QByteArray("home") << QByteArray("sticky") << RemovalReason::none
+                                   << QByteArray(".Trash/$uid");
+    QTest::newRow(".Trash not sticky") << QByteArray("home") << QByteArray("plain") << RemovalReason::none
+                                       << QByteArray(".Trash-$uid");
+    QTest::newRow(".Trash a link") << QByteArray("home") << QByteArray("linked") << RemovalReason::none
+                                   << QByteArray(".Trash-$uid");
+    QTest::newRow("full disk") << QByteArray("home") << QByteArray("full") << RemovalReason::diskFull << QByteArray();
+    QTest::newRow("the user's volume") << QByteArray("media") << QByteArray() << RemovalReason::none
+                                       << QByteArray(".Trash-$uid");
+}
+
+void TestRemoval::trashOnVolumes()
+{
+    QFETCH(QByteArray, where);
+    QFETCH(QByteArray, setup);
+    QFETCH(RemovalReason, reason);
+    QFETCH(QByteArray, trashIn);
+    if (!m_privateMounts)
+        QSKIP("mounting is not permitted here");
+    const QByteArray uid = QByteArray::number(quint64(::getuid()));
+    trashIn.replace("$uid", uid);
+    QByteArray volume = fresh() + "/vol";
+    if (where == "media") {
+        // A tmpfs over /media, seen by this process only.
+        if (!m_mediaMounted && (!exists("/media") || ::mount("tmpfs", "/media", "tmpfs", 0, "size=1m") != 0))
+            QSKIP("cannot mount over /media here");
+        m_mediaMounted = true;
+        volume = QByteArray("/media/") + ::getpwuid(::getuid())->pw_name + '/' + lastComponent(parentPath(volume));
+    }
+    QVERIFY(fixture::makeDirs(volume));
+    QCOMPARE(::mount("tmpfs", volume.constData(), "tmpfs", 0, setup == "full" ? "size=64k" : "size=4m"), 0);
+    const auto unmount = qScopeGuard([&] { ::umount2(volume.constData(), MNT_DETACH); });
+    const QByteArray item = volume + "/cache/item";
+    QVERIFY(writeBytes(item, QByteArray(3000, 'i')) && writeBytes(volume + "/cache/folder/x", "x"));
+    if (setup == "sticky" || setup == "plain")
+        QVERIFY(fixture::makeDirs(volume + "/.Trash")
+                && ::chmod((volume + "/.Trash").constData(), setup == "sticky" ? 01777 : 0777) == 0);
+    if (setup == "linked")
+        QVERIFY(fixture::makeDirs(volume + "/elsewhere") && ::chmod((volume + "/elsewhere").constData(), 01777) == 0
+                && fixture::makeSymlink(volume + "/elsewhere", volume + "/.Trash"));
+    const QByteArray ownTrash = volume + "/.Trash-" + uid;
+    if (setup == "full") {
+        QVERIFY(fixture::makeDirs(ownTrash + "/files") && fixture::makeDirs(ownTrash + "/info"));
+        QFile filler(QString::fromUtf8(volume + "/filler"));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        while (filler.write(QByteArray(4096, 'f')) == 4096) {
+        }
+    }
+
+    const FilePaths chosen{item, volume + "/cache/folder"};
+    QList<TrashFailure> failures;
+    QList<RemovalReason> reasons;
+    if (where == "home") {
+        for (const RemovalResult& r : removeItems(chosen, RemovalStyle::trash))
+            reasons << r.reason;
+    } else { // outside the home, only the Trash itself takes things there
+        for (const FilePath& path : chosen) {
+            TrashFailure failure = TrashFailure::other;
+            moveToTrash(path, nullptr, &failure);
+            reasons << (failure == TrashFailure::none ? RemovalReason::none : RemovalReason::failed);
+        }
+    }
+    QCOMPARE(reasons.value(0), reason);
+    if (reason != RemovalReason::none) {
+        QVERIFY(exists(item));
+        QVERIFY(listFolder(ownTrash + "/info", false).value_or(std::vector<ListedEntry>{{}}).empty());
+        QVERIFY(listFolder(ownTrash + "/files", false).value_or(std::vector<ListedEntry>{{}}).empty());
+        return;
+    }
+    const QByteArray trash = volume + '/' + trashIn;
+    QVERIFY(!exists(item) && exists(trash + "/files/item") && exists(trash + "/files/folder/x"));
+    if (setup == "linked")
+        QVERIFY(QDir(QString::fromUtf8(volume + "/elsewhere")).isEmpty());
+    QFile info(QString::fromUtf8(trash + "/info/item.trashinfo"));
+    QVERIFY(info.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(info.readAll());
+    QVERIFY2(QRegularExpression(QStringLiteral("^\\[Trash Info\\]\nPath=cache/item\nDeletionDate=\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d\n$"))
+                 .match(text)
+                 .hasMatch(),
+             qPrintable(text));
+
+    // The Trash category has it; the volume's own folder never offers its Trash.
+    const Locations locations = currentLocations();
+    QVERIFY(locations.trash.contains(SourceLocation{SourceLocation::Kind::trash, trash}));
+    for (const FilePath& folder : {volume, volume + "/.Trash"})
+        for (const CleanupFile& f : scanFolder(folder, true))
+            QVERIFY2(!f.name.startsWith(QStringLiteral(".Trash")), qPrintable(f.name));
+    CleanupCategory category;
+    category.files = scanFolderSource({locations.trash, {}}, true);
+    category.files.removeIf([&](const CleanupFile& f) { return !f.url.startsWith(trash + '/'); });
+    QCOMPARE(category.files.size(), 2);
+    const CleanupFile& entry = category.files[0].url.endsWith("/item") ? category.files[0] : category.files[1];
+    QCOMPARE(entry.extraURLs, FilePaths{trash + "/info/item.trashinfo"});
+    QCOMPARE(entry.name, QStringLiteral("item"));
+
+    // Removal takes the entries and their info files for good, never the Trash or its folders, and
+    // on the user's volumes nothing but those entries.
+    const FilePaths refused = where == "media" ? FilePaths{trash, trash + "/files", trash + "/info", volume + "/cache",
+                                                           trash + "/files/folder/x"}
+                                               : FilePaths{trash, trash + "/files", trash + "/info"};
+    const QList<RemovalResult> stays = removeItems(refused, RemovalStyle::permanent);
+    QCOMPARE(went(stays), QList<bool>(refused.size(), false));
+    QCOMPARE(stays[0].reason, RemovalReason::protectedLocation);
+    QCOMPARE(stays.last().reason, RemovalReason::protectedLocation);
+    const QList<RemovalResult> done = removeItems(removalTargets({category}), RemovalStyle::trash);
+    QCOMPARE(went(done), QList<bool>(4, true));
+    QVERIFY(std::all_of(done.cbegin(), done.cend(), [](const RemovalResult& r) { return r.forGood; }));
+    QVERIFY(listFolder(trash + "/files", false)->empty() && listFolder(trash + "/info", false)->empty());
 }
 
 QTEST_GUILESS_MAIN(TestRemoval)
