@@ -62,11 +62,14 @@ struct RemovalResult {
 QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories);
 
 // Removes each target and says, per target, what happened. Refuses the home folder itself, "/",
-// Trash folders and anything outside the home folder and the two Applications folders; relative
-// paths and paths with "." or ".." components; paths that pass through a symbolic link. Never
+// Trash folders and anything outside the home folder and the two Applications folders (but for
+// the files/ and info/ entries of the Trash of the user's volumes under /media/$USER and
+// /run/media/$USER); relative paths and paths with "." or ".." components; paths that pass
+// through a symbolic link. Never
 // follows a link and never touches another mounted file system: a folder holding a mount point
 // is emptied around it when deleting for good (partly removed) and not moved to the Trash at all.
-// Items already inside a Trash are deleted for good whatever the style. A location listed again
+// Items already inside a Trash are deleted for good whatever the style; a Trash's info file only
+// once its entry is gone from files/ (else it stays: entryStays). A location listed again
 // (however spelled), or inside one that went earlier in the list, is not tried again: it shares
 // that outcome with no bytes of its own. A duplicate copy goes only while it and every kept copy
 // still look as the scan saw them. Time is linear in the size of each tree, whatever fails in it.

@@ -10,8 +10,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <ctime>
+#include <utility>
 
 namespace orvane {
 
@@ -186,8 +188,9 @@ std::optional<Place> trashFor(int parentFd, const Identity& item, TrashFailure& 
     Fd data = dataHome();
     if (data.ok()) {
         // The home Trash, when it (or the data home, before it exists) is on the item's mount.
-        const std::optional<Identity> ref = identity(data.fd, "Trash").has_value() ? identity(data.fd, "Trash")
-                                                                                    : selfIdentity(data.fd);
+        std::optional<Identity> ref = identity(data.fd, "Trash");
+        if (!ref)
+            ref = selfIdentity(data.fd);
         if (ref && sameMount(*ref, item)) {
             Place place;
             place.trash = folder(data.fd, "Trash", false);
