@@ -452,6 +452,20 @@ private slots:
         QVERIFY(names(plans["dup"]).contains(u"wallpaper.jpg"_s)); // Desktop sorts before the others
         QVERIFY(names(plans["dup"]).contains(u"photo for mom.heic"_s));
 
+        // Every copy of every group selected: each group keeps its first copy, the rest goes.
+        QSet<QByteArray> firsts, others;
+        for (const QJsonValue& g : plans["dup"]) {
+            const QJsonArray files = g["files"].toArray();
+            for (qsizetype i = 0; i < files.size(); ++i)
+                (i == 0 ? firsts : others).insert(pathOf(files[i]["path"]));
+        }
+        const QJsonObject dups = expect(run, {{"clean", "dup", "--all", "--permanent", "--yes", "--json"}, 0, {}}).json();
+        QCOMPARE(pathSet(dups["kept"]), firsts);
+        QCOMPARE(pathSet(dups["removed"]), others);
+        for (const QByteArray& p : std::as_const(firsts))
+            QVERIFY2(exists(p), p.constData());
+        QVERIFY(expect(run, {{"analyze", "dup", "--json"}, 0, {}}).json()["categories"].toArray().isEmpty());
+
         // Applications: AppImages (one known to the desktop through an entry) with their leftovers;
         // the Flatpak app only where flatpak is installed (a stand-in on PATH here).
         const auto appsOf = [&](const Run& r) {
@@ -477,20 +491,6 @@ private slots:
             QCOMPARE(icon.mid(16, 8), QByteArray("\x89PNG\r\n\x1a\n", 8));
         }
         QCOMPARE(QDir(QFile::decodeName(demo + "/Library/LaunchAgents")).entryList(QDir::Files).size(), 4);
-
-        // Every copy of every group selected: each group keeps its first copy, the rest goes.
-        QSet<QByteArray> firsts, others;
-        for (const QJsonValue& g : plans["dup"]) {
-            const QJsonArray files = g["files"].toArray();
-            for (qsizetype i = 0; i < files.size(); ++i)
-                (i == 0 ? firsts : others).insert(pathOf(files[i]["path"]));
-        }
-        const QJsonObject dups = expect(run, {{"clean", "dup", "--all", "--permanent", "--yes", "--json"}, 0, {}}).json();
-        QCOMPARE(pathSet(dups["kept"]), firsts);
-        QCOMPARE(pathSet(dups["removed"]), others);
-        for (const QByteArray& p : std::as_const(firsts))
-            QVERIFY2(exists(p), p.constData());
-        QVERIFY(expect(run, {{"analyze", "dup", "--json"}, 0, {}}).json()["categories"].toArray().isEmpty());
 
         // Trying it: a clean of Smart Care removes what it selected, honestly counted, and leaves
         // the Trash consistent.
