@@ -84,6 +84,7 @@ struct CommandLine {
     bool yes = false;
     bool trash = false;
     bool permanent = false;
+    bool all = false; // every item of every category, as ticking every box in the window
     QList<QByteArray> commandOptions; // options that only one command takes, for the error message
     QList<QByteArray> positional;
 };
@@ -103,10 +104,11 @@ std::optional<QString> parse(const QList<QByteArray>& arguments, CommandLine& cl
             cl.json = true;
         } else if (arg == "-h" || arg == "--help") {
             cl.help = true;
-        } else if (arg == "--yes" || arg == "--trash" || arg == "--permanent") {
+        } else if (arg == "--yes" || arg == "--trash" || arg == "--permanent" || arg == "--all") {
             cl.yes |= arg == "--yes";
             cl.trash |= arg == "--trash";
             cl.permanent |= arg == "--permanent";
+            cl.all |= arg == "--all";
             cl.commandOptions.append(arg);
         } else if (arg == "--lang" || arg.startsWith("--lang=")) {
             QByteArray value;
@@ -310,9 +312,13 @@ int clean(const CommandLine& cl)
     if (cl.permanent)
         style = RemovalStyle::permanent;
 
-    const std::optional<QList<CleanupCategory>> scanned = scanWithProgress(plan);
+    std::optional<QList<CleanupCategory>> scanned = scanWithProgress(plan);
     if (!scanned)
         return exitCancelled; // nothing was removed
+    if (cl.all)
+        for (CleanupCategory& category : *scanned)
+            for (CleanupFile& file : category.files)
+                file.isSelected = true;
     const CleanReport report = cleanCategories(*scanned, style, cl.yes);
     const int status = report.failed.isEmpty() && report.partlyRemoved.isEmpty() ? exitOk : exitSomeFailed;
     if (cl.json) {
@@ -326,9 +332,17 @@ int clean(const CommandLine& cl)
         line(text("clean.nothing"));
         return status;
     }
+    const auto printKept = [&] {
+        if (report.kept.isEmpty())
+            return;
+        line(text("clean.kept"));
+        for (const FilePath& kept : report.kept)
+            line(QStringLiteral("  %1  %2").arg(QString(10, u' '), readablePath(kept)));
+    };
     if (!report.performed) {
         line(text("clean.wouldRemove", {QString::number(report.targets.size()), formatBytes(report.selected)}));
         printTargets(report.targets);
+        printKept();
         line(text("clean.dryRunHint"));
         return status;
     }
@@ -344,6 +358,7 @@ int clean(const CommandLine& cl)
         line(text("clean.failed"));
         printResults(report, RemovalOutcome::notRemoved);
     }
+    printKept();
     line(removalDoneText(style, report.results));
     return status;
 }
@@ -448,6 +463,7 @@ CleanReport cleanCategories(const QList<CleanupCategory>& categories, RemovalSty
     report.style = style;
     report.performed = perform;
     report.targets = removalTargets(categories);
+    report.kept = keptLastCopies(categories);
     for (const RemovalTarget& target : report.targets)
         report.selected += target.scanSize;
     if (!perform || report.targets.isEmpty())
@@ -525,6 +541,7 @@ QJsonObject cleanJson(const QString& section, const CleanReport& report)
     o.insert(QStringLiteral("removed"), pathArray(report.removed));
     o.insert(QStringLiteral("partlyRemoved"), pathArray(report.partlyRemoved));
     o.insert(QStringLiteral("failed"), pathArray(report.failed));
+    o.insert(QStringLiteral("kept"), pathArray(report.kept));
     return o;
 }
 

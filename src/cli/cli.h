@@ -29,9 +29,10 @@ struct CleanReport {
     FilePaths removed;
     FilePaths partlyRemoved;      // folders that stay, emptied of what could go
     FilePaths failed;
+    FilePaths kept;               // selected copies kept as the last of their duplicate group
 };
 
-// Gathers the preselected locations of `categories` and, when `perform` is set, removes them.
+// Gathers the selected locations of `categories` and, when `perform` is set, removes them.
 CleanReport cleanCategories(const QList<CleanupCategory>& categories, RemovalStyle style, bool perform);
 
 QJsonObject analyzeJson(const QString& section, const QString& title, const QList<CleanupCategory>& categories);

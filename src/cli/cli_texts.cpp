@@ -30,6 +30,9 @@ Libera espacio en tu carpeta personal ($HOME) desde la terminal.
       --permanent       Eliminar para siempre.
                         (Sin ninguna de las dos: la eliminación propia del plan.)
       --yes             Eliminar de verdad.
+      --all             Seleccionar todo lo encontrado, como marcar todas las
+                        casillas en la ventana. Cada grupo de duplicados
+                        conserva una copia.
   space [CARPETA]       Tamaño de las carpetas principales, o de lo que hay
                         dentro de CARPETA.
   disk                  Capacidad y espacio libre del disco de tu carpeta personal.
@@ -63,6 +66,8 @@ Commands:
       --permanent       Delete for good.
                         (With neither: the plan's own removal style.)
       --yes             Really remove.
+      --all             Select everything found, as ticking every box in the
+                        window. Each group of duplicates still keeps one copy.
   space [FOLDER]        Sizes of the main home folders, or of what is inside FOLDER.
   disk                  Capacity and free space of the disk holding your home folder.
   demo-home FOLDER      Fills FOLDER (empty or new) with a sample home folder for
@@ -107,6 +112,8 @@ Exit status: 0 when all went well, 1 when something could not be removed (or cre
     {"clean.removed", "Eliminado:", "Removed:"},
     {"clean.partly", "Eliminado en parte (lo demás sigue en su sitio):", "Partly removed (the rest is still in place):"},
     {"clean.stayed", "quedan %@", "%@ stayed"},
+    {"clean.kept", "Se conserva (última copia de su grupo de duplicados):",
+                   "Kept (the last copy of its group of duplicates):"},
     {"clean.failed", "No se pudo eliminar (sigue en su sitio):", "Could not be removed (still in place):"},
     {"space.nothing", "No hay nada que mostrar aquí.", "Nothing to show here."},
     {"disk.unknown", "No se pudo medir el disco.", "The disk could not be measured."},

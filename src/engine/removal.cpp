@@ -847,6 +847,9 @@ RemovalResult removeLocation(const RemovalTarget& target, const Components& part
         if (!sameMount(*info, *parentInfo))
             return notRemoved(RemovalReason::otherDisk);
         if (target.expected) {
+            // Last line of defence: a copy that no other copy stays for would be its group's last.
+            if (target.keptCopies.isEmpty())
+                return notRemoved(RemovalReason::lastCopy);
             struct stat st;
             if (::fstatat(parentFd, name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)
                 || stampOf(st) != *target.expected)
@@ -880,13 +883,18 @@ QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories)
         targets.push_back(std::move(target));
     };
     for (const CleanupCategory& category : categories) {
-        // Copies that stay: the unselected copies of a duplicate group right now.
+        // Copies that stay: the unselected copies of a duplicate group right now, or its first
+        // copy when every copy is selected.
+        const qsizetype keptAnyway = category.keptCopy();
         QList<QPair<FilePath, FileStamp>> kept;
-        for (const CleanupFile& file : category.files)
-            if (!file.isSelected && file.stamp)
+        for (qsizetype i = 0; i < category.files.size(); ++i) {
+            const CleanupFile& file = category.files.at(i);
+            if ((!file.isSelected || i == keptAnyway) && file.stamp)
                 kept.push_back({file.url, *file.stamp});
-        for (const CleanupFile& file : category.files) {
-            if (!file.isSelected)
+        }
+        for (qsizetype i = 0; i < category.files.size(); ++i) {
+            const CleanupFile& file = category.files.at(i);
+            if (!file.isSelected || i == keptAnyway)
                 continue;
             RemovalTarget main;
             main.path = file.url;
@@ -906,6 +914,15 @@ QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories)
         }
     }
     return targets;
+}
+
+FilePaths keptLastCopies(const QList<CleanupCategory>& categories)
+{
+    FilePaths kept;
+    for (const CleanupCategory& category : categories)
+        if (const qsizetype i = category.keptCopy(); i >= 0)
+            kept.append(category.files.at(i).url);
+    return kept;
 }
 
 namespace removal {
@@ -1044,6 +1061,7 @@ QString removalReasonName(RemovalReason reason)
     case RemovalReason::gone: return QStringLiteral("gone");
     case RemovalReason::changed: return QStringLiteral("changed");
     case RemovalReason::keptCopyChanged: return QStringLiteral("keptCopyChanged");
+    case RemovalReason::lastCopy: return QStringLiteral("lastCopy");
     case RemovalReason::otherDisk: return QStringLiteral("otherDisk");
     case RemovalReason::noPermission: return QStringLiteral("noPermission");
     case RemovalReason::inUse: return QStringLiteral("inUse");

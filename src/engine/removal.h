@@ -30,6 +30,7 @@ enum class RemovalReason {
     gone,              // no longer there when its turn came
     changed,           // not what the scan saw: replaced, moved, a link on the way
     keptCopyChanged,   // the copy that stays changed or is gone, so this copy stays too
+    lastCopy,          // a duplicate copy with no other copy kept: it would be its group's last
     otherDisk,         // is, or holds, another mounted disk
     noPermission,
     inUse,
@@ -58,8 +59,12 @@ struct RemovalResult {
 };
 
 // The locations of the selected files in display order (each file's url, then its extras),
-// every path once.
+// every path once. A duplicate group whose every copy is selected keeps its first copy: that
+// copy is no target, and the other copies carry it as their kept copy.
 QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories);
+
+// The copies that stay although selected: the first copy of each such duplicate group.
+FilePaths keptLastCopies(const QList<CleanupCategory>& categories);
 
 // Removes each target and says, per target, what happened. Refuses the home folder itself, "/",
 // Trash folders and anything outside the home folder and the two Applications folders (but for
@@ -72,7 +77,7 @@ QList<RemovalTarget> removalTargets(const QList<CleanupCategory>& categories);
 // once its entry is gone from files/ (else it stays: entryStays). A location listed again
 // (however spelled), or inside one that went earlier in the list, is not tried again: it shares
 // that outcome with no bytes of its own. A duplicate copy goes only while it and every kept copy
-// still look as the scan saw them. Time is linear in the size of each tree, whatever fails in it.
+// still look as the scan saw them, and never without a kept copy (whatever the caller built). Time is linear in the size of each tree, whatever fails in it.
 QList<RemovalResult> removeItems(const QList<RemovalTarget>& targets, RemovalStyle style);
 QList<RemovalResult> removeItems(const FilePaths& paths, RemovalStyle style);
 

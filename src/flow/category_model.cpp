@@ -36,12 +36,16 @@ QString checkStateFor(qsizetype selectedCount, qsizetype fileCount)
     return QStringLiteral("minus.square.fill");
 }
 
-QString categoryCheckState(const QList<CleanupFile>& files)
+QString categoryCheckState(const CleanupCategory& category, qsizetype selectedCount)
 {
-    qsizetype selected = 0;
-    for (const CleanupFile& f : files)
-        selected += f.isSelected ? 1 : 0;
-    return checkStateFor(selected, files.size());
+    const qsizetype n = category.files.size();
+    if (category.isDuplicateGroup() && n > 1) {
+        const qsizetype removable = selectedCount - (category.files.first().isSelected ? 1 : 0);
+        if (removable == n - 1)
+            return QStringLiteral("checkmark.square.fill");
+        return selectedCount == 0 ? QStringLiteral("square") : QStringLiteral("minus.square.fill");
+    }
+    return checkStateFor(selectedCount, n);
 }
 
 PreparedResults PreparedResults::from(QList<CleanupCategory> categories)
@@ -64,14 +68,35 @@ PreparedResults PreparedResults::from(QList<CleanupCategory> categories)
             if (f.isSelected) {
                 t.selected += f.sizeInBytes;
                 ++t.selectedCount;
-                r.selectedForGood += forGood[i];
+                t.forGood += forGood[i];
             }
         }
-        r.selectedTotal += t.selected;
         r.totals.append(t);
         r.forGood.append(std::move(forGood));
+        const int row = int(r.totals.size() - 1);
+        r.selectedTotal += r.countedSelected(row);
+        r.selectedForGood += r.countedForGood(row);
+        r.groupsKeepingCopy += r.keptCopy(row) >= 0 ? 1 : 0;
     }
     return r;
+}
+
+qsizetype PreparedResults::keptCopy(int row) const
+{
+    const CleanupCategory& c = categories.at(row);
+    return c.isDuplicateGroup() && totals.at(row).selectedCount == c.files.size() ? 0 : -1;
+}
+
+qint64 PreparedResults::countedSelected(int row) const
+{
+    const qsizetype kept = keptCopy(row);
+    return totals.at(row).selected - (kept >= 0 ? categories.at(row).files.at(kept).sizeInBytes : 0);
+}
+
+qint64 PreparedResults::countedForGood(int row) const
+{
+    const qsizetype kept = keptCopy(row);
+    return totals.at(row).forGood - (kept >= 0 ? forGood.at(row).at(kept) : 0);
 }
 
 // ---- FileListModel ----
@@ -177,8 +202,8 @@ QVariant CategoryListModel::data(const QModelIndex& index, int role) const
     case Role::elementsText: return t(QStringLiteral("results.elements"), {QString::number(c.files.size())});
     case Role::totalSize: return totals.total;
     case Role::totalSizeText: return formatBytes(totals.total);
-    case Role::selectedSize: return totals.selected;
-    case Role::checkState: return checkStateFor(totals.selectedCount, c.files.size());
+    case Role::selectedSize: return m_results.countedSelected(row);
+    case Role::checkState: return categoryCheckState(c, totals.selectedCount);
     case Role::expanded: return c.isExpanded;
     }
     return {};
@@ -264,7 +289,17 @@ QString CategoryListModel::checkStateAt(int row) const
 {
     if (row < 0 || row >= count())
         return {};
-    return checkStateFor(m_results.totals.at(row).selectedCount, m_results.categories.at(row).files.size());
+    return categoryCheckState(m_results.categories.at(row), m_results.totals.at(row).selectedCount);
+}
+
+int CategoryListModel::firstRowKeepingCopy() const
+{
+    if (m_results.groupsKeepingCopy == 0)
+        return -1;
+    for (int row = 0; row < count(); ++row)
+        if (m_results.keptCopy(row) >= 0)
+            return row;
+    return -1;
 }
 
 void CategoryListModel::categoryChanged(int row, const QList<int>& roles)
@@ -274,29 +309,33 @@ void CategoryListModel::categoryChanged(int row, const QList<int>& roles)
 }
 
 // Sets the selection of files [first, last] of category `row`, keeping its totals and the overall
-// total in step, with one change notice for the whole range.
-void CategoryListModel::setSelected(int row, int first, int last, bool selected)
+// totals in step, with one change notice for the whole range.
+void CategoryListModel::setSelected(int row, int first, int last, const std::function<bool(int)>& wanted)
 {
     QList<CleanupFile>& files = m_results.categories[row].files;
     PreparedResults::Totals& totals = m_results.totals[row];
+    const qint64 countedBefore = m_results.countedSelected(row), forGoodBefore = m_results.countedForGood(row);
+    const bool keptBefore = m_results.keptCopy(row) >= 0;
     int changedFirst = -1, changedLast = -1;
     for (int i = first; i <= last; ++i) {
         CleanupFile& f = files[i];
+        const bool selected = wanted(i);
         if (f.isSelected == selected)
             continue;
         f.isSelected = selected;
-        const qint64 delta = selected ? f.sizeInBytes : -f.sizeInBytes;
-        totals.selected += delta;
+        totals.selected += selected ? f.sizeInBytes : -f.sizeInBytes;
         totals.selectedCount += selected ? 1 : -1;
-        m_results.selectedTotal += delta;
         const qint64 forGood = m_results.forGood.at(row).at(i);
-        m_results.selectedForGood += selected ? forGood : -forGood;
+        totals.forGood += selected ? forGood : -forGood;
         if (changedFirst < 0)
             changedFirst = i;
         changedLast = i;
     }
     if (changedFirst < 0)
         return;
+    m_results.selectedTotal += m_results.countedSelected(row) - countedBefore;
+    m_results.selectedForGood += m_results.countedForGood(row) - forGoodBefore;
+    m_results.groupsKeepingCopy += int(m_results.keptCopy(row) >= 0) - int(keptBefore);
     if (FileListModel* model = m_fileModels.value(row))
         emit model->dataChanged(model->index(changedFirst), model->index(changedLast), {int(FileListModel::Role::selected)});
     categoryChanged(row, {int(Role::checkState), int(Role::selectedSize)});
@@ -312,7 +351,8 @@ bool CategoryListModel::toggleFile(const QString& categoryId, const QString& fil
     const QList<CleanupFile>& files = m_results.categories.at(row).files;
     for (qsizetype i = 0; i < files.size(); ++i) {
         if (files.at(i).id == id) {
-            setSelected(row, int(i), int(i), !files.at(i).isSelected);
+            const bool selected = !files.at(i).isSelected;
+            setSelected(row, int(i), int(i), [selected](int) { return selected; });
             return true;
         }
     }
@@ -324,11 +364,14 @@ bool CategoryListModel::toggleAll(const QString& categoryId)
     const int row = rowOf(categoryId);
     if (row < 0)
         return false;
-    const qsizetype n = m_results.categories.at(row).files.size();
-    // All selected (or none there) clears; anything less selects all.
-    const bool all = m_results.totals.at(row).selectedCount == n;
+    const CleanupCategory& category = m_results.categories.at(row);
+    const qsizetype n = category.files.size();
+    // A full box clears; anything less selects all, but a duplicate group's first copy stays
+    // unselected: the group keeps it.
+    const bool full = checkStateAt(row) == u"checkmark.square.fill";
+    const int keep = category.isDuplicateGroup() ? 0 : -1;
     if (n > 0)
-        setSelected(row, 0, int(n) - 1, !all);
+        setSelected(row, 0, int(n) - 1, [full, keep](int i) { return !full && i != keep; });
     return true;
 }
 

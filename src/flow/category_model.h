@@ -5,6 +5,8 @@
 #include <QAbstractListModel>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
+
 namespace orvane {
 
 class CategoryListModel;
@@ -17,16 +19,26 @@ struct PreparedResults {
         qint64 total = 0;         // every file, selected or not
         qint64 selected = 0;      // selected files only
         qsizetype selectedCount = 0;
+        qint64 forGood = 0;       // of the selected files: see forGood below
     };
     QList<CleanupCategory> categories;
     QList<Totals> totals; // one per category
+    // What removal takes of the selection: a duplicate group whose every copy is selected keeps
+    // its first copy, which is not counted here.
     qint64 selectedTotal = 0;
+    int groupsKeepingCopy = 0; // such groups
     // Per category and file: the bytes that go for good even when the style is the Trash (what
     // is already in a Trash, an app its package tool uninstalls); and their sum over the selection.
     QList<QList<qint64>> forGood;
     qint64 selectedForGood = 0;
 
     static PreparedResults from(QList<CleanupCategory> categories);
+
+    // Index of the copy category `row` keeps although every copy is selected, or -1.
+    qsizetype keptCopy(int row) const;
+    // The category's selected bytes and bytes for good as removal takes them.
+    qint64 countedSelected(int row) const;
+    qint64 countedForGood(int row) const;
 };
 
 // The files of one category: a view onto that category inside the CategoryListModel, made
@@ -110,6 +122,9 @@ public:
     qint64 selectedTotal() const { return m_results.selectedTotal; }
     // Of the selection: the bytes deleted for good even when the style is the Trash.
     qint64 selectedForGood() const { return m_results.selectedForGood; }
+    // Duplicate groups whose every copy is selected (each keeps its first copy), and the first of them.
+    int groupsKeepingCopy() const { return m_results.groupsKeepingCopy; }
+    int firstRowKeepingCopy() const;
     int fileCount() const;
 
     int rowOf(const QString& categoryId) const;
@@ -138,7 +153,8 @@ signals:
 
 private:
     friend class FileListModel;
-    void setSelected(int row, int first, int last, bool selected);
+    // Gives files [first, last] of category `row` the selection `wanted(i)`.
+    void setSelected(int row, int first, int last, const std::function<bool(int)>& wanted);
     void categoryChanged(int row, const QList<int>& roles);
     void dropFileModels();
 
@@ -146,8 +162,9 @@ private:
     mutable QList<FileListModel*> m_fileModels; // made on demand, same rows as the categories
 };
 
-// Symbol name of a category's box for its files' selection.
-QString categoryCheckState(const QList<CleanupFile>& files);
+// Symbol name of a category's box for its files' selection. A duplicate group's box stands for
+// the copies that can go (all but the first): it is full when they all are selected.
+QString categoryCheckState(const CleanupCategory& category, qsizetype selectedCount);
 QString checkStateFor(qsizetype selectedCount, qsizetype fileCount);
 
 } // namespace orvane

@@ -81,6 +81,16 @@ void lowerThisThreadsPriority()
     }
 }
 
+// The folder holding `path`, with "~" for the home folder.
+QString folderText(const FilePath& path)
+{
+    const FilePath folder = parentPath(path);
+    const FilePath home = homeDir();
+    if (isWithin(folder, home))
+        return u'~' + displayPath(folder.mid(home.size()));
+    return displayPath(folder);
+}
+
 QEasingCurve easeOut()
 {
     QEasingCurve curve(QEasingCurve::BezierSpline);
@@ -283,11 +293,22 @@ QString SectionFlowController::dialogMessage() const
 {
     // The confirmation states what is selected; the done screen reports what actually went.
     const qint64 selected = selectedTotal();
+    QString message;
     if (confirmsDeletion())
-        return t(QStringLiteral("alert.deleteMsg"), {formatBytes(selected)});
-    if (const qint64 forGood = m_categories->selectedForGood(); forGood > 0)
-        return t(QStringLiteral("alert.trashMixedMsg"), {formatBytes(selected - forGood), formatBytes(forGood)});
-    return t(QStringLiteral("alert.trashMsg"), {formatBytes(selected)});
+        message = t(QStringLiteral("alert.deleteMsg"), {formatBytes(selected)});
+    else if (const qint64 forGood = m_categories->selectedForGood(); forGood > 0)
+        message = t(QStringLiteral("alert.trashMixedMsg"), {formatBytes(selected - forGood), formatBytes(forGood)});
+    else
+        message = t(QStringLiteral("alert.trashMsg"), {formatBytes(selected)});
+    // Duplicate groups with every copy ticked keep one copy each: the confirmation says which.
+    const int groups = m_categories->groupsKeepingCopy();
+    if (groups == 1) {
+        const CleanupFile& kept = m_categories->categories().at(m_categories->firstRowKeepingCopy()).files.first();
+        message += QStringLiteral("\n\n") + t(QStringLiteral("alert.keptCopy"), {kept.name, folderText(kept.url)});
+    } else if (groups > 1) {
+        message += QStringLiteral("\n\n") + t(QStringLiteral("alert.keptCopies"), {QString::number(groups)});
+    }
+    return message;
 }
 
 QString SectionFlowController::dialogConfirmText() const
@@ -305,6 +326,12 @@ QStringList SectionFlowController::doneNotes() const
     constexpr int kShown = 3;
     QStringList lines;
     int more = 0;
+    for (const FilePath& kept : m_lastKept) {
+        if (lines.size() < kShown)
+            lines.append(t(QStringLiteral("done.keptCopy"), {displayPath(lastComponent(kept)), folderText(kept)}));
+        else
+            ++more;
+    }
     for (qsizetype i = 0; i < m_lastResults.size() && i < m_lastTargets.size(); ++i) {
         const QString line = removalStayedLine(displayPath(lastComponent(m_lastTargets[i].path)), m_lastResults[i]);
         if (line.isEmpty())
@@ -433,6 +460,7 @@ void SectionFlowController::performClean()
     setShowDeleteConfirm(false);
     m_lastTargets.clear();
     m_lastResults.clear();
+    m_lastKept.clear();
     m_lastStyle = m_removalStyle;
     setState(ScanState::cleaning);
     // The selection is handed over shared (no copy); the worker makes the list of locations,
@@ -443,6 +471,7 @@ void SectionFlowController::performClean()
             const QList<CleanupCategory> selection = std::exchange(categories, {});
             Removal r;
             r.targets = removalTargets(selection);
+            r.kept = keptLastCopies(selection);
             r.results = remove(r.targets, style);
             r.results.resize(r.targets.size()); // a missing answer is not a removal
             // What went leaves the results; a folder that went in part stays with what is left of it.
@@ -467,6 +496,7 @@ void SectionFlowController::removalFinished()
         Removal r = future.takeResult();
         m_lastTargets = std::move(r.targets);
         m_lastResults = std::move(r.results);
+        m_lastKept = std::move(r.kept);
         m_freed = r.freed;
         m_left = std::move(r.left);
     } else {

@@ -132,6 +132,7 @@ public:
 
     // Removal list of the last cleaning and what became of each (for tests and diagnostics).
     const QList<RemovalTarget>& lastTargets() const { return m_lastTargets; }
+    const FilePaths& lastKept() const { return m_lastKept; }
     const QList<RemovalResult>& lastResults() const { return m_lastResults; }
 
     Q_INVOKABLE void startScan();
@@ -191,6 +192,7 @@ private:
     struct Removal {
         QList<RemovalTarget> targets;
         QList<RemovalResult> results;
+        FilePaths kept; // copies kept as the last of their duplicate group
         qint64 freed = 0;
         PreparedResults left;
     };
@@ -205,6 +207,7 @@ private:
     QTimer m_settleTimer;
     QList<RemovalTarget> m_lastTargets;
     QList<RemovalResult> m_lastResults;
+    FilePaths m_lastKept;
     RemovalStyle m_lastStyle = RemovalStyle::permanent;
     qint64 m_freed = 0;
     std::optional<PreparedResults> m_left; // the results as the removal left them

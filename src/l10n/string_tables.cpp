@@ -161,6 +161,11 @@ const std::vector<StringEntry>& addedStringTable()
         // Trash: why a move or a Trash record stayed.
         {u"reason.diskFull"_s, u"el disco está lleno"_s, u"the disk is full"_s},
         {u"reason.entryStays"_s, u"su elemento sigue en la Papelera"_s, u"its item is still in the Trash"_s},
+        // Duplicates: a group never loses its last copy.
+        {u"reason.lastCopy"_s, u"es la última copia de su grupo"_s, u"the last copy of its group"_s},
+        {u"alert.keptCopy"_s, u"Marcaste todas las copias de «%@»: se conserva la de %@."_s, u"Every copy of “%@” is selected: the one in %@ stays."_s},
+        {u"alert.keptCopies"_s, u"Marcaste todas las copias de %@ grupos de duplicados: se conserva la primera de cada uno."_s, u"Every copy of %@ duplicate groups is selected: the first copy of each stays."_s},
+        {u"done.keptCopy"_s, u"%@ en %@: se conserva, es la última copia de su grupo"_s, u"%@ in %@: kept, the last copy of its group"_s},
     };
     return table;
 }

@@ -40,12 +40,25 @@ qsizetype CleanupFile::leftoverCount() const
                          [](const FilePath& extra) { return !extra.endsWith(".trashinfo"); });
 }
 
+bool CleanupCategory::isDuplicateGroup() const
+{
+    return !files.isEmpty() && files.first().stamp.has_value();
+}
+
+qsizetype CleanupCategory::keptCopy() const
+{
+    const bool all = std::all_of(files.begin(), files.end(), [](const CleanupFile& f) { return f.isSelected; });
+    return isDuplicateGroup() && all ? 0 : -1;
+}
+
 qint64 CleanupCategory::selectedSize() const
 {
     qint64 sum = 0;
     for (const CleanupFile& f : files)
         if (f.isSelected)
             sum += f.sizeInBytes;
+    if (const qsizetype kept = keptCopy(); kept >= 0)
+        sum -= files.at(kept).sizeInBytes;
     return sum;
 }
 

@@ -133,6 +133,12 @@ struct CleanupCategory {
     QList<CleanupFile> files;
     bool isExpanded = false;
 
+    // A group of duplicate copies (they carry the scan's stamps) never loses its last copy: with
+    // every copy selected, its first copy (in path order, the one the scan leaves unselected)
+    // stays. keptCopy() is that copy's index then, else -1.
+    bool isDuplicateGroup() const;
+    qsizetype keptCopy() const;
+    // What removal takes of the selection: the selected files, less a kept copy.
     qint64 selectedSize() const;
     qint64 totalSize() const;
 };

@@ -145,13 +145,13 @@ QSet<QByteArray> pathSet(const QJsonValue& array)
     return out;
 }
 
-// Paths the analysis preselects: each selected file's path, then its extra locations.
-QList<QByteArray> selectedPaths(const QJsonObject& analysis)
+// Paths the analysis preselects (or all it found): each file's path, then its extra locations.
+QList<QByteArray> selectedPaths(const QJsonObject& analysis, bool all = false)
 {
     QList<QByteArray> out;
     for (const QJsonValue& c : analysis["categories"].toArray()) {
         for (const QJsonValue& f : c["files"].toArray()) {
-            if (!f["selected"].toBool())
+            if (!f["selected"].toBool() && !all)
                 continue;
             out.append(pathOf(f["path"]));
             for (const QJsonValue& e : f["extra"].toArray())
@@ -223,7 +223,7 @@ private slots:
             {{"demo-home", "Downloads"}, 2, {}}, // not empty
             {{"demo-home", "Downloads/setup.dmg"}, 2, {}},
             {{"demo-home", "Downloads/setup.dmg/sub"}, 1, {"orvane-cli: "}},
-            {{"--lang", "en", "--help"}, 0, {"Usage: orvane-cli", "demo-home", "--permanent", "base64:"}},
+            {{"--lang", "en", "--help"}, 0, {"Usage: orvane-cli", "demo-home", "--permanent", "--all", "base64:"}},
             {{"analyze", "-h", "--lang=es"}, 0, {"Uso: orvane-cli"}},
             {{"analyze", "smart", "--lang", "en"},
              0,
@@ -233,6 +233,10 @@ private slots:
             {{"clean", "smart", "--trash", "--lang", "en"},
              0,
              {"Removal: Trash", "Would remove (8 locations, " + en(smartSelected) + "):", "Add --yes"}},
+            {{"clean", "dup", "--all", "--permanent", "--lang", "en"},
+             0,
+             {"Would remove (1 locations, " + en(2 * 1048576) + "):\n", h + "/Pictures/photo copy.jpg\n",
+              "Kept (the last copy of its group of duplicates):\n", h + "/Downloads/photo.jpg\n"}},
             {{"space", "--lang", "en"}, 0, {"Heaviest folders\n", h + "/Documents/\n"}},
             {{"disk", "--lang", "en"}, 0, {" used of "}},
         };
@@ -276,6 +280,12 @@ private slots:
         for (const QJsonValue& t : dry["targets"].toArray())
             targets.append(pathOf(t["path"]));
         QCOMPARE(targets, selectedPaths(o));
+        // --all takes every item found, as ticking every box in the window.
+        targets.clear();
+        for (const QJsonValue& t : expect(run, {{"clean", "smart", "--all", "--json"}, 0, {}}).json()["targets"].toArray())
+            targets.append(pathOf(t["path"]));
+        QCOMPARE(targets, selectedPaths(o, true));
+        QVERIFY(targets.size() > selectedPaths(o).size());
 
         const QJsonArray entries = expect(run, {{"space", "--json"}, 0, {}}).json()["entries"].toArray();
         QCOMPARE(names(entries).first(), u"Documents"_s); // the 100 MiB file
@@ -449,6 +459,20 @@ private slots:
         QCOMPARE(copies, 13);
         QVERIFY(names(plans["dup"]).contains(u"wallpaper.jpg"_s)); // Desktop sorts before the others
         QVERIFY(names(plans["dup"]).contains(u"photo for mom.heic"_s));
+
+        // Every copy of every group selected: each group keeps its first copy, the rest goes.
+        QSet<QByteArray> firsts, others;
+        for (const QJsonValue& g : plans["dup"]) {
+            const QJsonArray files = g["files"].toArray();
+            for (qsizetype i = 0; i < files.size(); ++i)
+                (i == 0 ? firsts : others).insert(pathOf(files[i]["path"]));
+        }
+        const QJsonObject dups = expect(run, {{"clean", "dup", "--all", "--permanent", "--yes", "--json"}, 0, {}}).json();
+        QCOMPARE(pathSet(dups["kept"]), firsts);
+        QCOMPARE(pathSet(dups["removed"]), others);
+        for (const QByteArray& p : std::as_const(firsts))
+            QVERIFY2(exists(p), p.constData());
+        QVERIFY(expect(run, {{"analyze", "dup", "--json"}, 0, {}}).json()["categories"].toArray().isEmpty());
 
         // Applications: AppImages (one known to the desktop through an entry) with their leftovers;
         // the Flatpak app only where flatpak is installed (a stand-in on PATH here).

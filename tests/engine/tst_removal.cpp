@@ -405,9 +405,11 @@ void TestRemoval::targetsFromSelection()
     QCOMPARE(sizes, (QList<qint64>{58, 30, 5, 7, 2, 41, 0}));
 }
 
-// A duplicate copy goes only while it and every copy that stays look as the scan saw them. Each
-// row changes one file after the scan ("edit": other bytes and time, "swap": another file of the
-// same size and time, "drop": deleted) and leaves one copy unselected (-1: none).
+// A duplicate copy goes only while it and every copy that stays look as the scan saw them, and a
+// group never loses its last copy. Each row changes one file after the scan ("edit": other bytes
+// and time, "swap": another file of the same size and time, "drop": deleted) and leaves one copy
+// unselected (-1: none, so the first copy stays anyway; -2: none, and the caller hands every copy
+// over as a target with no kept copy).
 void TestRemoval::duplicateCopiesAreChecked()
 {
     enum Change { none, edit, swap, drop };
@@ -417,8 +419,8 @@ void TestRemoval::duplicateCopiesAreChecked()
         Change change;
         int kept;
         RemovalStyle style;
-        QList<bool> went;
-        RemovalReason reason; // of the first copy
+        QList<bool> went; // per target
+        RemovalReason reason; // of the first target
     } rows[] = {
         {"", none, 0, permanent, {true, true}, RemovalReason::none},
         {"2-copy", edit, 0, trash, {false, true}, RemovalReason::changed},
@@ -426,7 +428,11 @@ void TestRemoval::duplicateCopiesAreChecked()
         {"1-kept", drop, 0, permanent, {false, false}, RemovalReason::keptCopyChanged},
         {"1-kept", edit, 0, trash, {false, false}, RemovalReason::keptCopyChanged},
         {"1-kept", swap, 2, permanent, {false, true}, RemovalReason::changed}, // another copy kept
-        {"", none, -1, permanent, {true, true, true}, RemovalReason::none},
+        {"", none, -1, permanent, {true, true}, RemovalReason::none},
+        {"", none, -1, trash, {true, true}, RemovalReason::none},
+        {"1-kept", drop, -1, permanent, {false, false}, RemovalReason::keptCopyChanged},
+        {"", none, -2, permanent, {false, false, false}, RemovalReason::lastCopy},
+        {"", none, -2, trash, {false, false, false}, RemovalReason::lastCopy},
     };
     const QByteArray content(20000, 'c');
     for (const auto& row : rows) {
@@ -452,7 +458,14 @@ void TestRemoval::duplicateCopiesAreChecked()
         } else if (row.change == drop) {
             QCOMPARE(::unlink(path.constData()), 0);
         }
-        const QList<RemovalTarget> targets = removalTargets(cats);
+        QList<RemovalTarget> targets = removalTargets(cats);
+        if (row.kept == -2) {
+            targets.clear();
+            for (const CleanupFile& f : std::as_const(cats[0].files)) {
+                targets << target(f.url, f.sizeInBytes);
+                targets.last().expected = f.stamp;
+            }
+        }
         // Each copy takes as much disk as the kept one (the same size).
         const qint64 each = row.style == permanent ? allocatedSize(dir + "/1-kept") : content.size();
         const QList<RemovalResult> done = removeItems(targets, row.style);
@@ -461,8 +474,8 @@ void TestRemoval::duplicateCopiesAreChecked()
         QCOMPARE(freedBytes(done), each * row.went.count(true));
         for (qsizetype i = 0; i < done.size(); ++i)
             QCOMPARE(exists(targets[i].path), !row.went[i]);
-        if (row.kept >= 0)
-            QCOMPARE(exists(cats[0].files[row.kept].url), row.change != drop);
+        const QByteArray stays = cats[0].files[std::max(row.kept, 0)].url;
+        QCOMPARE(exists(stays), !(row.change == drop && stays == path));
     }
 }
 

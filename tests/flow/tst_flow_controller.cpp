@@ -298,6 +298,79 @@ private slots:
         QCOMPARE(flow->selectedText(), u"Selected: "_s + formatBytes(selected - lastSelected));
     }
 
+    // A duplicate group never loses its last copy: its box selects every copy but the first (and
+    // shows full when they are), and with every copy ticked by hand the first stays, uncounted,
+    // as the confirmation and the done screen say. Two groups of three 100-byte copies, the first
+    // unselected as scanned; each step toggles a group's box ("g1") or one copy ("g1c0").
+    void duplicateGroupsKeepACopy_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("box"); // of the first group
+        QTest::addColumn<qint64>("selected");
+        QTest::addColumn<QString>("note"); // the confirmation's line about kept copies
+        QTest::addColumn<QStringList>("removed");
+        QTest::addColumn<QStringList>("doneNotes");
+        const QString full = u"checkmark.square.fill"_s;
+        const QStringList standard{"a2.bin", "a3.bin", "b2.bin", "b3.bin"};
+        QTest::newRow("as scanned") << QStringList{} << full << 400LL << "" << standard << QStringList{};
+        QTest::newRow("box clears") << QStringList{"g0"} << u"square"_s << 200LL << "" << QStringList{"b2.bin", "b3.bin"}
+                                    << QStringList{};
+        QTest::newRow("box again: all but the first") << QStringList{"g0", "g0"} << full << 400LL << "" << standard
+                                                      << QStringList{};
+        QTest::newRow("box after the first was ticked")
+            << QStringList{"g0c0", "g0c1", "g0"} << full << 400LL << "" << standard << QStringList{};
+        QTest::newRow("every copy by hand")
+            << QStringList{"g0c0"} << full << 400LL << "Every copy of “a1.bin” is selected: the one in ~/dups/a stays."
+            << standard << QStringList{"a1.bin in ~/dups/a: kept, the last copy of its group"};
+        QTest::newRow("every copy of two groups")
+            << QStringList{"g0c0", "g1c0"} << full << 400LL
+            << "Every copy of 2 duplicate groups is selected: the first copy of each stays." << standard
+            << QStringList{"a1.bin in ~/dups/a: kept, the last copy of its group",
+                           "b1.bin in ~/dups/b: kept, the last copy of its group"};
+    }
+
+    void duplicateGroupsKeepACopy()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(qint64, selected);
+        Fake fake;
+        for (const QString& group : {u"a"_s, u"b"_s}) {
+            QList<CleanupFile> copies;
+            for (int i = 1; i <= 3; ++i) {
+                const QString path = QDir::homePath() + u"/dups/%1/%1%2.bin"_s.arg(group).arg(i);
+                copies << file(path, 100, i > 1);
+                copies.last().name = QFileInfo(path).fileName();
+                copies.last().stamp = FileStamp{100, 0, 1, quint64(i)};
+            }
+            fake.results << category(group + u"1.bin"_s, copies);
+        }
+        auto flow = scanned(fake, u"dup"_s);
+        const QList<CleanupCategory> cats = flow->categories()->categories();
+        for (const QString& step : std::as_const(steps)) {
+            const CleanupCategory& c = cats[step.mid(1, 1).toInt()];
+            if (step.size() == 2)
+                flow->toggleAll(idOf(c));
+            else
+                flow->toggleFile(idOf(c), idOf(c.files[step.mid(3).toInt()]));
+        }
+        QTEST(flow->checkState(idOf(cats[0])), "box");
+        QCOMPARE(flow->selectedTotal(), selected);
+        QCOMPARE(flow->categories()->data(flow->categories()->index(0), int(CategoryListModel::Role::selectedSize)).toLongLong()
+                     + flow->categories()->data(flow->categories()->index(1), int(CategoryListModel::Role::selectedSize)).toLongLong(),
+                 selected);
+        flow->requestClean();
+        QVERIFY(flow->dialogMessage().startsWith(formatBytes(selected) + u" will be moved to the Trash"_s));
+        QTEST(flow->dialogMessage().section(u"\n\n"_s, 1), "note");
+        flow->performClean();
+        QTRY_COMPARE(flow->scanState(), ScanState::done);
+        QStringList removed;
+        for (const RemovalTarget& t : std::as_const(fake.removed))
+            removed << QString::fromUtf8(lastComponent(t.path));
+        QTEST(removed, "removed");
+        QCOMPARE(flow->freedBytes(), selected);
+        QTEST(flow->doneNotes(), "doneNotes");
+    }
+
     // Items already in a Trash go for good whatever the style: the texts never say otherwise.
     void dialogTextsFollowTheStyle_data()
     {

@@ -39,6 +39,12 @@ private slots:
         c.files = {file(10, true), file(20, false), file(5'000'000'000LL, true)};
         QCOMPARE(c.selectedSize(), 5'000'000'010LL);
         QCOMPARE(c.totalSize(), 5'000'000'030LL);
+        // A duplicate group with every copy selected keeps its first copy, which is not counted.
+        for (CleanupFile& f : c.files) {
+            f.isSelected = true;
+            f.stamp = FileStamp{f.sizeInBytes, 0, 0, 0};
+        }
+        QCOMPARE(c.selectedSize(), 5'000'000'020LL);
     }
 };
 

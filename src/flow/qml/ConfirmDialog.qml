@@ -67,6 +67,7 @@ Item {
                 Layout.fillWidth: true
                 horizontalAlignment: Text.AlignHCenter
                 text: dialog.flow.dialogMessage
+                textFormat: Text.PlainText // names a kept duplicate copy
                 color: Theme.white(0.75)
                 wrapMode: Text.WordWrap
             }

@@ -62,6 +62,7 @@ Item {
                     horizontalAlignment: Text.AlignHCenter
                     elide: Text.ElideMiddle
                     text: modelData
+                    textFormat: Text.PlainText
                     size: Theme.callout
                     color: Theme.white(0.55)
                 }
