@@ -97,7 +97,8 @@ private slots:
     }
 
     // A location gone since the scan, and a leftover that never existed, are reported as not
-    // removed and add nothing to the freed figure; everything else still goes.
+    // removed and add nothing to the freed figure; everything else still goes. Freed is the disk
+    // space that came back, trashed the sizes moved to the Trash.
     void vanishedLocations_data()
     {
         QTest::addColumn<RemovalStyle>("style");
@@ -123,6 +124,10 @@ private slots:
         apps.files = {app};
 
         QVERIFY(QFile::remove(QFile::decodeName(dir + "/b"))); // gone between scan and removal
+        qint64 disk = 0;
+        for (const char* went : {"/a", "/Tool.app", "/leftovers/cache"})
+            disk += fixture::ref::allocatedSize(dir + went);
+        const bool forGood = style == RemovalStyle::permanent;
 
         const CleanReport r = cleanCategories({files, apps}, style, true);
         QCOMPARE(r.performed, true);
@@ -134,12 +139,14 @@ private slots:
         QCOMPARE(r.results[1].reason, RemovalReason::gone);
         QCOMPARE(r.results[4].reason, RemovalReason::gone);
         QVERIFY(r.partlyRemoved.isEmpty());
-        QCOMPARE(r.freed, 100 + 1000 + 300);
+        QCOMPARE(r.freed, forGood ? disk : 0);
+        QCOMPARE(r.trashed, forGood ? 0 : 100 + 1000 + 300);
         QVERIFY(!exists(dir + "/a") && !exists(dir + "/Tool.app") && !exists(dir + "/leftovers/cache"));
         QVERIFY(exists(dir + "/kept"));
 
         const QJsonObject o = cleanJson(QStringLiteral("apps"), r);
-        QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), 1400);
+        QCOMPARE(o.value(QStringLiteral("freed")).toInteger(), r.freed);
+        QCOMPARE(o.value(QStringLiteral("trashed")).toInteger(), r.trashed);
         QCOMPARE(strings(o.value(QStringLiteral("failed"))),
                  (QStringList{QFile::decodeName(dir + "/b"), QFile::decodeName(dir + "/leftovers/prefs.plist")}));
         QCOMPARE(strings(o.value(QStringLiteral("removed"))).size(), 3);
