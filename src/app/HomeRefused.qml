@@ -51,6 +51,7 @@ Window {
             objectName: "homeRefusedQuit"
             Layout.alignment: Qt.AlignHCenter
             fixedWidth: 160; fixedHeight: 38
+            tint: Theme.brand
             text: L10n.text(L10n.language, "home.quit")
             focus: true
             activeFocusOnTab: true

@@ -502,8 +502,10 @@ QList<QByteArray> appImageIdentities(const QList<const DesktopEntryFile*>& entri
     for (const DesktopEntryFile* file : entries) {
         for (const QByteArray& identity :
              {LinuxLeftovers::entryFileId(file->path), file->entry.value("StartupWMClass").trimmed().toUtf8()})
-            if (isSafeComponent(identity) && !identities.contains(identity))
-                identities.append(identity);
+            if (isSafeComponent(identity)
+                && std::none_of(identities.cbegin(), identities.cend(),
+                                [&](const QByteArray& known) { return folded(known) == folded(identity); }))
+                identities.append(identity); // once, ignoring case: folders are matched so
     }
     return identities;
 }

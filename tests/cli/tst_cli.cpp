@@ -485,11 +485,13 @@ private slots:
                 apps.insert(f["name"].toString(), f);
             return apps;
         };
-        QHash<QString, QJsonValue> apps = appsOf(run);
+        // (rivet's folders are named like it, but nothing it carries says so: they stay.)
+        QHash<QString, QJsonValue> apps = appsOf(Run{demo, {{u"PATH"_s, m_dir.filePath(u"no-flatpak"_s)}}});
         QCOMPARE(QSet<QString>(apps.keyBegin(), apps.keyEnd()), (QSet<QString>{"Inkwell Notes", "rivet"}));
         QCOMPARE(pathSet(apps["Inkwell Notes"]["extra"]),
                  (QSet<QByteArray>{demo + "/.config/Inkwell", demo + "/.local/share/Inkwell", demo + "/.cache/inkwell",
-                                   demo + "/.local/share/applications/appimagekit_4f1c2e-Inkwell.desktop"}));
+                                   demo + "/.local/share/applications/appimagekit_4f1c2e6b0d9a8e7f5c3b2a1d0e9f8a7b-inkwell.desktop"}));
+        QVERIFY(apps["rivet"]["extra"].toArray().isEmpty());
         const QString bin = m_dir.filePath(u"flatpak-bin"_s);
         QVERIFY(QDir().mkpath(bin) && QFile::copy(u"/bin/true"_s, bin + u"/flatpak"_s));
         apps = appsOf(Run{demo, {{u"PATH"_s, bin + u':' + qEnvironmentVariable("PATH")}}});
