@@ -1,10 +1,12 @@
 #include "app_setup.h"
 #include "background_work.h"
 #include "localization_manager.h"
+#include "paths.h"
 #include "updater.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
@@ -77,10 +79,44 @@ int runDemo(int argc, char* argv[])
     return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
 }
 
+// The home folder belongs to another user: a window that says so, and nothing written there.
+int refuseForeignHome(int argc, char* argv[], const orvane::ForeignHome& foreign)
+{
+    // The stored language is read from the real settings, which are never written.
+    orvane::LocalizationManager::leaveSettingsUntouched();
+    orvane::LocalizationManager::shared();
+    // Qt, fontconfig and the graphics stack keep caches below HOME and the XDG folders: they get
+    // a temporary folder of their own, removed on exit.
+    QTemporaryDir scratch(QDir::tempPath() + QStringLiteral("/orvane-XXXXXX"));
+    if (!scratch.isValid()) {
+        std::fprintf(stderr, "orvane: %s\n", qPrintable(orvane::foreignHomeMessage(foreign)));
+        return 3;
+    }
+    const QByteArray elsewhere = QFile::encodeName(scratch.path());
+    for (const char* variable : {"HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        qputenv(variable, elsewhere);
+    QGuiApplication app(argc, argv);
+    orvane::setupApplication();
+    const QString message = orvane::foreignHomeMessage(foreign);
+    std::fprintf(stderr, "orvane: %s\n", qPrintable(message));
+    QQmlApplicationEngine engine;
+    orvane::setupEngine(engine);
+    engine.setInitialProperties({{QStringLiteral("message"), message}});
+    engine.load(QUrl(QStringLiteral("qrc:/Orvane/App/HomeRefused.qml")));
+    if (engine.rootObjects().isEmpty())
+        return 3;
+    app.exec();
+    return 3;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Before anything reads or writes below the home folder.
+    if (const auto foreign = orvane::foreignHome())
+        return refuseForeignHome(argc, argv, *foreign);
+
     for (int i = 1; i < argc; ++i) {
         if (qstrcmp(argv[i], "--demo") == 0 && qEnvironmentVariableIsEmpty(demoHomeVariable))
             return runDemo(argc, argv);

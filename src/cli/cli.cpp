@@ -221,9 +221,24 @@ std::optional<QList<CleanupCategory>> scanWithProgress(const CleanupPlan& plan)
 
 // ---- analyze ----
 
-void printCategories(const QString& title, const QList<CleanupCategory>& categories)
+// The plan's title and the lines on what it left out.
+void printHeading(const CleanupPlan& plan)
 {
-    line(title);
+    line(plan.title);
+    for (const QString& note : plan.notes)
+        line(readablePath(note.toUtf8())); // it may quote a path from the environment
+}
+
+QJsonObject withNotes(QJsonObject object, const CleanupPlan& plan)
+{
+    if (!plan.notes.isEmpty())
+        object.insert(QStringLiteral("notes"), QJsonArray::fromStringList(plan.notes));
+    return object;
+}
+
+void printCategories(const CleanupPlan& plan, const QList<CleanupCategory>& categories)
+{
+    printHeading(plan);
     if (categories.isEmpty()) {
         line(t(QStringLiteral("results.clean")));
         return;
@@ -266,9 +281,9 @@ int analyze(const CommandLine& cl)
         return exitCancelled;
     const QList<CleanupCategory>& categories = *scanned;
     if (cl.json)
-        printJson(analyzeJson(*section, plan.title, categories));
+        printJson(withNotes(analyzeJson(*section, plan.title, categories), plan));
     else
-        printCategories(plan.title, categories);
+        printCategories(plan, categories);
     return exitOk;
 }
 
@@ -322,11 +337,11 @@ int clean(const CommandLine& cl)
     const CleanReport report = cleanCategories(*scanned, style, cl.yes);
     const int status = report.failed.isEmpty() && report.partlyRemoved.isEmpty() ? exitOk : exitSomeFailed;
     if (cl.json) {
-        printJson(cleanJson(*section, report));
+        printJson(withNotes(cleanJson(*section, report), plan));
         return status;
     }
 
-    line(plan.title);
+    printHeading(plan);
     line(text("clean.style", {label(style)}));
     if (report.targets.isEmpty()) {
         line(text("clean.nothing"));
@@ -567,12 +582,20 @@ QJsonObject diskJson(const DiskInfo& info)
 
 int run(const QList<QByteArray>& arguments)
 {
+    // Known before anything reads the settings, so that nothing writes them in another's home.
+    const std::optional<ForeignHome> foreign = foreignHome();
+    if (foreign)
+        LocalizationManager::leaveSettingsUntouched();
     CommandLine cl;
     if (const auto error = parse(arguments, cl))
         return usageError(*error);
     if (cl.help) {
         write(stdout, text("help"));
         return exitOk;
+    }
+    if (foreign) {
+        write(stderr, QStringLiteral("orvane-cli: ") + readablePath(foreignHomeMessage(*foreign).toUtf8()) + u'\n');
+        return exitNotYourHome;
     }
     if (cl.positional.isEmpty())
         return usageError(text("err.noCommand"));

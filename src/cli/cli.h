@@ -11,7 +11,8 @@
 
 namespace orvane::cli {
 
-enum ExitCode { exitOk = 0, exitSomeFailed = 1, exitUsage = 2, exitCancelled = 130 };
+// exitNotYourHome: the home folder belongs to another user (root through sudo); nothing was done.
+enum ExitCode { exitOk = 0, exitSomeFailed = 1, exitUsage = 2, exitNotYourHome = 3, exitCancelled = 130 };
 
 // Runs one command line (arguments without the program name, as raw bytes so that paths that
 // are not UTF-8 arrive intact). Writes to stdout/stderr and returns the exit status.

@@ -51,7 +51,8 @@ En una terminal, el análisis muestra su avance en la salida de errores; Ctrl-C 
 cancela sin eliminar nada.
 
 Estado de salida: 0 si todo fue bien, 1 si algo no se pudo eliminar (o crear),
-2 si la orden está mal escrita, 130 si se canceló con Ctrl-C.
+2 si la orden está mal escrita, 3 si $HOME es de otro usuario (p. ej. con sudo:
+no se hace nada), 130 si se canceló con Ctrl-C.
 )",
 R"(Usage: orvane-cli [options] COMMAND [arguments]
 
@@ -85,7 +86,8 @@ On a terminal, a scan shows how far it has got on stderr; Ctrl-C cancels it and
 removes nothing.
 
 Exit status: 0 when all went well, 1 when something could not be removed (or created),
-2 for a usage error, 130 when cancelled with Ctrl-C.
+2 for a usage error, 3 when $HOME belongs to another user (as through sudo: nothing
+is done), 130 when cancelled with Ctrl-C.
 )"},
     {"err.prefix", "orvane-cli: %@ (consulta orvane-cli --help)", "orvane-cli: %@ (see orvane-cli --help)"},
     {"err.noCommand", "falta la orden", "missing command"},

@@ -661,8 +661,10 @@ void makeLinuxApplications(Builder& b)
     // An AppImage the desktop knows through an entry written when it was first opened.
     const QByteArray inkwell = "Applications/Inkwell-3.2.1-x86_64.AppImage";
     appImage(b, inkwell, 88 * MiB + 5021); // under the large-file threshold: found once, as an app
-    b.text(".local/share/applications/appimagekit_4f1c2e-Inkwell.desktop",
-           desktopEntry({{"Name", "Inkwell Notes"}, {"Name[es]", "Notas Inkwell"},
+    // As appimaged names the copy of the AppImage's own entry (inkwell.desktop): its id and
+    // window class are what prove the folders below to be Inkwell's.
+    b.text(".local/share/applications/appimagekit_4f1c2e6b0d9a8e7f5c3b2a1d0e9f8a7b-inkwell.desktop",
+           desktopEntry({{"Name", "Inkwell Notes"}, {"Name[es]", "Notas Inkwell"}, {"StartupWMClass", "Inkwell"},
                          {"Exec", '"' + home + '/' + inkwell + "\" %U"}, {"TryExec", home + '/' + inkwell},
                          {"Icon", "appimagekit_4f1c2e_inkwell"}, {"Categories", "Office;"}}));
     b.text(".local/share/icons/hicolor/128x128/apps/appimagekit_4f1c2e_inkwell.png", makeIcns(0x7B5CFF, 0x3A1FB8).mid(16));

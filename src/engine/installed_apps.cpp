@@ -11,7 +11,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QHash>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -373,15 +375,6 @@ QString folded(const QByteArray& name)
     return QString::fromUtf8(name).toCaseFolded();
 }
 
-// "Obsidian-1.5.3" -> "Obsidian": the name before a "-", "_" or " " followed by a digit.
-QByteArray withoutVersion(const QByteArray& stem)
-{
-    for (qsizetype i = 1; i + 1 < stem.size(); ++i)
-        if ((stem[i] == '-' || stem[i] == '_' || stem[i] == ' ') && stem[i + 1] >= '0' && stem[i + 1] <= '9')
-            return stem.left(i);
-    return stem;
-}
-
 // What the scan knows of the places Linux applications leave things in, read once per scan.
 class LinuxLeftovers
 {
@@ -395,6 +388,30 @@ public:
         m_protected = {dirs.home, dirs.config, dirs.data, dirs.cache, dirs.state, at.flatpakApps, at.sandboxData,
                        at.desktopEntries};
         m_protected += at.appImageRoots;
+        m_protected += at.leftoverRoots; // the base directories as resolved
+        // Entries installed for everyone (XDG_DATA_DIRS, by default /usr/local/share and
+        // /usr/share) and the ones Flatpak exports.
+        QByteArray dataDirs = qgetenv("XDG_DATA_DIRS");
+        if (dataDirs.isEmpty())
+            dataDirs = "/usr/local/share/:/usr/share/";
+        for (const QByteArray& dir : dataDirs.split(':'))
+            if (dir.startsWith('/'))
+                m_otherEntryFolders.append(joinPath(dir, QByteArray("applications")));
+        m_otherEntryFolders.append(joinPath(dirs.data, QByteArray("flatpak/exports/share/applications")));
+    }
+
+    // A desktop file's id: its name without ".desktop", and without the "appimagekit_<md5>-"
+    // prefix that appimaged and AppImageLauncher give the copy of an AppImage's own entry.
+    static QByteArray entryFileId(const FilePath& path)
+    {
+        QByteArray id = lastComponent(path);
+        if (id.endsWith(".desktop"))
+            id.chop(8);
+        static const QRegularExpression integrated(QStringLiteral("^appimagekit_[0-9a-f]{32}-"));
+        constexpr qsizetype prefix = 45;
+        if (id.size() > prefix && integrated.match(QString::fromLatin1(id.left(prefix))).hasMatch())
+            id = id.mid(prefix);
+        return id;
     }
 
     // Items of the leftover folders whose name is one of `names`: ignoring case when `anyCase`
@@ -412,6 +429,27 @@ public:
                     && !isSharedName(folded(entry.name)) && !holdsProtected(entry.path))
                     found.append(entry.path);
         return found;
+    }
+
+    // Whether a desktop entry other than `own` names itself `identity` (file id or StartupWMClass,
+    // ignoring case), or the system or Flatpak has an entry of that id: then folders of that name
+    // may belong to another program.
+    bool claimedElsewhere(const QByteArray& identity, const QList<const DesktopEntryFile*>& own) const
+    {
+        const QString wanted = folded(identity);
+        for (const DesktopEntryFile& file : m_entries) {
+            if (own.contains(&file))
+                continue;
+            if (folded(entryFileId(file.path)) == wanted
+                || folded(file.entry.value("StartupWMClass").trimmed().toUtf8()) == wanted)
+                return true;
+        }
+        for (const FilePath& folder : m_otherEntryFolders) {
+            struct stat st;
+            if (::stat(joinPath(folder, identity + ".desktop").constData(), &st) == 0)
+                return true;
+        }
+        return false;
     }
 
     // The desktop entries that start `program`, in listing order.
@@ -451,12 +489,36 @@ private:
     QList<DesktopEntryFile> m_entries;
     QList<Root> m_roots;
     FilePaths m_protected;
+    FilePaths m_otherEntryFolders;
 };
+
+// An AppImage's own identities, as far as they can be proven without running or mounting it:
+// the desktop entries that run this very file were copied from the entry it carries, so their
+// file id and StartupWMClass are its own. Never its display name (any entry can say
+// Name=google-chrome) nor its file name (the user's to choose).
+QList<QByteArray> appImageIdentities(const QList<const DesktopEntryFile*>& entries)
+{
+    QList<QByteArray> identities;
+    for (const DesktopEntryFile* file : entries) {
+        for (const QByteArray& identity :
+             {LinuxLeftovers::entryFileId(file->path), file->entry.value("StartupWMClass").trimmed().toUtf8()})
+            if (isSafeComponent(identity)
+                && std::none_of(identities.cbegin(), identities.cend(),
+                                [&](const QByteArray& known) { return folded(known) == folded(identity); }))
+                identities.append(identity); // once, ignoring case: folders are matched so
+    }
+    return identities;
+}
 
 QList<CleanupFile> scanAppImages(bool autoSelect, const AppLocations& at, const LinuxLeftovers& leftovers,
                                  const QStringList& locales, ScanProgress* progress)
 {
-    QList<CleanupFile> apps;
+    struct Found {
+        ListedEntry file;
+        QList<const DesktopEntryFile*> entries;
+        QList<QByteArray> identities;
+    };
+    QList<Found> found;
     for (const FilePath& root : at.appImageRoots) {
         const auto listed = listFolder(root, true);
         if (!listed)
@@ -470,24 +532,37 @@ QList<CleanupFile> scanAppImages(bool autoSelect, const AppLocations& at, const 
                 continue;
             if (cancelled(progress))
                 break;
-            QByteArray stem = file.name;
-            if (folded(stem).endsWith(u".appimage"))
-                stem.chop(9);
             const QList<const DesktopEntryFile*> entries = leftovers.entriesLaunching(file.path);
-            QString name;
-            QByteArray plainName; // untranslated: folders are named after that one, if at all
-            if (!entries.isEmpty()) {
-                name = entries.first()->entry.name(locales).trimmed();
-                plainName = entries.first()->entry.value("Name").trimmed().toUtf8();
-            }
-            if (name.isEmpty())
-                name = displayPath(stem);
-            FilePaths found = leftovers.named({plainName, stem, withoutVersion(stem)}, true);
-            for (const DesktopEntryFile* entry : entries)
-                found.append(entry->path);
-            apps.append(appEntry(name, file.path, file.st.st_size, autoSelect, existingOnce(found), progress));
+            found.append({file, entries, appImageIdentities(entries)});
         }
         ::close(dirFd);
+    }
+
+    // An identity two AppImages carry (two versions of one program) belongs to neither alone.
+    QHash<QString, int> carriers;
+    for (const Found& app : std::as_const(found))
+        for (const QByteArray& identity : app.identities)
+            ++carriers[folded(identity)];
+
+    QList<CleanupFile> apps;
+    for (const Found& app : std::as_const(found)) {
+        QByteArray stem = app.file.name;
+        if (folded(stem).endsWith(u".appimage"))
+            stem.chop(9);
+        QString name;
+        if (!app.entries.isEmpty())
+            name = app.entries.first()->entry.name(locales).trimmed();
+        if (name.isEmpty())
+            name = displayPath(stem);
+        QList<QByteArray> proven;
+        for (const QByteArray& identity : app.identities)
+            if (carriers.value(folded(identity)) == 1 && !leftovers.claimedElsewhere(identity, app.entries))
+                proven.append(identity);
+        FilePaths leftoverPaths = leftovers.named(proven, true);
+        for (const DesktopEntryFile* entry : app.entries)
+            leftoverPaths.append(entry->path);
+        apps.append(
+            appEntry(name, app.file.path, app.file.st.st_size, autoSelect, existingOnce(leftoverPaths), progress));
     }
     return apps;
 }
@@ -520,7 +595,9 @@ QList<CleanupFile> scanFlatpaks(bool autoSelect, const AppLocations& at, const L
             name = QString::fromUtf8(id);
         // Only what is named by the id: a folder named after the app's display name may belong
         // to the same program installed another way, which stays.
-        FilePaths found{joinPath(at.sandboxData, id)};
+        FilePaths found;
+        if (!at.sandboxData.isEmpty()) // empty when ~/.var/app leads out of the home folder
+            found.append(joinPath(at.sandboxData, id));
         found += leftovers.named({id}, false);
         found += leftovers.entriesOfFlatpak(id);
         CleanupFile app = appEntry(name, folder.path, ownSize, autoSelect, existingOnce(found), progress);

@@ -13,6 +13,21 @@ namespace orvane {
 
 namespace {
 
+// What goes with an application, named one a line: a count alone does not say what is lost.
+QString leftoversList(const CleanupFile& f)
+{
+    if (f.leftoverCount() == 0)
+        return {};
+    const FilePath home = homeDir();
+    QStringList lines{t(QStringLiteral("results.leftoversTitle"))};
+    for (const FilePath& extra : f.extraURLs) {
+        if (extra.endsWith(".trashinfo"))
+            continue;
+        lines << (isWithin(extra, home) && extra != home ? u'~' + displayPath(extra.mid(home.size())) : displayPath(extra));
+    }
+    return lines.join(u'\n');
+}
+
 // Freeing a large result item by item takes a while: it is done on a worker thread.
 constexpr int kReleaseOnWorker = 5000;
 
@@ -149,6 +164,7 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
         return f.leftoverCount() == 0 ? QString()
                                       : t(QStringLiteral("results.leftovers"), {QString::number(f.leftoverCount())});
     case Role::iconSource: return itemIconSource(f.name, f.url);
+    case Role::leftoversList: return leftoversList(f);
     }
     return {};
 }
@@ -165,6 +181,7 @@ QHash<int, QByteArray> FileListModel::roleNames() const
         {int(Role::leftoverCount), "leftoverCount"},
         {int(Role::leftoversText), "leftoversText"},
         {int(Role::iconSource), "iconSource"},
+        {int(Role::leftoversList), "leftoversList"},
     };
 }
 

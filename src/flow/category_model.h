@@ -60,6 +60,7 @@ public:
         leftoverCount,
         leftoversText, // empty when the item has no extra locations
         iconSource,    // image provider address of the item's icon
+        leftoversList, // the leftovers' paths, one a line after a heading ("~" for the home); empty when none
     };
     Q_ENUM(Role)
 

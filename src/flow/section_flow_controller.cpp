@@ -259,6 +259,12 @@ QStringList SectionFlowController::planHighlights() const
     return plan ? plan->highlights : QStringList();
 }
 
+QStringList SectionFlowController::planNotes() const
+{
+    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
+    return plan ? plan->notes : QStringList();
+}
+
 QString SectionFlowController::diskHeadline() const
 {
     if (!m_disk)

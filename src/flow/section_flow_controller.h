@@ -64,6 +64,8 @@ class SectionFlowController : public QObject
     Q_PROPERTY(QString planTitle READ planTitle NOTIFY textsChanged)
     Q_PROPERTY(QString planSubtitle READ planSubtitle NOTIFY textsChanged)
     Q_PROPERTY(QStringList planHighlights READ planHighlights NOTIFY textsChanged)
+    // One line per place the plan left out and why; shown above the results.
+    Q_PROPERTY(QStringList planNotes READ planNotes NOTIFY textsChanged)
     Q_PROPERTY(QString diskHeadline READ diskHeadline NOTIFY textsChanged)
     Q_PROPERTY(QString diskDetail READ diskDetail NOTIFY textsChanged)
     Q_PROPERTY(QString selectedText READ selectedText NOTIFY textsChanged)
@@ -115,6 +117,7 @@ public:
     QString planTitle() const;
     QString planSubtitle() const;
     QStringList planHighlights() const;
+    QStringList planNotes() const;
     QString diskHeadline() const;
     QString diskDetail() const;
     QString selectedText() const;

@@ -42,10 +42,23 @@ LocalizationManager::LocalizationManager(QSettings* settings, const QStringList&
     applyToSystem();
 }
 
+namespace {
+bool settingsUntouched = false;
+}
+
+void LocalizationManager::leaveSettingsUntouched()
+{
+    settingsUntouched = true;
+}
+
 LocalizationManager& LocalizationManager::shared()
 {
     static QSettings settings(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
-    static LocalizationManager manager(&settings, QLocale::system().uiLanguages());
+    // Without settings to write to, the stored choice stands in for the system's list.
+    static LocalizationManager manager(
+        settingsUntouched ? nullptr : &settings,
+        settingsUntouched ? QStringList{rawValue(startupChoice(&settings, QLocale::system().uiLanguages()))}
+                          : QLocale::system().uiLanguages());
     return manager;
 }
 

@@ -27,6 +27,9 @@ public:
     // The process-wide instance, made on first use with the application's settings
     // and the system's preferred languages.
     static LocalizationManager& shared();
+    // Called before the first shared(): the shared instance reads the stored language but never
+    // writes the settings (the home folder is someone else's, see foreignHome()).
+    static void leaveSettingsUntouched();
 
     AppLanguage language() const { return m_language; }
     QString languageCode() const { return rawValue(m_language); }

@@ -166,6 +166,15 @@ const std::vector<StringEntry>& addedStringTable()
         {u"alert.keptCopy"_s, u"Marcaste todas las copias de «%@»: se conserva la de %@."_s, u"Every copy of “%@” is selected: the one in %@ stays."_s},
         {u"alert.keptCopies"_s, u"Marcaste todas las copias de %@ grupos de duplicados: se conserva la primera de cada uno."_s, u"Every copy of %@ duplicate groups is selected: the first copy of each stays."_s},
         {u"done.keptCopy"_s, u"%@ en %@: se conserva, es la última copia de su grupo"_s, u"%@ in %@: kept, the last copy of its group"_s},
+        // Proof of what is offered: base directories left out, leftovers named, a home of someone else.
+        {u"skipped.isHome"_s, u"%@ (%@) no se limpia: es tu carpeta personal."_s, u"%@ (%@) is not cleaned: it is your home folder."_s},
+        {u"skipped.sameAs"_s, u"%@ (%@) no se limpia: es la misma carpeta que %@."_s, u"%@ (%@) is not cleaned: it is the same folder as %@."_s},
+        {u"skipped.holds"_s, u"%@ (%@) no se limpia: contiene %@."_s, u"%@ (%@) is not cleaned: it holds %@."_s},
+        {u"skipped.inside"_s, u"%@ (%@) no se limpia: está dentro de %@."_s, u"%@ (%@) is not cleaned: it lies inside %@."_s},
+        {u"results.leftoversTitle"_s, u"Restos que se quitan con la app:"_s, u"Leftovers removed with the app:"_s},
+        {u"home.notYoursTitle"_s, u"Esta carpeta personal no es tuya"_s, u"This home folder is not yours"_s},
+        {u"home.notYours"_s, u"%@ pertenece a %@, y Orvane se ejecuta como %@. Orvane solo limpia la carpeta personal de quien lo ejecuta, así que no ha tocado nada. Ábrelo con esa cuenta."_s, u"%@ belongs to %@, and Orvane runs as %@. Orvane only cleans the home folder of the user who runs it, so it has touched nothing. Open it from that account."_s},
+        {u"home.quit"_s, u"Salir"_s, u"Quit"_s},
     };
     return table;
 }

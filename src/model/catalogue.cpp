@@ -1,6 +1,7 @@
 #include "catalogue.h"
 
 #include "localization_manager.h"
+#include "paths.h"
 
 namespace orvane {
 
@@ -18,11 +19,41 @@ QStringList highlights(const char* plan)
     return {t(prefix + u'1'), t(prefix + u'2'), t(prefix + u'3')};
 }
 
-CleanupPlan makePlan(const char* id, QList<CleanupSource> sources, RemovalStyle removal)
+CleanupPlan makePlan(const char* id, QList<CleanupSource> sources, RemovalStyle removal, QStringList notes = {})
 {
     const QString prefix = QStringLiteral("plan.%1.").arg(QLatin1String(id));
     return {t(prefix + QStringLiteral("title")), t(prefix + QStringLiteral("subtitle")), std::move(sources), removal,
-            highlights(id)};
+            highlights(id), std::move(notes)};
+}
+
+// A path for a sentence, the home folder written "~".
+QString tilde(const FilePath& path, const FilePath& home)
+{
+    return isWithin(path, home) ? u'~' + displayPath(path.mid(home.size())) : displayPath(path);
+}
+
+// One line per skipped base directory among `variables` (those the plan draws on).
+QStringList skippedNotes(const Locations& l, std::initializer_list<const char*> variables)
+{
+    using Reason = SkippedBaseDir::Reason;
+    QStringList notes;
+    for (const SkippedBaseDir& s : l.skipped) {
+        if (std::none_of(variables.begin(), variables.end(), [&s](const char* v) { return s.variable == v; }))
+            continue;
+        const QString variable = QString::fromLatin1(s.variable), path = tilde(s.path, l.home),
+                      other = tilde(s.other, l.home);
+        switch (s.reason) {
+        case Reason::isHome: notes << t(QStringLiteral("skipped.isHome"), {variable, path}); break;
+        case Reason::sameAs: notes << t(QStringLiteral("skipped.sameAs"), {variable, path, other}); break;
+        case Reason::holdsBaseDir:
+        case Reason::holdsUserFolder:
+        case Reason::holdsTrash: notes << t(QStringLiteral("skipped.holds"), {variable, path, other}); break;
+        case Reason::insideBaseDir:
+        case Reason::insideUserFolder:
+        case Reason::insideTrash: notes << t(QStringLiteral("skipped.inside"), {variable, path, other}); break;
+        }
+    }
+    return notes;
 }
 
 // A build folder name that reads the same in every language.
@@ -63,7 +94,7 @@ CleanupPlan smartPlan(const Locations& l)
                         folder(t(QStringLiteral("src.logs")), "doc.text", l.logs, l, true),
                         folder(t(QStringLiteral("src.trash")), "trash", l.trash, l, true),
                     },
-                    RemovalStyle::permanent);
+                    RemovalStyle::permanent, skippedNotes(l, {"XDG_CACHE_HOME", "XDG_DATA_HOME"}));
 }
 
 CleanupPlan cleanupPlan(const Locations& l)
@@ -79,15 +110,17 @@ CleanupPlan cleanupPlan(const Locations& l)
             {t(QStringLiteral("src.bigFiles")), QStringLiteral("doc.fill"), BigFilesSource{l.bigFilesRoot, bigFileThreshold},
              false},
         },
-        RemovalStyle::permanent);
+        RemovalStyle::permanent, skippedNotes(l, {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}));
 }
 
-CleanupPlan appsPlan()
+CleanupPlan appsPlan(const Locations& l)
 {
+    // Leftovers are looked for in every base directory.
     return makePlan("apps",
                     {{t(QStringLiteral("src.installedApps")), QStringLiteral("square.grid.2x2"),
                       InstalledAppsSource{}, false}},
-                    RemovalStyle::trash);
+                    RemovalStyle::trash,
+                    skippedNotes(l, {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}));
 }
 
 CleanupPlan protectPlan(const Locations& l)
@@ -102,7 +135,7 @@ CleanupPlan protectPlan(const Locations& l)
             folder(t(QStringLiteral("src.edgeTraces")), "globe", l.edgeTraces, l, true),
             folder(t(QStringLiteral("src.savedWindows")), "macwindow", l.savedAppState, l, false),
         },
-        RemovalStyle::permanent);
+        RemovalStyle::permanent, skippedNotes(l, {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"}));
 }
 
 CleanupPlan duplicatesPlan(const Locations& l)
@@ -120,7 +153,7 @@ std::optional<CleanupPlan> planFor(const QString& sectionId, const Locations& lo
     if (sectionId == u"cleanup")
         return cleanupPlan(locations);
     if (sectionId == u"apps")
-        return appsPlan();
+        return appsPlan(locations);
     if (sectionId == u"protect")
         return protectPlan(locations);
     if (sectionId == u"dup")

@@ -13,10 +13,11 @@ inline constexpr qint64 duplicateThreshold = 1048576;  // 1024 × 1024
 QList<SidebarSection> mainSections();   // the six sections of the main list
 QList<SidebarSection> bottomSections(); // settings, about
 
-// The plans of one platform's location table.
+// The plans of one platform's location table. Each plan's notes name the base directories it
+// left out (see skippedBaseDirs) among those it draws on.
 CleanupPlan smartPlan(const Locations& locations);
 CleanupPlan cleanupPlan(const Locations& locations);
-CleanupPlan appsPlan();
+CleanupPlan appsPlan(const Locations& locations);
 CleanupPlan protectPlan(const Locations& locations);
 CleanupPlan duplicatesPlan(const Locations& locations);
 

@@ -91,41 +91,73 @@ Locations macOSTable(const FilePath& home)
     return l;
 }
 
+// The user folders of user-dirs.dirs that can hold the user's own files, by key and default name.
+constexpr std::pair<const char*, const char*> kUserFolders[] = {
+    {"DESKTOP", "Desktop"},     {"DOWNLOAD", "Downloads"}, {"TEMPLATES", "Templates"}, {"PUBLICSHARE", "Public"},
+    {"DOCUMENTS", "Documents"}, {"MUSIC", "Music"},        {"PICTURES", "Pictures"},   {"VIDEOS", "Videos"},
+};
+
+QByteArray readUserDirs(const FilePath& config)
+{
+    return readSmallFile(AT_FDCWD, joinPath(config, QByteArray("user-dirs.dirs")).constData(), kMaxUserDirsSize)
+        .value_or(QByteArray());
+}
+
+bool isSkipped(const QList<SkippedBaseDir>& skipped, const char* variable)
+{
+    return std::any_of(skipped.cbegin(), skipped.cend(),
+                       [variable](const SkippedBaseDir& s) { return s.variable == variable; });
+}
+
 Locations linuxTable(const FilePath& home, const BaseDirs& given)
 {
     const FilePath cache = resolved(given.cache);
     const FilePath data = resolved(given.data);
     const FilePath config = resolved(given.config);
     const auto in = [](const FilePath& base, const char* relative) { return joinPath(base, QByteArray(relative)); };
-    const QByteArray userDirs = readSmallFile(AT_FDCWD, in(config, "user-dirs.dirs").constData(), kMaxUserDirsSize).value_or(QByteArray());
+    const QByteArray userDirs = readUserDirs(config);
     const auto user = [&](const char* key, const char* fallback) { return userDir(userDirs, home, key, fallback); };
+    const QList<SkippedBaseDir> skipped = skippedBaseDirs(Platform::linux, given);
+    const bool cacheOk = !isSkipped(skipped, "XDG_CACHE_HOME");
+    const bool dataOk = !isSkipped(skipped, "XDG_DATA_HOME");
+    const bool configOk = !isSkipped(skipped, "XDG_CONFIG_HOME");
+    // What lies below a skipped base directory is not added at all.
+    const auto fromCache = [&](const char* relative) {
+        return cacheOk ? SourceLocations{folderAt(in(cache, relative))} : SourceLocations{};
+    };
 
     Locations l;
+    l.skipped = skipped;
     // No Linux desktop writes these: the macOS folders stay and simply find nothing.
     l.derivedData = {folderAt(in(home, "Library/Developer/Xcode/DerivedData"))};
     l.safariTraces = {folderAt(in(home, "Library/Caches/com.apple.Safari"))};
 
-    l.caches = {folderAt(cache)};
+    if (cacheOk)
+        l.caches = {folderAt(cache)};
     l.downloads = {folderAt(user("DOWNLOAD", "Downloads"))};
     // The session logs of X11 sessions (Xsession scripts, LightDM), of rootless Xorg and of SDDM.
     // Never whole state folders: those hold histories and application state, not logs.
-    l.logs = {at(Kind::item, in(home, ".xsession-errors")), at(Kind::item, in(home, ".xsession-errors.old")),
-              at(Kind::logFiles, in(data, "xorg")), at(Kind::logFiles, in(data, "sddm"))};
+    l.logs = {at(Kind::item, in(home, ".xsession-errors")), at(Kind::item, in(home, ".xsession-errors.old"))};
+    if (dataOk)
+        l.logs += SourceLocations{at(Kind::logFiles, in(data, "xorg")), at(Kind::logFiles, in(data, "sddm"))};
     // KDE keeps each application's saved session here; GNOME saves none.
-    l.savedAppState = {folderAt(in(config, "session"))};
-    l.trash = {at(Kind::trash, in(data, "Trash"))};
-    l.recentFiles = {at(Kind::item, in(data, "recently-used.xbel")), folderAt(in(data, "RecentDocuments"))};
+    if (configOk)
+        l.savedAppState = {folderAt(in(config, "session"))};
+    if (dataOk) {
+        l.trash = {at(Kind::trash, in(data, "Trash"))};
+        l.recentFiles = {at(Kind::item, in(data, "recently-used.xbel")), folderAt(in(data, "RecentDocuments"))};
+    }
     // Browsers write their caches below $XDG_CACHE_HOME; as a Snap below their common folder, as
     // a Flatpak below ~/.var/app/<id>/cache (Flatpak's own $XDG_CACHE_HOME).
-    l.chromeTraces = {folderAt(in(cache, "google-chrome")), folderAt(in(cache, "chromium")),
-                      folderAt(in(home, "snap/chromium/common/.cache/chromium")),
-                      folderAt(in(home, ".var/app/com.google.Chrome/cache/google-chrome")),
-                      folderAt(in(home, ".var/app/org.chromium.Chromium/cache/chromium"))};
-    l.firefoxTraces = {folderAt(in(cache, "mozilla/firefox")),
-                       folderAt(in(home, "snap/firefox/common/.cache/mozilla/firefox")),
-                       folderAt(in(home, ".var/app/org.mozilla.firefox/cache/mozilla/firefox"))};
-    l.edgeTraces = {folderAt(in(cache, "microsoft-edge")),
-                    folderAt(in(home, ".var/app/com.microsoft.Edge/cache/microsoft-edge"))};
+    l.chromeTraces = fromCache("google-chrome") + fromCache("chromium")
+                     + SourceLocations{folderAt(in(home, "snap/chromium/common/.cache/chromium")),
+                                       folderAt(in(home, ".var/app/com.google.Chrome/cache/google-chrome")),
+                                       folderAt(in(home, ".var/app/org.chromium.Chromium/cache/chromium"))};
+    l.firefoxTraces = fromCache("mozilla/firefox")
+                      + SourceLocations{folderAt(in(home, "snap/firefox/common/.cache/mozilla/firefox")),
+                                        folderAt(in(home, ".var/app/org.mozilla.firefox/cache/mozilla/firefox"))};
+    l.edgeTraces = fromCache("microsoft-edge")
+                   + SourceLocations{folderAt(in(home, ".var/app/com.microsoft.Edge/cache/microsoft-edge"))};
     l.neverOffered = {in(cache, "Orvane"), in(config, "Orvane")};
 
     l.duplicateRoots = {user("DOWNLOAD", "Downloads"), user("DOCUMENTS", "Documents"), user("DESKTOP", "Desktop"),
@@ -134,11 +166,27 @@ Locations linuxTable(const FilePath& home, const BaseDirs& given)
     return l;
 }
 
-// Leaves out locations outside the home folder and repeated ones.
+// The real path when `path` exists, else its parents resolved: for folders that are listed,
+// never offered themselves.
+FilePath resolvedFully(const FilePath& path)
+{
+    return path.isEmpty() ? path : resolved(resolvedParents(path));
+}
+
+// A listed folder resolved, or empty when it then lies outside the home folder.
+FilePath listedInsideHome(const FilePath& path, const FilePath& home)
+{
+    const FilePath real = resolvedFully(path);
+    return strictlyInsideHome(real, home) ? real : FilePath();
+}
+
+// Resolves the links on each location's way, then leaves out locations outside the home folder
+// and repeated ones.
 void keepInsideHome(SourceLocations& locations, const FilePath& home)
 {
     SourceLocations kept;
-    for (const SourceLocation& location : std::as_const(locations)) {
+    for (SourceLocation location : std::as_const(locations)) {
+        location.path = resolvedParents(location.path);
         const bool repeated = std::any_of(kept.cbegin(), kept.cend(),
                                           [&](const SourceLocation& k) { return k.path == location.path; });
         if (!repeated && strictlyInsideHome(location.path, home))
@@ -209,6 +257,97 @@ bool strictlyInsideHome(const FilePath& path, const FilePath& home)
     return inner.size() > base.size() + 1 && inner.startsWith(base + '/');
 }
 
+FilePath resolvedParents(const FilePath& path)
+{
+    if (!path.startsWith('/'))
+        return path;
+    FilePath trimmed = path;
+    while (trimmed.size() > 1 && trimmed.endsWith('/'))
+        trimmed.chop(1);
+    if (trimmed == "/")
+        return trimmed;
+    // The deepest parent that exists is resolved; the parts below it cannot be links.
+    FilePath head = parentPath(trimmed);
+    QByteArray below = lastComponent(trimmed);
+    for (;;) {
+        if (char* real = ::realpath(head.constData(), nullptr)) {
+            const FilePath result = joinPath(FilePath(real), below);
+            std::free(real);
+            return result;
+        }
+        if (head == "/")
+            return trimmed;
+        below = lastComponent(head) + '/' + below;
+        head = parentPath(head);
+    }
+}
+
+QList<SkippedBaseDir> skippedBaseDirs(Platform platform, const BaseDirs& dirs)
+{
+    using Reason = SkippedBaseDir::Reason;
+    QList<SkippedBaseDir> skipped;
+    if (platform == Platform::macOS)
+        return skipped;
+    const FilePath& home = dirs.home;
+    const QList<QPair<QByteArray, FilePath>> bases{{"XDG_CACHE_HOME", resolved(dirs.cache)},
+                                                  {"XDG_DATA_HOME", resolved(dirs.data)},
+                                                  {"XDG_CONFIG_HOME", resolved(dirs.config)},
+                                                  {"XDG_STATE_HOME", resolved(dirs.state)}};
+    const QByteArray userDirs = readUserDirs(bases[2].second);
+    FilePaths userFolders;
+    for (const auto& [key, fallback] : kUserFolders) {
+        // A folder switched off (set to the home folder) or kept elsewhere holds nothing here.
+        const FilePath folder = resolvedFully(userDir(userDirs, home, key, fallback));
+        if (strictlyInsideHome(folder, home))
+            userFolders.append(folder);
+    }
+    const FilePath trash = resolvedFully(joinPath(bases[1].second, QByteArray("Trash")));
+
+    for (qsizetype i = 0; i < bases.size(); ++i) {
+        const QByteArray& variable = bases[i].first;
+        const FilePath& path = bases[i].second;
+        const auto skip = [&](Reason reason, const FilePath& other) { skipped.append({variable, path, reason, other}); };
+        if (path == home) {
+            skip(Reason::isHome, {});
+            continue;
+        }
+        if (!strictlyInsideHome(path, home))
+            continue; // left out as a whole already
+        bool found = false;
+        for (qsizetype j = 0; j < bases.size() && !found; ++j) {
+            const FilePath& other = bases[j].second;
+            if (j == i || !strictlyInsideHome(other, home))
+                continue;
+            found = true;
+            if (other == path)
+                skip(Reason::sameAs, other);
+            else if (isWithin(other, path))
+                skip(Reason::holdsBaseDir, other);
+            else if (isWithin(path, other))
+                skip(Reason::insideBaseDir, other);
+            else
+                found = false;
+        }
+        for (qsizetype u = 0; u < userFolders.size() && !found; ++u) {
+            found = true;
+            if (isWithin(userFolders[u], path))
+                skip(Reason::holdsUserFolder, userFolders[u]);
+            else if (isWithin(path, userFolders[u]))
+                skip(Reason::insideUserFolder, userFolders[u]);
+            else
+                found = false;
+        }
+        // The data folder holds its own Trash by design.
+        if (!found && i != 1 && strictlyInsideHome(trash, home)) {
+            if (isWithin(trash, path))
+                skip(Reason::holdsTrash, trash);
+            else if (isWithin(path, trash))
+                skip(Reason::insideTrash, trash);
+        }
+    }
+    return skipped;
+}
+
 Locations locationsFor(Platform platform, const BaseDirs& dirs)
 {
     Locations l = platform == Platform::macOS ? macOSTable(dirs.home) : linuxTable(dirs.home, dirs);
@@ -218,6 +357,8 @@ Locations locationsFor(Platform platform, const BaseDirs& dirs)
     for (SourceLocations* source : {&l.derivedData, &l.caches, &l.downloads, &l.logs, &l.savedAppState, &l.trash,
                                     &l.recentFiles, &l.safariTraces, &l.chromeTraces, &l.firefoxTraces, &l.edgeTraces})
         keepInsideHome(*source, l.home);
+    for (FilePath& root : l.duplicateRoots)
+        root = resolvedParents(root);
     l.duplicateRoots.removeIf([&l](const FilePath& root) { return !strictlyInsideHome(root, l.home); });
     if (platform == Platform::linux)
         l.trash += volumeTrashes(l.home);
@@ -237,22 +378,31 @@ AppLocations appLocations(Platform platform, const BaseDirs& dirs)
         at.library = joinPath(dirs.home, QByteArray("Library"));
         return at;
     }
-    at.appImageRoots = {joinPath(dirs.home, QByteArray("Applications")), joinPath(dirs.home, QByteArray(".local/bin"))};
+    // Every folder listed here is resolved once: what is found in it then has no link on its way,
+    // and nothing outside the home folder is offered (removal refuses both).
+    for (const char* root : {"Applications", ".local/bin"})
+        if (const FilePath inside = listedInsideHome(joinPath(dirs.home, QByteArray(root)), dirs.home); !inside.isEmpty())
+            at.appImageRoots.push_back(inside);
     at.flatpakApps = joinPath(dirs.data, QByteArray("flatpak/app"));
-    at.sandboxData = joinPath(dirs.home, QByteArray(".var/app"));
-    // Like the folder sources, nothing outside the home folder is offered: removal refuses it.
-    for (const FilePath& root : {dirs.config, dirs.data, dirs.cache, dirs.state})
-        if (strictlyInsideHome(resolved(root), dirs.home))
-            at.leftoverRoots.push_back(root);
-    at.desktopEntries = joinPath(dirs.data, QByteArray("applications"));
+    at.sandboxData = listedInsideHome(joinPath(dirs.home, QByteArray(".var/app")), dirs.home);
+    const QList<SkippedBaseDir> skipped = skippedBaseDirs(platform, dirs);
+    const QList<QPair<const char*, FilePath>> roots{
+        {"XDG_CONFIG_HOME", dirs.config}, {"XDG_DATA_HOME", dirs.data}, {"XDG_CACHE_HOME", dirs.cache}, {"XDG_STATE_HOME", dirs.state}};
+    for (const auto& [variable, root] : roots)
+        if (const FilePath inside = listedInsideHome(root, dirs.home); !inside.isEmpty() && !isSkipped(skipped, variable))
+            at.leftoverRoots.push_back(inside);
+    at.desktopEntries = listedInsideHome(joinPath(resolved(dirs.data), QByteArray("applications")), dirs.home);
     return at;
 }
 
 StartupFolders startupFolders(Platform platform, const BaseDirs& dirs)
 {
     if (platform == Platform::macOS)
-        return {joinPath(dirs.home, QByteArray("Library/LaunchAgents")), {}, {}};
-    return {{}, joinPath(dirs.config, QByteArray("autostart")), joinPath(dirs.config, QByteArray("systemd/user"))};
+        return {listedInsideHome(joinPath(dirs.home, QByteArray("Library/LaunchAgents")), dirs.home), {}, {}};
+    const FilePath config = resolved(dirs.config);
+    return {{},
+            listedInsideHome(joinPath(config, QByteArray("autostart")), dirs.home),
+            listedInsideHome(joinPath(config, QByteArray("systemd/user")), dirs.home)};
 }
 
 } // namespace orvane

@@ -92,6 +92,8 @@ struct CleanupPlan {
     QList<CleanupSource> sources;
     RemovalStyle defaultRemoval = RemovalStyle::trash;
     QStringList highlights;
+    // One line per place the plan left out and why (a base directory that holds others…).
+    QStringList notes;
 };
 
 // What a file looked like when it was scanned; removal checks it before touching a copy.

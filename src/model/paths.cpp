@@ -1,5 +1,9 @@
 #include "paths.h"
 
+#include "localization_manager.h"
+
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <pwd.h>
 #include <unistd.h>
@@ -60,6 +64,30 @@ FilePath parentPath(const FilePath& path)
 QString displayPath(const QByteArray& path)
 {
     return QString::fromUtf8(path);
+}
+
+namespace {
+
+QString userName(uid_t uid)
+{
+    if (const passwd* pw = getpwuid(uid); pw && pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return QString::number(uid);
+}
+
+} // namespace
+
+std::optional<ForeignHome> foreignHome(const FilePath& home)
+{
+    struct stat st;
+    if (home.isEmpty() || ::stat(home.constData(), &st) != 0 || st.st_uid == ::geteuid())
+        return std::nullopt;
+    return ForeignHome{home, userName(st.st_uid), userName(::geteuid())};
+}
+
+QString foreignHomeMessage(const ForeignHome& foreign)
+{
+    return t(QStringLiteral("home.notYours"), {displayPath(foreign.home), foreign.owner, foreign.runningAs});
 }
 
 } // namespace orvane

@@ -17,4 +17,17 @@ bool isWithin(const FilePath& path, const FilePath& folder);
 // Readable text for a path or name: UTF-8 where valid, other bytes shown as U+FFFD.
 QString displayPath(const QByteArray& path);
 
+// A home folder that belongs to another user than the one Orvane runs as (root given another
+// user's HOME, through sudo): nothing may be scanned, moved or written there, not even settings,
+// since whatever root creates there is then in its owner's way.
+struct ForeignHome {
+    FilePath home;
+    QString owner;     // user name, else the numeric id
+    QString runningAs; // the same for the effective user
+};
+// None when the home folder is the effective user's own, or cannot be examined.
+std::optional<ForeignHome> foreignHome(const FilePath& home = homeDir());
+// The one-paragraph explanation, in the current language.
+QString foreignHomeMessage(const ForeignHome& foreign);
+
 } // namespace orvane

@@ -122,24 +122,48 @@ std::optional<DesktopEntry> readDesktopEntry(const FilePath& path)
 
 QString execProgram(const QString& exec)
 {
+    // The command line's rules: an argument holding a reserved character is quoted as a whole,
+    // inside quotes only ", `, $ and \ are escaped, and a literal "%" is written "%%". What
+    // breaks them is not a command line any launcher agrees on, so it names no program.
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
     qsizetype i = 0;
     while (i < exec.size() && (exec[i] == u' ' || exec[i] == u'\t'))
         ++i;
     QString program;
     if (i < exec.size() && exec[i] == u'"') {
-        // Inside quotes a backslash escapes ", `, $ and itself.
         for (++i; i < exec.size() && exec[i] != u'"'; ++i) {
-            if (exec[i] == u'\\' && i + 1 < exec.size())
+            if (exec[i] == u'\\') {
+                if (i + 1 == exec.size() || !QStringLiteral("\"`$\\").contains(exec[i + 1]))
+                    return {};
                 ++i;
+            } else if (exec[i] == u'`' || exec[i] == u'$') {
+                return {}; // must be escaped inside quotes
+            }
             program += exec[i];
         }
         if (i == exec.size())
-            return {}; // the quote never closes: not a valid command line
+            return {}; // the quote never closes
+        ++i;
+        if (i < exec.size() && exec[i] != u' ' && exec[i] != u'\t')
+            return {}; // quoted only in part
     } else {
-        for (; i < exec.size() && exec[i] != u' ' && exec[i] != u'\t'; ++i)
+        for (; i < exec.size() && exec[i] != u' ' && exec[i] != u'\t'; ++i) {
+            if (reserved.contains(exec[i]))
+                return {};
             program += exec[i];
+        }
     }
-    return program.replace(QStringLiteral("%%"), QStringLiteral("%"));
+    // "%%" is a literal "%"; any other field code has no place in the program itself.
+    QString literal;
+    for (qsizetype k = 0; k < program.size(); ++k) {
+        if (program[k] == u'%') {
+            if (k + 1 == program.size() || program[k + 1] != u'%')
+                return {};
+            ++k;
+        }
+        literal += program[k];
+    }
+    return literal;
 }
 
 QList<DesktopEntryFile> readDesktopEntries(const FilePath& folder)

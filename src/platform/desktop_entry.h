@@ -44,7 +44,9 @@ std::optional<DesktopEntry> parseDesktopEntry(const QByteArray& bytes);
 std::optional<DesktopEntry> readDesktopEntry(const FilePath& path);
 
 // The program an Exec value starts: its first argument with the quoting of desktop entries
-// undone ("\"/opt/My App/run\" %U" gives "/opt/My App/run"). Empty when there is none.
+// undone ("\"/opt/My App/run\" %U" gives "/opt/My App/run"). Empty when there is none or the
+// value breaks the quoting rules (a reserved character outside quotes, a quote closed in the
+// middle of the argument, an unknown escape, a field code in the program).
 QString execProgram(const QString& exec);
 
 // The entries of a folder ("*.desktop" regular files, hidden ones left out), in listing order,

@@ -1,5 +1,6 @@
 #include "launch_at_login.h"
 #include "base_dirs.h"
+#include "locations.h"
 #include "paths.h"
 
 #include <QCoreApplication>
@@ -72,7 +73,10 @@ bool switchedOff(const QByteArray& contents)
 
 FilePath autostartEntryPath()
 {
-    return joinPath(baseDirs().config, QByteArray("autostart/orvane.desktop"));
+    // An autostart folder outside the home folder (XDG_CONFIG_HOME=/etc/xdg) is everyone's:
+    // then there is no login item to read or write.
+    const FilePath folder = startupFolders(Platform::linux, baseDirs()).autostart;
+    return folder.isEmpty() ? FilePath() : joinPath(folder, QByteArray("orvane.desktop"));
 }
 
 QString desktopExecArgument(const QString& argument)
@@ -109,6 +113,8 @@ QByteArray autostartEntryContents(const QString& executable)
 
 bool autostartEnabled(const FilePath& entry)
 {
+    if (entry.isEmpty())
+        return false;
     QFile file(qpath(entry));
     if (!file.open(QIODevice::ReadOnly))
         return false; // missing, or the session could not read it either
@@ -118,7 +124,7 @@ bool autostartEnabled(const FilePath& entry)
 
 bool registerAutostart(const FilePath& entry, const QString& executable)
 {
-    if (executable.isEmpty())
+    if (entry.isEmpty() || executable.isEmpty())
         return false;
     const QByteArray wanted = autostartEntryContents(executable);
     {
@@ -142,6 +148,8 @@ bool registerAutostart(const FilePath& entry, const QString& executable)
 
 bool unregisterAutostart(const FilePath& entry)
 {
+    if (entry.isEmpty())
+        return true; // no login item can be there
     QFile file(qpath(entry));
     if (!file.exists() && !QFileInfo(file).isSymLink())
         return true;

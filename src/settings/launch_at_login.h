@@ -10,7 +10,8 @@
 
 namespace orvane {
 
-// Where the login item lives, read from the environment on every call.
+// Where the login item lives, read from the environment on every call; empty when the autostart
+// folder lies outside the home folder (nothing is then read or written).
 FilePath autostartEntryPath();
 
 // One Exec argument quoted as desktop entries want it (quotes, backslash escapes, "%%").

@@ -59,6 +59,7 @@ const QHash<QString, char16_t>& symbolTable()
         {QStringLiteral("magnifyingglass"), 0xe8b6},       // search
         {QStringLiteral("power"), 0xe8ac},                 // power_settings_new
         {QStringLiteral("xmark.circle"), 0xe888},          // highlight_off
+        {QStringLiteral("exclamationmark.triangle.fill"), 0xe002}, // warning
     };
     return table;
 }

@@ -398,6 +398,40 @@ private slots:
         QVERIFY(exists(trash + "/files/photo copy.jpg") && exists(trash + "/info/photo copy.jpg.trashinfo"));
     }
 
+    // Refusals, each changing nothing: a home that belongs to another user (root through sudo
+    // with HOME kept; a plain user given root's folder) is refused with exit status 3, before any
+    // settings or Trash folder is made there; a cache folder that is the configuration folder is
+    // not scanned, and the report says why in one line (JSON: "notes").
+    void refusals()
+    {
+        const QByteArray h = freshHome();
+        QByteArray foreign = "/";
+        if (::geteuid() == 0) {
+            foreign = h;
+            fixture::removeTree(h + "/.config");
+            QVERIFY(::chown(h.constData(), 65534, 65534) == 0);
+        }
+        const auto before = snapshot(foreign == "/" ? h : foreign);
+        for (const Case& c : {Case{{"clean", "smart", "--trash", "--yes", "--lang", "en"}, 3, {"belongs to", "runs as"}},
+                              Case{{"analyze", "apps"}, 3, {"pertenece a"}}, Case{{"--help", "--lang", "en"}, 0, {"3 when $HOME"}}})
+            expect(Run{foreign, {}}, c);
+        if (::geteuid() == 0) {
+            QVERIFY(!exists(h + "/.config") && !exists(h + "/.local/share/Trash/files/big.cache"));
+            QVERIFY(::chown(h.constData(), 0, 0) == 0);
+        }
+        QCOMPARE(snapshot(foreign == "/" ? h : foreign), before);
+
+        const QByteArray other = freshHome();
+        QVERIFY(writeFile(other + "/.config/evolution/mail", 900));
+        const Run sameAsConfig{other, {{u"XDG_CACHE_HOME"_s, QFile::decodeName(other + "/.config")}}};
+        const Result r = expect(sameAsConfig, {{"analyze", "smart", "--lang", "en"}, 0,
+                                               {"Smart Care\nXDG_CACHE_HOME (~/.config) is not cleaned: it is the same "
+                                                "folder as ~/.config.\n"}});
+        QVERIFY(!r.out.contains("evolution") && !r.out.contains("big.cache"));
+        const QJsonObject o = expect(sameAsConfig, {{"clean", "smart", "--json", "--lang", "en"}, 0, {}}).json();
+        QCOMPARE(o["notes"].toArray().size(), 1);
+    }
+
     // A new folder (parents included) becomes a home on which every plan finds something, made
     // the same way every time (in an existing empty folder too).
     void demoHome()
@@ -483,11 +517,13 @@ private slots:
                 apps.insert(f["name"].toString(), f);
             return apps;
         };
-        QHash<QString, QJsonValue> apps = appsOf(run);
+        // (rivet's folders are named like it, but nothing it carries says so: they stay.)
+        QHash<QString, QJsonValue> apps = appsOf(Run{demo, {{u"PATH"_s, m_dir.filePath(u"no-flatpak"_s)}}});
         QCOMPARE(QSet<QString>(apps.keyBegin(), apps.keyEnd()), (QSet<QString>{"Inkwell Notes", "rivet"}));
         QCOMPARE(pathSet(apps["Inkwell Notes"]["extra"]),
                  (QSet<QByteArray>{demo + "/.config/Inkwell", demo + "/.local/share/Inkwell", demo + "/.cache/inkwell",
-                                   demo + "/.local/share/applications/appimagekit_4f1c2e-Inkwell.desktop"}));
+                                   demo + "/.local/share/applications/appimagekit_4f1c2e6b0d9a8e7f5c3b2a1d0e9f8a7b-inkwell.desktop"}));
+        QVERIFY(apps["rivet"]["extra"].toArray().isEmpty());
         const QString bin = m_dir.filePath(u"flatpak-bin"_s);
         QVERIFY(QDir().mkpath(bin) && QFile::copy(u"/bin/true"_s, bin + u"/flatpak"_s));
         apps = appsOf(Run{demo, {{u"PATH"_s, bin + u':' + qEnvironmentVariable("PATH")}}});

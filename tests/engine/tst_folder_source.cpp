@@ -1,8 +1,10 @@
+#include "catalogue.h"
 #include "engine.h"
 #include "fixture.h"
 #include "paths.h"
 #include "walker.h"
 
+#include <QDir>
 #include <QTest>
 
 #include <numeric>
@@ -102,6 +104,69 @@ private slots:
                                      "session.log.1.gz 20"}));
         QCOMPARE(files[1].url, root + "/single.xbel");
         QVERIFY(scanFolderSource({}, true).isEmpty());
+    }
+
+    // What a plan offers from a home set up the way real machines end up: a link on a location's
+    // way is resolved once, so an item outside the home folder is never offered and one inside is
+    // offered by its real path (removal refuses paths through links); a cache folder that is
+    // another base directory, holds one or lies in a user folder offers nothing. "~" is the home
+    // folder, "@" a folder outside it; each row lists every item the plan offers.
+    void whatPlansOffer()
+    {
+        const QByteArray mib(1024 * 1024, 'd');
+        const struct {
+            const char* tag;
+            const char* plan;
+            QByteArrayList env;
+            QList<QPair<QByteArray, QByteArray>> links; // link below the home -> target
+            QList<QPair<QByteArray, QByteArray>> files; // path -> contents
+            QByteArrayList offered;
+        } rows[] = {
+            {"~/.var leads out", "protect", {}, {{".var", "@"}},
+             {{"@/app/com.google.Chrome/cache/google-chrome/Default", "x"}, {"~/.cache/chromium/Default", "y"}},
+             {"~/.cache/chromium/Default"}},
+            {"~/snap leads out", "protect", {}, {{"snap", "@"}},
+             {{"@/firefox/common/.cache/mozilla/firefox/p", "x"}}, {}},
+            {"a user folder below a link out", "dup", {}, {{"cloud", "@"}},
+             {{"~/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/cloud/Documents\"\n"},
+              {"@/Documents/a.bin", mib}, {"@/Documents/b.bin", mib}},
+             {}},
+            {"a user folder below a link inside", "smart", {}, {{"dl", "~/real"}},
+             {{"~/.config/user-dirs.dirs", "XDG_DOWNLOAD_DIR=\"$HOME/dl/Downloads\"\n"}, {"~/real/Downloads/setup.dmg", "z"}},
+             {"~/real/Downloads/setup.dmg"}},
+            {"XDG_CACHE_HOME=~/.config", "smart", {"XDG_CACHE_HOME=~/.config"}, {},
+             {{"~/.config/evolution/mail", "m"}, {"~/.local/share/Trash/files/old", "t"}}, {"~/.local/share/Trash/files/old"}},
+            {"XDG_CACHE_HOME=~/.local/share", "smart", {"XDG_CACHE_HOME=~/.local/share"}, {},
+             {{"~/.local/share/keyrings/login.keyring", "k"}}, {}},
+            {"XDG_CACHE_HOME in Documents", "protect", {"XDG_CACHE_HOME=~/Documents/cache"}, {},
+             {{"~/Documents/cache/google-chrome/Default", "c"}}, {}},
+        };
+        for (const auto& row : rows) {
+            fixture::TempDir home, outside;
+            const QByteArray h = QFile::encodeName(QDir(QFile::decodeName(home.path())).canonicalPath());
+            const auto place = [&](QByteArray path) { return path.replace('~', h).replace('@', outside.path()); };
+            for (const auto& [link, target] : row.links)
+                QVERIFY(fixture::makeDirs(place(target)) && fixture::makeSymlink(place(target), h + '/' + link));
+            for (const auto& [path, contents] : row.files)
+                QVERIFY(fixture::writeBytes(place(path), contents));
+            QHash<QByteArray, QByteArray> env;
+            for (const QByteArray& pair : row.env)
+                env.insert(pair.left(pair.indexOf('=')), place(pair.mid(pair.indexOf('=') + 1)));
+            static QHash<QByteArray, QByteArray> current;
+            current = env;
+            const BaseDirs dirs = baseDirs(h, [](const char* name) { return current.value(name); });
+            const std::optional<CleanupPlan> plan = planFor(QString::fromLatin1(row.plan), locationsFor(Platform::linux, dirs));
+            QVERIFY(plan);
+            QByteArrayList offered;
+            for (const CleanupCategory& category : scanPlan(*plan))
+                for (const CleanupFile& file : category.files)
+                    if (!file.url.contains("/Xcode/") && !file.url.contains("/Library/"))
+                        offered << file.url;
+            QByteArrayList expected;
+            for (const QByteArray& path : row.offered)
+                expected << place(path);
+            QVERIFY2(offered == expected, (QByteArray(row.tag) + ": " + offered.join(' ')).constData());
+        }
     }
 
     // A freedesktop Trash: the entries of files/ under their original names, each with its info

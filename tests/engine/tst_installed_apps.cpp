@@ -303,8 +303,8 @@ private slots:
         QVERIFY(writeBytes(entries + "good.desktop", "[Desktop Entry]\nName=Good App\nName[es]=Buena\nExec=\"" + good + "\" %U\n"));
         QVERIFY(writeBytes(entries + "other.desktop", "[Desktop Entry]\nName=Other\nExec=/usr/bin/good\n"));
         QVERIFY(writeBytes(entries + "binary.desktop", QByteArray("\x7f" "ELF\0[Desktop Entry]", 20)));
-        // By entry name, file name or the name before the version, in any case; desktop folders never.
-        for (const QByteArray rel : {".config/good", ".local/share/Good App", ".cache/GOOD-1.2.3", ".local/state/tool",
+        // By the id of the entry that runs it, in any case; never by a name, nor a desktop folder.
+        for (const QByteArray rel : {".config/GOOD", ".local/share/Good App", ".cache/GOOD-1.2.3", ".local/state/tool",
                                      ".config/tool", ".local/share/Trash/files/x", ".config/Other", ".config/Buena"})
             QVERIFY(fixture::writeFile(home + '/' + rel + "/x", 10));
 
@@ -328,13 +328,11 @@ private slots:
 
         QCOMPARE(fixture::namesOf(apps), QStringList({"Buena", "Trash", "tool"}));
         QCOMPARE(apps[0].url, good);
-        QCOMPARE(apps[0].extraURLs, (FilePaths{dirs.config + "/good", dirs.data + "/Good App", dirs.cache + "/GOOD-1.2.3",
-                                               entries + "good.desktop"}));
-        QCOMPARE(apps[0].sizeInBytes, 3 * MiB + 30 + QFileInfo(QString::fromUtf8(entries + "good.desktop")).size());
+        QCOMPARE(apps[0].extraURLs, (FilePaths{dirs.config + "/GOOD", entries + "good.desktop"}));
+        QCOMPARE(apps[0].sizeInBytes, 3 * MiB + 10 + QFileInfo(QString::fromUtf8(entries + "good.desktop")).size());
         QVERIFY(apps[1].extraURLs.isEmpty());
-        QCOMPARE(QSet<FilePath>(apps[2].extraURLs.begin(), apps[2].extraURLs.end()),
-                 (QSet<FilePath>{dirs.config + "/tool", dirs.state + "/tool"}));
-        QCOMPARE(apps[2].sizeInBytes, MiB + 20);
+        QVERIFY(apps[2].extraURLs.isEmpty()); // nothing carries an identity of "tool"
+        QCOMPARE(apps[2].sizeInBytes, MiB);
         for (const CleanupFile& app : apps)
             QVERIFY(app.packageId.isEmpty() && !app.isSelected);
 
@@ -355,6 +353,71 @@ private slots:
         const IconSource own = chooseIconSource("Example", flatpak.url, {}, at);
         QVERIFY(own.desktopEntry.endsWith("/0abc/export/share/applications/" + id + ".desktop"));
         QCOMPARE(chooseIconSource("tool", home + "/.local/bin/tool", {}, at).desktopEntry, FilePath());
+    }
+
+    // An AppImage's leftovers are proven: the desktop entries whose Exec (quoted as entries
+    // quote) or TryExec runs this very file, and folders named after the identity those entries
+    // carry for it (file id, without the "appimagekit_<md5>-" of an integrated copy, and
+    // StartupWMClass). Never its display name, a translated name or its file name, and never an
+    // identity another entry, the system or a second AppImage also claims. "@1"/"@2" stand for
+    // the first and second AppImage (3 and 2 MiB in ~/Applications).
+    void appImageLeftovers()
+    {
+        const QByteArray md5 = "0123456789abcdef0123456789abcdef";
+        const struct {
+            const char* tag;
+            QList<QPair<QByteArray, QByteArray>> entries; // file in $XDG_DATA_HOME/applications, body
+            QList<QByteArray> folders;                    // below the home folder
+            QList<QByteArray> first, second = {};         // expected leftovers, below the home folder
+        } rows[] = {
+            {"a display name claims nothing",
+             {{"notes.desktop", "Name=google-chrome\nExec=@1 %U\n"}},
+             {".config/google-chrome", ".config/notes"},
+             {".config/notes", ".local/share/applications/notes.desktop"}},
+            {"nor a translated one; the integrated copy's id and window class do",
+             {{"appimagekit_" + md5 + "-org.example.Mail.desktop",
+               "Name=Evolution\nName[es]=Correo\nStartupWMClass=MailWin\nExec=\"@1\"\n"}},
+             {".local/share/evolution", ".config/Correo", ".config/org.example.Mail", ".cache/mailwin",
+              ".config/appimagekit_" + md5 + "-org.example.Mail"},
+             {".config/org.example.Mail", ".cache/mailwin",
+              ".local/share/applications/appimagekit_" + md5 + "-org.example.Mail.desktop"}},
+            {"nor its file name", {}, {".local/share/first", ".config/First"}, {}},
+            {"an Exec quoted in part runs another file",
+             {{"part.desktop", "Name=Part\nExec=\"@1\"x\n"}, {"field.desktop", "Name=Field\nExec=@1%f\n"}},
+             {".config/part", ".config/field"}, {}},
+            {"TryExec names it; an identity another entry also has stays",
+             {{"tool.desktop", "Name=Toolbox\nTryExec=@1\nExec=tool\nStartupWMClass=shared\n"},
+              {"other.desktop", "Name=Other\nExec=/usr/bin/other\nStartupWMClass=Shared\n"}},
+             {".config/tool", ".config/shared"},
+             {".config/tool", ".local/share/applications/tool.desktop"}},
+            {"an identity two AppImages carry belongs to neither",
+             {{"one.desktop", "Name=Obsidian\nExec=@1\nStartupWMClass=obsidian\n"},
+              {"two.desktop", "Name=Obsidian\nExec=@2\nStartupWMClass=obsidian\n"}},
+             {".config/obsidian", ".config/one", ".config/two"},
+             {".config/one", ".local/share/applications/one.desktop"},
+             {".config/two", ".local/share/applications/two.desktop"}},
+        };
+        const QByteArray home = homeDir();
+        const BaseDirs dirs = linuxDirs();
+        const QByteArray first = m_apps + "/First-2.0.AppImage", second = m_apps + "/Second.AppImage";
+        for (const auto& row : rows) {
+            fixture::removeTree(home);
+            QVERIFY(makeAppImage(first, 2, 3 * MiB) && makeAppImage(second, 2, 2 * MiB));
+            for (const auto& [file, body] : row.entries)
+                QVERIFY(writeBytes(dirs.data + "/applications/" + file,
+                                   "[Desktop Entry]\n" + QByteArray(body).replace("@1", first).replace("@2", second)));
+            for (const QByteArray& folder : row.folders)
+                QVERIFY(fixture::writeFile(home + '/' + folder + "/x", 10));
+            const QList<CleanupFile> apps = scanInstalledApps(false, Platform::linux, dirs, {"es"});
+            QVERIFY2(apps.size() == 2 && apps[0].url == first && apps[1].url == second, row.tag);
+            for (const auto& [app, expected] : {std::pair{apps[0], row.first}, std::pair{apps[1], row.second}}) {
+                FilePaths want;
+                for (const QByteArray& relative : expected)
+                    want.append(home + '/' + relative);
+                QVERIFY2(QSet<FilePath>(app.extraURLs.begin(), app.extraURLs.end()) == QSet<FilePath>(want.begin(), want.end()),
+                         (QByteArray(row.tag) + ": " + app.extraURLs.join(' ')).constData());
+            }
+        }
     }
 
     // A Flatpak app is removed by flatpak itself, never by deleting its folder; its leftovers go

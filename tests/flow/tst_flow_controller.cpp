@@ -528,6 +528,9 @@ private slots:
         QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), u"2 items"_s);
         QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), u"· 1 leftovers"_s);
         QCOMPARE(role(files, 1, FileListModel::Role::leftoversText), QString());
+        // The row names what goes with the app, not only how many.
+        QCOMPARE(role(files, 0, FileListModel::Role::leftoversList), u"Leftovers removed with the app:\n/nowhere/x"_s);
+        QCOMPARE(role(files, 1, FileListModel::Role::leftoversList), QString());
         flow->toggleExpanded(idOf(model->categories()[0]));
 
         QSignalSpy catChanged(model, &QAbstractItemModel::dataChanged);
@@ -538,6 +541,7 @@ private slots:
         QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), u"2 elementos"_s);
         QCOMPARE(role(model, 0, CategoryListModel::Role::totalSizeText), u"1,5 MB"_s);
         QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), u"· 1 restos"_s);
+        QCOMPARE(role(files, 0, FileListModel::Role::leftoversList), u"Restos que se quitan con la app:\n/nowhere/x"_s);
         QCOMPARE(flow->selectedText(), u"Seleccionado: 1,5 MB"_s);
         QCOMPARE(flow->planTitle(), u"Aplicaciones"_s);
         QCOMPARE(flow->removalStyleLabels(), (QStringList{"Papelera", "Permanente"}));

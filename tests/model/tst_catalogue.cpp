@@ -49,6 +49,14 @@ QStringList describe(Platform platform, const BaseDirs& dirs)
         for (const FilePath& path : paths)
             if (!path.isEmpty())
                 lines << QLatin1String(what) + u' ' + tilde(path);
+    static const char* reasons[] = {"isHome",          "sameAs",           "holdsBaseDir", "insideBaseDir",
+                                    "holdsUserFolder", "insideUserFolder", "holdsTrash",   "insideTrash"};
+    for (const SkippedBaseDir& skipped : l.skipped)
+        lines << QStringList{"skipped", QString::fromLatin1(skipped.variable),
+                             skipped.path == dirs.home ? "~" : tilde(skipped.path),
+                             QLatin1String(reasons[int(skipped.reason)]), tilde(skipped.other)}
+                     .join(u' ')
+                     .trimmed();
     return lines;
 }
 
@@ -146,11 +154,14 @@ private slots:
     // startup-items tests.)
     void locationTable()
     {
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
         const struct {
             bool mac;
             QByteArrayList env;
             QStringList expected;
             QByteArray userDirs = {};
+            QList<QPair<QByteArray, QByteArray>> links = {}; // below the home: link -> "@…" outside, "~…" inside
+            QStringList notes = {};                          // of the cleanup plan, in English
         } rows[] = {
             // macOS ignores XDG.
             {true, {"XDG_CACHE_HOME=~/c", "XDG_DATA_HOME=~/d", "XDG_CONFIG_HOME=~/f"},
@@ -193,25 +204,82 @@ private slots:
             // Linux, relative and empty values ignored.
             {false, {"XDG_CACHE_HOME=rel/cache", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=./cfg"},
              {"caches folder ~/.cache", "trash trash ~/.local/share/Trash", "savedAppState folder ~/.config/session"}},
-            // Linux, values outside the home folder.
+            // Linux, values outside the home folder, or the home folder itself: nothing below
+            // either is offered, browser caches included.
             {false, {"XDG_CACHE_HOME=~", "XDG_DATA_HOME=/var/lib/elsewhere", "XDG_CONFIG_HOME=~/link-out/cfg"},
-             {"caches", "trash", "savedAppState", "chrome folder ~/google-chrome", "chrome folder ~/chromium",
-              "chrome folder ~/snap/chromium/common/.cache/chromium",
+             {"caches", "trash", "savedAppState", "chrome folder ~/snap/chromium/common/.cache/chromium",
               "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
-              "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "leftoverRoots ~/.local/state"}},
+              "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "leftoverRoots ~/.local/state",
+              "autostart", "systemdUser", "skipped XDG_CACHE_HOME ~ isHome"},
+             {}, {}, {"XDG_CACHE_HOME (~) is not cleaned: it is your home folder."}},
+            // A cache folder that is another base directory, holds one or lies in one is never a
+            // source: not as a whole, not for browser caches, not for leftovers.
+            {false, {"XDG_CACHE_HOME=~/.config"},
+             {"caches", "savedAppState", "chrome folder ~/snap/chromium/common/.cache/chromium",
+              "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
+              "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "leftoverRoots ~/.local/share",
+              "leftoverRoots ~/.local/state", "skipped XDG_CACHE_HOME ~/.config sameAs ~/.config",
+              "skipped XDG_CONFIG_HOME ~/.config sameAs ~/.config"},
+             {}, {}, {"XDG_CACHE_HOME (~/.config) is not cleaned: it is the same folder as ~/.config.",
+                      "XDG_CONFIG_HOME (~/.config) is not cleaned: it is the same folder as ~/.config."}},
+            // (what lies inside such a folder is in doubt too: the data folder and its Trash here)
+            {false, {"XDG_CACHE_HOME=~/.local"},
+             {"caches", "trash", "leftoverRoots ~/.config", "skipped XDG_CACHE_HOME ~/.local holdsBaseDir ~/.local/share",
+              "skipped XDG_DATA_HOME ~/.local/share insideBaseDir ~/.local",
+              "skipped XDG_STATE_HOME ~/.local/state insideBaseDir ~/.local"},
+             {}, {}, {"XDG_CACHE_HOME (~/.local) is not cleaned: it holds ~/.local/share.",
+                      "XDG_DATA_HOME (~/.local/share) is not cleaned: it lies inside ~/.local."}},
+            {false, {"XDG_CACHE_HOME=~/.local/share"},
+             {"caches", "trash", "recentFiles", "logs item ~/.xsession-errors", "logs item ~/.xsession-errors.old",
+              "leftoverRoots ~/.config", "leftoverRoots ~/.local/state",
+              "skipped XDG_CACHE_HOME ~/.local/share sameAs ~/.local/share",
+              "skipped XDG_DATA_HOME ~/.local/share sameAs ~/.local/share"}},
+            {false, {"XDG_CACHE_HOME=~/.local/state/cache", "XDG_STATE_HOME=~/.local/state"},
+             {"caches", "skipped XDG_CACHE_HOME ~/.local/state/cache insideBaseDir ~/.local/state",
+              "skipped XDG_STATE_HOME ~/.local/state holdsBaseDir ~/.local/state/cache"}},
+            // User folders (named in user-dirs.dirs or by default) and the Trash.
+            {false, {"XDG_CONFIG_HOME=~/cfg", "XDG_CACHE_HOME=~/Documents/cache", "XDG_STATE_HOME=~/work"},
+             {"caches", "skipped XDG_CACHE_HOME ~/Documents/cache insideUserFolder ~/Documents",
+              "skipped XDG_STATE_HOME ~/work holdsUserFolder ~/work/Music"},
+             "XDG_MUSIC_DIR=\"$HOME/work/Music\"\n"},
+            {false, {"XDG_DATA_HOME=~", "XDG_CACHE_HOME=~/Trash/cache"},
+             {"caches", "trash", "skipped XDG_CACHE_HOME ~/Trash/cache insideTrash ~/Trash",
+              "skipped XDG_DATA_HOME ~ isHome"}},
+            // Links on a location's way are resolved once: what then leaves the home folder is
+            // left out (~/.var, ~/snap, a user folder below a link), what stays is offered by its
+            // real path; startup folders outside the home folder are not the user's own.
+            {false, {"XDG_CONFIG_HOME=~/cfg"},
+             {"chrome folder ~/.cache/google-chrome", "chrome folder ~/.cache/chromium",
+              "firefox folder ~/.cache/mozilla/firefox", "edge folder ~/.cache/microsoft-edge",
+              "downloads folder ~/real/Downloads", "duplicateRoots ~/real/Downloads", "duplicateRoots ~/Desktop",
+              "duplicateRoots ~/Pictures", "sandboxData", "appImageRoots ~/.local/bin", "autostart",
+              "systemdUser ~/cfg/systemd/user"},
+             "XDG_DOCUMENTS_DIR=\"$HOME/cloud/Documents\"\nXDG_DOWNLOAD_DIR=\"$HOME/dl/Downloads\"\n",
+             {{".var", "@"}, {"snap", "@"}, {"cloud", "@"}, {"dl", "~/real"}, {"Applications", "@"},
+              {"cfg/autostart", "@"}}},
+            {false, {"XDG_CONFIG_HOME=@/cfg"},
+             {"autostart", "systemdUser", "savedAppState", "leftoverRoots ~/.local/share", "leftoverRoots ~/.cache",
+              "leftoverRoots ~/.local/state"}},
         };
         for (const auto& row : rows) {
             fixture::TempDir home, outside;
             const FilePath h = home.path();
+            const auto place = [&](QByteArray value) { return value.replace('~', h).replace('@', outside.path()); };
             QVERIFY(fixture::makeDirs(outside.path() + "/cfg") && fixture::makeSymlink(outside.path(), h + "/link-out"));
             QVERIFY(row.userDirs.isEmpty() || fixture::writeBytes(h + "/cfg/user-dirs.dirs", row.userDirs));
+            for (const auto& [link, target] : row.links)
+                QVERIFY(fixture::makeDirs(place(target)) && fixture::makeDirs(parentPath(h + '/' + link))
+                        && fixture::makeSymlink(place(target), h + '/' + link));
             testEnv.clear();
             for (const QByteArray& pair : row.env) {
                 const qsizetype eq = pair.indexOf('=');
-                testEnv.insert(pair.left(eq), QByteArray(pair.mid(eq + 1)).replace('~', h));
+                testEnv.insert(pair.left(eq), place(pair.mid(eq + 1)));
             }
+            const BaseDirs dirs = baseDirs(h, readTestEnv);
+            if (!row.notes.isEmpty())
+                QCOMPARE(cleanupPlan(locationsFor(Platform::linux, dirs)).notes, row.notes);
             // The lines of the names the row speaks of, name by name in the row's order.
-            const QStringList all = describe(row.mac ? Platform::macOS : Platform::linux, baseDirs(h, readTestEnv));
+            const QStringList all = describe(row.mac ? Platform::macOS : Platform::linux, dirs);
             QStringList named, got;
             for (const QString& line : row.expected)
                 if (const QString name = line.section(u' ', 0, 0); !named.contains(name))

@@ -155,8 +155,13 @@ private slots:
             {head + "Name = Editor\nName[es] = Editor ES\n", true, "Editor ES"},
             {head + "Name=\\sA\\tB\\\\C\\nD\\q\n", true, " A\tB\\C\nD\\q"},
             {head + "Exec=\"/opt/My App/\\\\$run\" --x %U\n", true, "", "/opt/My App/$run"},
-            {head + "Name=<b>Ünï ☃ &amp; $(rm -rf ~)\nExec=/opt/a;b`c%%d|e %u\n", true, "<b>Ünï ☃ &amp; $(rm -rf ~)",
-             "/opt/a;b`c%d|e"}, // odd characters kept
+            {head + "Name=<b>Ünï ☃ &amp; $(rm -rf ~)\nExec=\"/opt/a;b\\\\`c%%d|e\" %u\n", true,
+             "<b>Ünï ☃ &amp; $(rm -rf ~)", "/opt/a;b`c%d|e"}, // odd characters kept when quoted
+            // Exec quoting broken: reserved characters bare, quoted in part, unknown escape, field code
+            {head + "Exec=/opt/a;b %u\n", true},
+            {head + "Exec=\"/opt/editor\"x %u\n", true},
+            {head + "Exec=\"/opt/\\\\q\"\n", true},
+            {head + "Exec=/opt/editor%f\n", true},
             {head + "Exec=\"/opt/editor --x\n", true}, // unclosed quote
             {head + "Name=ab\xff\xfe" "c\n", true, QString::fromUtf8("ab\xff\xfe" "c")},
             {"# comment\n[Other]\nName=No\n" + head + "Name=Yes\nName=Twice\nHidden=true\n[Desktop Action x]\nName=No\n",
@@ -330,6 +335,30 @@ private slots:
     // Then what the user may not write or read.
     void refusedLocations()
     {
+        // Startup folders and the login item are the user's own only inside the home folder:
+        // with XDG_CONFIG_HOME at the system's folder (/etc/xdg), or reached through a link out of
+        // the home, the system's entries and unit links are not listed, and nothing is written there.
+        fixture::TempDir system;
+        const QByteArray xdg = system.path() + "/xdg";
+        QVERIFY(writeBytes(xdg + "/autostart/everyone.desktop", "[Desktop Entry]\nName=Everyone\n"));
+        QVERIFY(writeBytes(xdg + "/systemd/user/shared.service", "[Service]\n"));
+        QVERIFY(fixture::makeDirs(xdg + "/systemd/user/default.target.wants")
+                && fixture::makeSymlink("../shared.service", xdg + "/systemd/user/default.target.wants/shared.service"));
+        const QByteArray link = homeDir() + "/config-elsewhere", saved = qgetenv("XDG_CONFIG_HOME");
+        QVERIFY(fixture::makeSymlink(xdg, link));
+        const auto restoreConfig = qScopeGuard([&] {
+            qputenv("XDG_CONFIG_HOME", saved);
+            ::unlink(link.constData());
+        });
+        for (const QByteArray& config : {xdg, link}) {
+            qputenv("XDG_CONFIG_HOME", config);
+            QVERIFY2(autostartEntryPath().isEmpty(), config.constData());
+            QVERIFY(listStartupItems(startupFolders()).isEmpty());
+            LaunchAtLogin toggle;
+            toggle.setEnabled(true);
+            QVERIFY(!toggle.enabled() && !fixture::exists(xdg + "/autostart/orvane.desktop"));
+        }
+
         fixture::TempDir dir;
         QVERIFY(writeBytes(dir.path() + "/a/autostart", "not a folder"));
         QVERIFY(fixture::makeDirs(dir.path() + "/b/autostart/orvane.desktop"));

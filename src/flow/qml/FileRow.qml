@@ -17,6 +17,7 @@ Item {
     required property string sizeText
     required property bool selected
     required property string leftoversText
+    required property string leftoversList
     required property string iconSource
 
     objectName: cardName + "_file_" + index
@@ -56,10 +57,15 @@ Item {
             Layout.maximumWidth: layout.width * 0.6
         }
         Label {
+            objectName: row.objectName + "_leftovers"
             visible: row.leftoversText !== ""
             text: row.leftoversText
             size: Theme.caption
             color: Theme.tint(row.accent, 0.85)
+            Accessible.name: row.leftoversList
+            // Which folders and files go with the app, on hover.
+            MouseArea { id: leftoversArea; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
+            HoverTip { visible: leftoversArea.containsMouse; text: row.leftoversList }
         }
         Item { Layout.fillWidth: true }
         Label {

@@ -33,6 +33,23 @@ Item {
             }
         }
 
+        // Places the plan left out and why, one line each.
+        Repeater {
+            model: results.flow.planNotes
+            delegate: Label {
+                required property int index
+                required property string modelData
+                objectName: "planNote_" + index
+                Layout.fillWidth: true
+                Layout.leftMargin: 30; Layout.rightMargin: 30; Layout.bottomMargin: 8
+                text: modelData
+                textFormat: Text.PlainText
+                size: Theme.callout
+                color: Theme.white(0.75)
+                wrapMode: Text.Wrap
+            }
+        }
+
         Item {
             Layout.fillWidth: true
             Layout.fillHeight: true

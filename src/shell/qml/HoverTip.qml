@@ -10,6 +10,7 @@ Controls.ToolTip {
     padding: 0
     contentItem: Label {
         text: tip.text
+        textFormat: Text.PlainText // names and paths from the disk are data
         size: Theme.callout
         color: Theme.white(0.92)
         leftPadding: 9; rightPadding: 9; topPadding: 5; bottomPadding: 5
