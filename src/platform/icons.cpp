@@ -6,18 +6,16 @@
 #include "paths.h"
 #include "plist_reader.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QIcon>
 #include <QImageReader>
 #include <QMimeDatabase>
-#include <QMutex>
 #include <QStandardPaths>
 #include <QThread>
-#include <QBuffer>
 #include <QUrl>
 
 namespace orvane {
@@ -42,7 +40,11 @@ constexpr qsizetype kMaxIconFileSize = 16 * 1024 * 1024;
 // The largest image of an icon file (an .icns holds several sizes); null when refused.
 QImage readIconFile(const QString& file)
 {
-    const std::optional<QByteArray> bytes = readSmallFile(AT_FDCWD, QFile::encodeName(file).constData(), kMaxIconFileSize);
+    // System icons are often links to the real file; the link is resolved here, on the worker.
+    const QString real = QFileInfo(file).canonicalFilePath();
+    if (real.isEmpty())
+        return {};
+    const std::optional<QByteArray> bytes = readSmallFile(AT_FDCWD, QFile::encodeName(real).constData(), kMaxIconFileSize);
     if (!bytes)
         return {};
     QBuffer buffer;
