@@ -189,18 +189,37 @@ std::optional<QList<CleanupCategory>> scanWithProgress(const CleanupPlan& plan)
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGINT, &action, &previous);
 
+    // Only this thread takes SIGINT: a worker waiting in the kernel would hold it undelivered.
+    sigset_t interrupt, previousMask;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    ::pthread_sigmask(SIG_BLOCK, &interrupt, &previousMask);
     std::thread worker([&] {
         found = scanPlan(plan, &progress);
         done.store(true);
     });
+    ::pthread_sigmask(SIG_SETMASK, &previousMask, nullptr);
     const bool terminal = ::isatty(STDERR_FILENO) == 1;
     bool shown = false;
     QElapsedTimer sinceShown;
     sinceShown.start();
+    QElapsedTimer sinceInterrupt;
     while (!done.load()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(40));
-        if (interrupted.load())
+        if (interrupted.load() && !sinceInterrupt.isValid()) {
             progress.cancel();
+            sinceInterrupt.start();
+        }
+        // A worker stuck in the kernel (a mount that stopped answering) cannot see the cancel:
+        // the process leaves without it, removing nothing, the terminal as it was.
+        if (sinceInterrupt.isValid() && sinceInterrupt.elapsed() >= 800) {
+            if (shown)
+                write(stderr, QStringLiteral("\r\033[K"));
+            write(stderr, t(QStringLiteral("scanning.cancelled")) + u'\n');
+            std::fflush(stderr);
+            std::fflush(stdout);
+            ::_exit(exitCancelled);
+        }
         if (terminal && !progress.cancelRequested.load() && sinceShown.elapsed() >= 250) {
             write(stderr, QStringLiteral("\r\033[K") + progressLine(plan, progress));
             std::fflush(stderr);
@@ -248,7 +267,7 @@ void printCategories(const CleanupPlan& plan, const QList<CleanupCategory>& cate
         selected += category.selectedSize();
         line();
         line(QStringLiteral("%1 · %2 · %3")
-                 .arg(category.name, formatBytes(category.totalSize()),
+                 .arg(readableName(category.name), formatBytes(category.totalSize()),
                       t(QStringLiteral("results.elements"), {QString::number(category.files.size())})));
         for (const CleanupFile& file : category.files) {
             QString row = QStringLiteral("  [%1] %2  %3")
@@ -257,7 +276,7 @@ void printCategories(const CleanupPlan& plan, const QList<CleanupCategory>& cate
             // The name shown in the app when the path does not say it (an item in the Trash
             // under its original name, an application under its own).
             if (file.name != displayPath(lastComponent(file.url)))
-                row += QStringLiteral("  (%1)").arg(file.name);
+                row += QStringLiteral("  (%1)").arg(readableName(file.name));
             if (file.leftoverCount() > 0)
                 row += u' ' + t(QStringLiteral("results.leftovers"), {QString::number(file.leftoverCount())});
             line(row);

@@ -47,6 +47,26 @@ QString hexEscape(unsigned char c)
 
 constexpr QLatin1StringView base64Prefix("base64:");
 
+// The code point of the valid sequence of `n` bytes at `i`.
+char32_t codePoint(const QByteArray& s, qsizetype i, int n)
+{
+    const auto at = [&](qsizetype k) { return char32_t(static_cast<unsigned char>(s.at(i + k))); };
+    if (n == 1)
+        return at(0);
+    char32_t c = at(0) & (0xFF >> (n + 1));
+    for (int k = 1; k < n; ++k)
+        c = (c << 6) | (at(k) & 0x3F);
+    return c;
+}
+
+// A character a terminal acts on rather than shows: C0 and C1 controls, DEL, the line and
+// paragraph separators, and the bidirectional overrides that reorder what follows them.
+bool actsOnTerminal(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029 || (c >= 0x202A && c <= 0x202E)
+           || (c >= 0x2066 && c <= 0x2069);
+}
+
 } // namespace
 
 bool isValidUtf8(const QByteArray& bytes)
@@ -87,9 +107,13 @@ QString readablePath(const QByteArray& path)
     for (qsizetype i = 0; i < path.size();) {
         const auto c = static_cast<unsigned char>(path.at(i));
         const int n = sequenceLength(path, i);
-        if (n == 0 || c < 0x20 || c == 0x7F) {
+        if (n == 0) {
             out += hexEscape(c);
             ++i;
+        } else if (actsOnTerminal(codePoint(path, i, n))) {
+            for (int k = 0; k < n; ++k)
+                out += hexEscape(static_cast<unsigned char>(path.at(i + k)));
+            i += n;
         } else if (c == '\\') {
             out += QStringLiteral("\\\\");
             ++i;
@@ -99,6 +123,11 @@ QString readablePath(const QByteArray& path)
         }
     }
     return out;
+}
+
+QString readableName(const QString& name)
+{
+    return readablePath(name.toUtf8());
 }
 
 } // namespace orvane::cli

@@ -17,8 +17,12 @@ QString jsonPath(const QByteArray& path);
 // Inverse of jsonPath(); an empty result for text that is neither form.
 QByteArray pathFromJson(const QString& text);
 
-// Terminal form: UTF-8 text with every byte that is not part of valid UTF-8, and every control
-// character, written as \xNN (a backslash as \\), so one path always stays on one line.
+// Terminal form: UTF-8 text with every byte that is not part of valid UTF-8, and every character
+// a terminal would act on (C0 and C1 controls, DEL, line separators, bidirectional overrides),
+// written as \xNN per byte (a backslash as \\), so one path always stays on one line.
 QString readablePath(const QByteArray& path);
+// The same for a name read from a file or another program (a Trash item's original name, an
+// application's Name=, a duplicate group's file name).
+QString readableName(const QString& name);
 
 } // namespace orvane::cli

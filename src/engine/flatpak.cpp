@@ -18,11 +18,16 @@ bool isFlatpakAppId(const QByteArray& name)
     const QList<QByteArray> elements = name.split('.');
     if (elements.size() < 3)
         return false;
-    for (const QByteArray& element : elements) {
-        if (element.isEmpty() || (element[0] >= '0' && element[0] <= '9'))
+    for (qsizetype i = 0; i < elements.size(); ++i) {
+        const QByteArray& element = elements[i];
+        // Flatpak allows "-" only in the last element; none may start with a digit or "-", so
+        // an id can never read as an option.
+        if (element.isEmpty() || (element[0] >= '0' && element[0] <= '9') || element[0] == '-')
             return false;
+        const bool last = i == elements.size() - 1;
         for (char c : element)
-            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-'))
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'
+                  || (c == '-' && last)))
                 return false;
     }
     return true;
@@ -38,7 +43,8 @@ bool uninstallFlatpak(const QString& id, const FilePath& appFolder, int timeoutM
     if (!isFlatpakAppId(id.toUtf8()) || lastComponent(appFolder) != id.toUtf8())
         return false;
     const ChildOutcome outcome = runChild(
-        QStringLiteral("flatpak"), {QStringLiteral("uninstall"), QStringLiteral("--user"), QStringLiteral("--noninteractive"), id},
+        QStringLiteral("flatpak"), {QStringLiteral("uninstall"), QStringLiteral("--user"), QStringLiteral("--noninteractive"),
+                              QStringLiteral("--"), id},
         timeoutMs);
     struct stat st;
     // Exit status 0 alone is not enough: the freed figure counts the folder only when it went.

@@ -1,8 +1,14 @@
 #include "walker.h"
 
+#include "file_head.h"
+
+#include <QSet>
+
 #include <dirent.h>
+#include <climits>
 #include <fcntl.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
@@ -74,6 +80,86 @@ std::optional<MountId> mountOf(int fd)
     return mountOf(fd, "", AT_EMPTY_PATH);
 }
 
+// The mount points of the system's mount table, known before a walk: a walk never opens or
+// stats one (another file system is neither counted nor offered, and one that stopped answering,
+// a dead network or FUSE mount, would hold the walk in the kernel for good).
+struct MountPoints {
+    QSet<QByteArray> points;
+    QSet<QByteArray> parents; // the folders that hold one
+
+    bool holdsOne(const FilePath& folder) const { return parents.contains(folder); }
+    bool isOne(const FilePath& folder, const char* name) const
+    {
+        FilePath path = folder;
+        appendName(path, name, std::strlen(name));
+        return points.contains(path);
+    }
+};
+
+// A mountinfo field with its octal escapes (\040 for a space and so on) decoded.
+QByteArray unescapedMountField(const QByteArray& field)
+{
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            const QByteArray digits = field.mid(i + 1, 3);
+            bool ok = false;
+            const int value = digits.toInt(&ok, 8);
+            if (ok && digits.size() == 3) {
+                out += char(value);
+                i += 3;
+                continue;
+            }
+        }
+        out += field[i];
+    }
+    return out;
+}
+
+// Every mount point of the process's mount table.
+std::vector<QByteArray> mountTable()
+{
+    std::vector<QByteArray> points;
+    const std::optional<FileHead> info = readFileHead(AT_FDCWD, "/proc/self/mountinfo", 4 * 1024 * 1024);
+    if (!info)
+        return points;
+    for (const QByteArray& line : info->bytes.split('\n')) {
+        // "id parent major:minor root mount-point options ..."
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() < 5)
+            continue;
+        const QByteArray point = unescapedMountField(fields[4]);
+        if (point.size() >= 2 && point.startsWith('/'))
+            points.push_back(point);
+    }
+    return points;
+}
+
+// The mount points strictly below the folders a walk starts from, spelled as the walk spells
+// them (a root reached through a link in its path has its real path from its descriptor).
+MountPoints mountPointsBelow(const std::vector<std::pair<FilePath, int>>& roots)
+{
+    MountPoints below;
+    const std::vector<QByteArray> table = mountTable();
+    for (const auto& [spelled, fd] : roots) {
+        char buffer[PATH_MAX];
+        const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+        const ssize_t n = ::readlink(link.constData(), buffer, sizeof(buffer));
+        const QByteArray real = n > 0 && size_t(n) < sizeof(buffer) ? QByteArray(buffer, n) : spelled;
+        const QByteArray prefix = real == "/" ? real : real + '/';
+        for (const QByteArray& point : table) {
+            if (point.size() <= prefix.size() || !point.startsWith(prefix))
+                continue;
+            FilePath path = spelled;
+            appendName(path, point.constData() + prefix.size(), size_t(point.size() - prefix.size()));
+            below.points.insert(path);
+            below.parents.insert(path.left(path.lastIndexOf('/') == 0 ? 1 : path.lastIndexOf('/')));
+        }
+    }
+    return below;
+}
+
 // Walks share the cores the process may run on; more than four helpers buy nothing on a disk.
 int walkThreadCount()
 {
@@ -124,6 +210,19 @@ private:
 };
 
 constexpr size_t kEntryBufferSize = 64 * 1024;
+
+// How many folders of its path one thread keeps open: the deepest ones. An ancestor closed
+// earlier is opened again through its child's ".." and checked to be the same folder, so a tree
+// of any depth is walked with a bounded number of descriptors, within the process's limit.
+int openLevelsPerThread(int threads)
+{
+    struct rlimit limit {};
+    rlim_t soft = 1024;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        soft = limit.rlim_cur;
+    const long spare = long(soft) - 32; // the rest of the process: stdio, Qt, a removal alongside
+    return int(std::clamp<long>(spare / (2 * long(threads)), 2, 64));
+}
 
 // ---- The bulk walk: every core, results as of a sequential pre-order walk ----------------
 
@@ -214,11 +313,13 @@ template<class Visitor>
 class Worker
 {
 public:
-    Worker(TaskPool& pool, const WalkOptions& options, Visitor& visitor)
+    Worker(TaskPool& pool, const WalkOptions& options, Visitor& visitor, int openLevels, const MountPoints& mounts)
         : m_pool(pool)
         , m_options(options)
         , m_visitor(visitor)
+        , m_mounts(mounts)
         , m_buffer(kEntryBufferSize)
+        , m_openLevels(openLevels)
     {
     }
 
@@ -244,7 +345,10 @@ private:
         uint32_t ordinal;
     };
     struct Level {
-        int fd = -1;
+        int fd = -1; // -1 once closed to keep the descriptors bounded (see openLevelsPerThread)
+        dev_t device = 0; // its identity, kept when closed early, checked when opened again
+        ino_t inode = 0;
+        bool lost = false; // could not be opened again as the same folder: the rest is passed over
         qsizetype pathLength = 0;
         size_t keyLength = 0;
         std::string names; // NUL-separated names of the sub-folders still to enter
@@ -263,9 +367,8 @@ private:
         enter(task.fd);
         while (m_depth > 0) {
             Level* level = &m_levels[m_depth - 1];
-            if (level->next >= level->subFolders.size() || cancelled(m_options.progress)) {
-                ::close(level->fd);
-                --m_depth;
+            if (level->lost || level->next >= level->subFolders.size() || cancelled(m_options.progress)) {
+                leave();
                 continue;
             }
             if (m_pool.wantsWork()) {
@@ -293,12 +396,55 @@ private:
         }
     }
 
+    // Closes the deepest level; its parent, when closed earlier, is opened again through the
+    // level's ".." first and must be the folder it was.
+    void leave()
+    {
+        Level& level = m_levels[m_depth - 1];
+        if (m_depth >= 2) {
+            Level& parent = m_levels[m_depth - 2];
+            if (parent.fd < 0 && !parent.lost) {
+                if (level.fd >= 0 && !cancelled(m_options.progress))
+                    parent.fd = ::openat(level.fd, "..", kFolderOpenFlags);
+                struct stat st;
+                if (parent.fd >= 0 && (::fstat(parent.fd, &st) != 0 || st.st_dev != parent.device || st.st_ino != parent.inode)) {
+                    ::close(parent.fd);
+                    parent.fd = -1;
+                }
+                parent.lost = parent.fd < 0;
+            }
+        }
+        if (level.fd >= 0)
+            ::close(level.fd);
+        level.fd = -1;
+        --m_depth;
+    }
+
+    // Keeps only the deepest m_openLevels levels open.
+    void closeShallowLevel()
+    {
+        if (m_depth <= m_openLevels)
+            return;
+        Level& level = m_levels[m_depth - 1 - m_openLevels];
+        if (level.fd < 0)
+            return;
+        struct stat st;
+        if (::fstat(level.fd, &st) == 0) {
+            level.device = st.st_dev;
+            level.inode = st.st_ino;
+        } else {
+            level.lost = true;
+        }
+        ::close(level.fd);
+        level.fd = -1;
+    }
+
     // Hands the shallowest folder not yet entered to a thread that has nothing to do.
     void shareOne()
     {
         for (int i = 0; i < m_depth; ++i) {
             Level& level = m_levels[i];
-            if (level.next >= level.subFolders.size())
+            if (level.fd < 0 || level.next >= level.subFolders.size())
                 continue;
             const SubFolder sub = level.subFolders[level.next++];
             const char* name = level.names.data() + sub.offset;
@@ -334,6 +480,7 @@ private:
             m_levels.emplace_back();
         Level& level = m_levels[m_depth++];
         level.fd = fd;
+        level.lost = false;
         level.pathLength = m_path.size();
         level.keyLength = m_key.size();
         level.names.clear();
@@ -343,12 +490,15 @@ private:
         EntryReader reader(fd, m_buffer);
         uint32_t ordinal = 0;
         qint64 files = 0; // entries other than folders, counted once per folder read
+        const bool holdsMounts = m_mounts.holdsOne(m_path);
         while (const dirent64* entry = reader.next()) {
             const char* name = entry->d_name;
             const uint32_t position = ordinal++;
             if (leftOut(name, m_options))
                 continue;
             const unsigned char type = entry->d_type;
+            if (holdsMounts && (type == DT_DIR || type == DT_UNKNOWN) && m_mounts.isOne(m_path, name))
+                continue; // a mount point: neither stat'ed nor entered
             if (type == DT_DIR) {
                 remember(level, name, position);
                 continue;
@@ -368,6 +518,7 @@ private:
             m_visitor.visit(m_slot, m_path, m_key, name, position, st);
         }
         countFiles(m_options.progress, files);
+        closeShallowLevel();
     }
 
     static void remember(Level& level, const char* name, uint32_t ordinal)
@@ -379,7 +530,9 @@ private:
     TaskPool& m_pool;
     const WalkOptions& m_options;
     Visitor& m_visitor;
+    const MountPoints& m_mounts;
     std::vector<char> m_buffer;
+    int m_openLevels;
     std::vector<Level> m_levels;
     int m_depth = 0;
     int m_foldersEntered = 0;
@@ -393,16 +546,21 @@ template<class Visitor>
 std::vector<Visitor> bulkWalk(std::vector<Task> tasks, const WalkOptions& options, const Visitor& prototype)
 {
     const int threads = walkThreadCount();
+    const int openLevels = openLevelsPerThread(threads);
+    std::vector<std::pair<FilePath, int>> roots;
+    for (const Task& task : tasks)
+        roots.emplace_back(task.path, task.fd);
+    const MountPoints mounts = mountPointsBelow(roots);
     std::vector<Visitor> visitors(size_t(threads), prototype);
     TaskPool pool(std::move(tasks));
     std::vector<std::thread> helpers;
-    Worker<Visitor> first(pool, options, visitors[0]);
+    Worker<Visitor> first(pool, options, visitors[0], openLevels, mounts);
     if (threads > 1) {
         first.onBusy = [&] {
             try {
                 for (int i = 1; i < threads; ++i)
-                    helpers.emplace_back([&pool, &options, &visitors, i] {
-                        Worker<Visitor> worker(pool, options, visitors[size_t(i)]);
+                    helpers.emplace_back([&pool, &options, &visitors, i, openLevels, &mounts] {
+                        Worker<Visitor> worker(pool, options, visitors[size_t(i)], openLevels, mounts);
                         worker.run();
                     });
             } catch (const std::system_error&) {
@@ -529,30 +687,38 @@ qint64 treeSize(const FilePath& root)
 
 std::vector<qint64> folderSizes(const FilePaths& roots, ScanProgress* progress)
 {
-    std::vector<Task> tasks;
-    SizeVisitor prototype;
-    prototype.rootMounts.resize(size_t(roots.size()));
-    for (qsizetype i = 0; i < roots.size(); ++i) {
-        if (roots[i].isEmpty())
-            continue;
-        Task task;
-        task.path = trimmed(roots[i]);
-        task.fd = openFolder(task.path);
-        if (task.fd < 0)
-            continue;
-        prototype.rootMounts[size_t(i)] = mountOf(task.fd).value_or(MountId{});
-        task.slot = uint32_t(i);
-        tasks.push_back(std::move(task));
-    }
     std::vector<qint64> sums(size_t(roots.size()), 0);
-    if (tasks.empty())
-        return sums;
-    prototype.sums.assign(size_t(roots.size()), 0);
     WalkOptions options;
     options.progress = progress;
-    for (const SizeVisitor& visitor : bulkWalk(std::move(tasks), options, prototype))
-        for (size_t i = 0; i < sums.size(); ++i)
-            sums[i] += visitor.sums[i];
+    // Roots are opened a batch at a time, so a folder of thousands of sub-folders never holds
+    // more descriptors than the walk's own bound.
+    const qsizetype batch = openLevelsPerThread(walkThreadCount());
+    for (qsizetype from = 0; from < roots.size(); from += batch) {
+        const qsizetype count = std::min(roots.size() - from, batch);
+        std::vector<Task> tasks;
+        SizeVisitor prototype;
+        prototype.rootMounts.resize(size_t(count));
+        for (qsizetype i = 0; i < count; ++i) {
+            if (roots[from + i].isEmpty())
+                continue;
+            Task task;
+            task.path = trimmed(roots[from + i]);
+            task.fd = openFolder(task.path);
+            if (task.fd < 0)
+                continue;
+            prototype.rootMounts[size_t(i)] = mountOf(task.fd).value_or(MountId{});
+            task.slot = uint32_t(i);
+            tasks.push_back(std::move(task));
+        }
+        if (tasks.empty())
+            continue;
+        prototype.sums.assign(size_t(count), 0);
+        for (const SizeVisitor& visitor : bulkWalk(std::move(tasks), options, prototype))
+            for (qsizetype i = 0; i < count; ++i)
+                sums[size_t(from + i)] += visitor.sums[size_t(i)];
+        if (cancelled(progress))
+            break;
+    }
     return sums;
 }
 
@@ -594,16 +760,25 @@ std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool 
     WalkOptions options;
     options.skipHidden = skipHidden;
     const std::optional<MountId> folderMount = mountOf(fd);
+    const MountPoints mounts = mountPointsBelow({{path, fd}});
+    const bool holdsMounts = mounts.holdsOne(path);
     std::vector<ListedEntry> entries;
     while (const dirent64* entry = reader.next()) {
         const char* name = entry->d_name;
         if (leftOut(name, options))
             continue;
         ListedEntry listed;
-        if (::fstatat(fd, name, &listed.st, AT_SYMLINK_NOFOLLOW) != 0)
+        if (holdsMounts && mounts.isOne(path, name)) {
+            // Listed as the mount table says, never stat'ed: a folder of another file system.
+            listed.st = {};
+            listed.st.st_mode = S_IFDIR | 0755;
+            listed.otherMount = true;
+        } else if (::fstatat(fd, name, &listed.st, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;
-        listed.otherMount = S_ISDIR(listed.st.st_mode) ? mountOf(fd, name, 0) != folderMount
-                                                       : folderMount && quint64(listed.st.st_dev) != folderMount->device;
+        } else {
+            listed.otherMount = S_ISDIR(listed.st.st_mode) ? mountOf(fd, name, 0) != folderMount
+                                                           : folderMount && quint64(listed.st.st_dev) != folderMount->device;
+        }
         const size_t length = std::strlen(name);
         listed.name = QByteArray(name, qsizetype(length));
         listed.path = path;

@@ -7,6 +7,12 @@
 //
 // Sizes follow one rule: the sum of st_size of every non-directory entry met.
 //
+// Mount points below a walk's roots are known from the mount table before it starts and are
+// never opened or stat'ed (a mount that stopped answering cannot hold the walk); listFolder
+// reports one as a folder of another mount without looking at it. The bulk walks keep a bounded
+// number of folders open per thread (ancestors are opened again through "..", and checked), so
+// any depth is walked within a small descriptor limit.
+//
 // Enumeration order is pre-order in the file system's listing order: a folder's entries in
 // the order readdir returns them, each sub-folder's contents right after the sub-folder.
 // The bulk walks (treeSizes, collectFiles) use every core and still return exactly what a

@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 
 namespace orvane {
@@ -100,6 +101,24 @@ QEasingCurve easeOut()
 
 } // namespace
 
+// A scan cancelled while its worker is still busy (stuck in the kernel on a mount that never
+// answers, say) gives its thread's place in the pool back, so the next scan starts at once; the
+// place is taken back when that worker returns.
+struct ScanSlot {
+    std::atomic<int> state{0}; // 0 running, 1 returned, 2 its place given back
+    void release()
+    {
+        int running = 0;
+        if (state.compare_exchange_strong(running, 2))
+            scanPool()->setMaxThreadCount(scanPool()->maxThreadCount() + 1);
+    }
+    void returned()
+    {
+        if (state.exchange(1) == 2)
+            scanPool()->setMaxThreadCount(scanPool()->maxThreadCount() - 1);
+    }
+};
+
 SectionFlowController::SectionFlowController(QObject* parent)
     : SectionFlowController(QString(), FlowServices::engine(), parent)
 {
@@ -148,6 +167,8 @@ SectionFlowController::~SectionFlowController()
 {
     if (m_progress)
         m_progress->cancel();
+    if (m_scanSlot)
+        m_scanSlot->release();
 }
 
 void SectionFlowController::setSectionId(const QString& id)
@@ -399,10 +420,13 @@ void SectionFlowController::startScan()
     setState(ScanState::scanning);
     emit scanProgressChanged();
     m_progressTimer.start();
-    m_scanWatcher.setFuture(QtConcurrent::run(scanPool(), [scan = m_services.scan, plan = *plan, progress] {
+    auto slot = std::make_shared<ScanSlot>();
+    m_scanSlot = slot;
+    m_scanWatcher.setFuture(QtConcurrent::run(scanPool(), [scan = m_services.scan, plan = *plan, progress, slot] {
         background::Scope scope(background::Kind::scan);
         lowerThisThreadsPriority();
         QList<CleanupCategory> found = scan(plan, progress.get());
+        slot->returned();
         if (progress->cancelled())
             return PreparedResults();
         // Totals are worked out here, so showing the results costs the GUI thread nothing that grows.
@@ -416,6 +440,8 @@ void SectionFlowController::cancelScan()
         return;
     m_progress->cancel();
     m_progress.reset();
+    if (m_scanSlot)
+        m_scanSlot->release();
     m_progressTimer.stop();
     setState(ScanState::idle);
     emit scanProgressChanged();

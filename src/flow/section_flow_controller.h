@@ -37,6 +37,8 @@ double usedFraction(const DiskInfo& disk);
 
 // One section's cleanup flow: state, results, selection, figures and the operations that move
 // them. The screens only draw these values and call the operations.
+struct ScanSlot;
+
 class SectionFlowController : public QObject
 {
     Q_OBJECT
@@ -202,6 +204,7 @@ private:
 
     QFutureWatcher<PreparedResults> m_scanWatcher;
     std::shared_ptr<ScanProgress> m_progress; // of the running scan; shared with its worker
+    std::shared_ptr<ScanSlot> m_scanSlot; // the running scan's place in the pool
     QTimer m_progressTimer;
     int m_progressSource = -1;
     qint64 m_progressFiles = 0;

@@ -2,22 +2,21 @@
 
 #include "locations.h"
 #include "desktop_entry.h"
+#include "file_head.h"
 #include "paths.h"
+#include "plist_reader.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QIcon>
 #include <QImageReader>
 #include <QMimeDatabase>
-#include <QMutex>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
-
-#include <plist/plist.h>
 
 namespace orvane {
 
@@ -34,10 +33,32 @@ bool exists(const FilePath& path)
     return QFileInfo::exists(QFile::decodeName(path));
 }
 
-FilePath infoPlistOf(const FilePath& bundle)
+// Icon files are read like any file the user controls: a regular file only, never waited on,
+// at most this large; the image is made from the bytes read.
+constexpr qsizetype kMaxIconFileSize = 16 * 1024 * 1024;
+
+// The largest image of an icon file (an .icns holds several sizes); null when refused.
+QImage readIconFile(const QString& file)
 {
-    const FilePath contents = joinPath(bundle, QByteArrayLiteral("Contents/Info.plist"));
-    return exists(contents) ? contents : joinPath(bundle, QByteArrayLiteral("Info.plist"));
+    // System icons are often links to the real file; the link is resolved here, on the worker.
+    const QString real = QFileInfo(file).canonicalFilePath();
+    if (real.isEmpty())
+        return {};
+    const std::optional<QByteArray> bytes = readSmallFile(AT_FDCWD, QFile::encodeName(real).constData(), kMaxIconFileSize);
+    if (!bytes)
+        return {};
+    QBuffer buffer;
+    buffer.setData(*bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, QFileInfo(file).suffix().toLatin1());
+    reader.setDecideFormatFromContent(true);
+    QImage best;
+    do {
+        QImage image = reader.read();
+        if (!image.isNull() && image.width() > best.width())
+            best = image;
+    } while (reader.jumpToNextImage());
+    return best;
 }
 
 QImage scaled(const QImage& image, int size)
@@ -45,19 +66,6 @@ QImage scaled(const QImage& image, int size)
     if (image.isNull() || size <= 0)
         return image;
     return image.scaled(size, size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-}
-
-QImage themeIcon(const QString& name, int size)
-{
-    // QIcon and the pixmaps it makes belong to the GUI thread.
-    if (name.isEmpty() || !QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread())
-        return {};
-    if (QIcon::themeName().isEmpty() || QIcon::themeName() == u"hicolor")
-        QIcon::setThemeName(QStringLiteral("Adwaita"));
-    const QIcon icon = QIcon::fromTheme(name);
-    if (icon.isNull())
-        return {};
-    return icon.pixmap(size, size).toImage();
 }
 
 // An icon named `icon` among an app's own icons (a Flatpak export's share/icons): the scalable
@@ -69,23 +77,27 @@ QImage exportedIcon(const FilePath& iconFolder, const QString& icon, int size)
     const QString hicolor = QFile::decodeName(iconFolder) + QStringLiteral("/hicolor/");
     for (const char* dir : {"scalable", "512x512", "256x256", "128x128", "96x96", "64x64", "48x48", "32x32"})
         for (const char* extension : {".svg", ".png"}) {
-            const QImage image(hicolor + QLatin1String(dir) + QStringLiteral("/apps/") + icon + QLatin1String(extension));
+            const QImage image = readIconFile(hicolor + QLatin1String(dir) + QStringLiteral("/apps/") + icon + QLatin1String(extension));
             if (!image.isNull())
                 return scaled(image, size);
         }
     return {};
 }
 
-QImage desktopEntryIcon(const FilePath& path, const FilePath& iconFolder, int size)
+// A desktop entry's icon: an image file it names, the app's own exported one, else the theme
+// name it gives.
+PreparedIcon desktopEntryIcon(const FilePath& path, const FilePath& iconFolder, int size)
 {
     const auto entry = readDesktopEntry(path);
     if (!entry)
         return {};
     const QString icon = entry->icon().trimmed();
     if (icon.startsWith(u'/'))
-        return scaled(QImage(icon), size);
+        return {scaled(readIconFile(icon), size), {}};
     const QImage own = exportedIcon(iconFolder, icon, size);
-    return own.isNull() ? themeIcon(icon, size) : own;
+    if (!own.isNull())
+        return {own, {}};
+    return {{}, icon.isEmpty() ? QStringList() : QStringList{icon}};
 }
 
 // The desktop entry of an installed Linux application (an AppImage file directly inside one of
@@ -109,16 +121,11 @@ bool linuxAppEntry(const FilePath& path, const AppLocations& at, IconSource& sou
     return false;
 }
 
-QImage typeIcon(const FilePath& item, int size)
+QStringList typeIconNames(const FilePath& item)
 {
     static const QMimeDatabase db;
     const QMimeType type = db.mimeTypeForFile(QFile::decodeName(item));
-    for (const QString& name : {type.iconName(), type.genericIconName()}) {
-        QImage image = themeIcon(name, size);
-        if (!image.isNull())
-            return image;
-    }
-    return {};
+    return {type.iconName(), type.genericIconName()};
 }
 
 FilePath bundleWithIdentifier(const QString& identifier, const FilePaths& folders)
@@ -128,7 +135,7 @@ FilePath bundleWithIdentifier(const QString& identifier, const FilePaths& folder
         const QStringList bundles = dir.entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
         for (const QString& b : bundles) {
             const FilePath path = joinPath(folder, QFile::encodeName(b));
-            if (bundleInfoString(path, "CFBundleIdentifier") == identifier)
+            if (bundleInfoValue(path, "CFBundleIdentifier") == identifier)
                 return path;
         }
     }
@@ -207,70 +214,47 @@ IconSource chooseIconSource(const QString& name, const FilePath& path, const Fil
 
 QString bundleInfoString(const FilePath& bundle, const char* key)
 {
-    QFile file(QFile::decodeName(infoPlistOf(bundle)));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > 16 * 1024 * 1024)
-        return {};
-    const QByteArray data = file.readAll();
-    plist_t root = nullptr;
-    plist_from_memory(data.constData(), uint32_t(data.size()), &root);
-    if (!root)
-        return {};
-    QString value;
-    if (plist_get_node_type(root) == PLIST_DICT) {
-        plist_t node = plist_dict_get_item(root, key);
-        if (node && plist_get_node_type(node) == PLIST_STRING) {
-            char* text = nullptr;
-            plist_get_string_val(node, &text);
-            if (text) {
-                value = QString::fromUtf8(text);
-                free(text);
-            }
-        }
-    }
-    plist_free(root);
-    return value;
+    return bundleInfoValue(bundle, key).value_or(QString());
 }
 
 QImage bundleIcon(const FilePath& bundle, int size)
 {
     QString iconFile = bundleInfoString(bundle, "CFBundleIconFile");
-    if (iconFile.isEmpty())
+    if (iconFile.isEmpty() || iconFile.contains(u'/'))
         return {};
     if (!iconFile.contains(u'.'))
         iconFile += QStringLiteral(".icns");
     const QString resources = QFile::decodeName(joinPath(bundle, QByteArrayLiteral("Contents/Resources")));
-    QImageReader reader(resources + u'/' + iconFile);
-    // An .icns holds several sizes; take the largest and scale it down.
-    QImage best;
-    do {
-        QImage image = reader.read();
-        if (!image.isNull() && image.width() > best.width())
-            best = image;
-    } while (reader.jumpToNextImage());
-    return scaled(best, size);
+    return scaled(readIconFile(resources + u'/' + iconFile), size);
 }
 
-QImage itemIcon(const QString& name, const FilePath& path, int size)
+PreparedIcon prepareItemIcon(const IconSource& source, const FilePath& path, int size)
 {
-    static QMutex mutex;
-    static QHash<QString, QImage> cache;
-    {
-        QMutexLocker lock(&mutex);
-        const auto it = cache.constFind(name);
-        if (it != cache.cend())
-            return it.value();
-    }
-    const IconSource source = chooseIconSource(name, path, applicationFolders());
-    QImage image;
+    PreparedIcon prepared;
     if (!source.bundle.isEmpty())
-        image = bundleIcon(source.bundle, size);
+        prepared.image = bundleIcon(source.bundle, size);
     else if (!source.desktopEntry.isEmpty())
-        image = desktopEntryIcon(source.desktopEntry, source.iconFolder, size);
-    if (image.isNull())
-        image = typeIcon(source.item.isEmpty() ? path : source.item, size);
-    QMutexLocker lock(&mutex);
-    // Another thread may have answered first; the first answer stays.
-    return *cache.insert(name, cache.value(name, image));
+        prepared = desktopEntryIcon(source.desktopEntry, source.iconFolder, size);
+    if (prepared.image.isNull())
+        prepared.themeNames += typeIconNames(source.item.isEmpty() ? path : source.item);
+    return prepared;
+}
+
+QImage themeIcon(const QStringList& names, int size)
+{
+    // QIcon and the pixmaps it makes belong to the GUI thread.
+    if (!QCoreApplication::instance() || QThread::currentThread() != QCoreApplication::instance()->thread())
+        return {};
+    if (QIcon::themeName().isEmpty() || QIcon::themeName() == u"hicolor")
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    for (const QString& name : names) {
+        if (name.isEmpty())
+            continue;
+        const QIcon icon = QIcon::fromTheme(name);
+        if (!icon.isNull())
+            return icon.pixmap(size, size).toImage();
+    }
+    return {};
 }
 
 } // namespace orvane

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 namespace orvane {
 
@@ -36,12 +37,22 @@ FilePaths applicationFolders();
 
 // The icon of a bundle (Info.plist CFBundleIconFile, an .icns in Contents/Resources); null when none.
 QImage bundleIcon(const FilePath& bundle, int size);
-// Value of CFBundleIdentifier / CFBundleIconFile in a bundle's Info.plist (XML or binary).
+// Value of CFBundleIdentifier / CFBundleIconFile in a bundle's Info.plist (XML or binary), read
+// through the guarded plist reader; empty when none or refused.
 QString bundleInfoString(const FilePath& bundle, const char* key);
 
-// The icon of an item, or a null image when nothing better than a generic glyph exists.
-// Cached for the life of the process by `name`: the first answer for a name is reused.
-// Call it on the GUI thread: desktop theme icons can only be made there.
-QImage itemIcon(const QString& name, const FilePath& path, int size);
+// An item's icon as far as files say it: the image read from the bundle, the desktop entry or
+// the app's own icons, else the names to look up in the desktop's icon theme (the entry's Icon=,
+// the file type's icons). Reads files (each one guarded): call it on a worker, never on the GUI
+// thread.
+struct PreparedIcon {
+    QImage image;
+    QStringList themeNames;
+};
+PreparedIcon prepareItemIcon(const IconSource& source, const FilePath& path, int size);
+
+// The first of `names` the desktop's icon theme has, on the GUI thread (where theme icons must be
+// made); null elsewhere or when none has one.
+QImage themeIcon(const QStringList& names, int size);
 
 } // namespace orvane

@@ -19,6 +19,8 @@
 
 #include <cmath>
 
+#include <sys/stat.h>
+
 #include <memory>
 #include <optional>
 
@@ -124,32 +126,45 @@ QImage glyphIcon(const QString& symbol, int side)
 
 // Which image an item shows, as a key shared by every item that shows the same one: the
 // application bundle or desktop entry whose icon it takes, else its file type, plus the glyph it
-// falls back to. Remembered by name, like the item icons themselves.
-QString kindOf(const QString& name, const FilePath& path)
+// falls back to; with where that image comes from. Remembered by name, like the item icons
+// themselves. Reads files: only ever called on the provider's worker.
+struct ItemKind {
+    QString kind;
+    IconSource source;
+    QStringList typeIcons; // a kind of file type: its theme icon names
+};
+
+ItemKind kindOf(const QString& name, const FilePath& path)
 {
     static QMutex mutex;
-    static QHash<QString, QString> byName;
+    static QHash<QString, ItemKind> byName;
     {
         QMutexLocker lock(&mutex);
         const auto it = byName.constFind(name);
         if (it != byName.cend())
             return *it;
     }
-    const IconSource source = chooseIconSource(name, path, applicationFolders());
-    const QFileInfo info(QFile::decodeName(path));
+    ItemKind found;
+    found.source = chooseIconSource(name, path, applicationFolders());
+    const IconSource& source = found.source;
+    struct stat st;
+    const bool folder = ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
     const QString glyph = path.endsWith(".app") ? QStringLiteral("square.grid.2x2.fill")
-                          : info.isDir()        ? QStringLiteral("folder")
+                          : folder              ? QStringLiteral("folder")
                                                 : QStringLiteral("doc.fill");
-    QString kind;
+    QString& kind = found.kind;
     if (!source.bundle.isEmpty())
         kind = QStringLiteral("bundle:") + QString::fromUtf8(source.bundle.toPercentEncoding());
     else if (!source.desktopEntry.isEmpty())
         kind = QStringLiteral("entry:") + QString::fromUtf8(source.desktopEntry.toPercentEncoding());
-    else
-        kind = QStringLiteral("type:") + QMimeDatabase().mimeTypeForFile(QFile::decodeName(source.item.isEmpty() ? path : source.item)).name();
+    else {
+        const QMimeType type = QMimeDatabase().mimeTypeForFile(QFile::decodeName(source.item.isEmpty() ? path : source.item));
+        kind = QStringLiteral("type:") + type.name();
+        found.typeIcons = {type.iconName(), type.genericIconName()};
+    }
     kind += u'|' + glyph;
     QMutexLocker lock(&mutex);
-    return *byName.insert(name, byName.value(name, kind));
+    return *byName.insert(name, byName.value(name, found));
 }
 
 constexpr int kIconSide = 64;
@@ -230,9 +245,10 @@ private:
 
 } // namespace
 
-// Makes the image of each new kind on the GUI thread (where desktop theme icons must be made),
-// one kind per turn of a short timer: a list of files of twenty types opening at once costs a
-// frame no more than one icon does.
+// Finishes on the GUI thread the kinds whose files gave no image: a desktop theme icon by name
+// (theme icons can only be made there) or the kind's glyph. No file of the item is read here: the
+// worker has read them all. One kind per turn of a short timer: a list of files of twenty types
+// opening at once costs a frame no more than one icon does.
 class ItemIconProvider::Maker : public QObject
 {
 public:
@@ -244,11 +260,10 @@ public:
     }
 
     // Any thread.
-    void request(const QString& kind, const QString& name, const FilePath& path,
-                 std::shared_ptr<ItemIconResponse::State> state)
+    void request(const QString& kind, const QStringList& themeNames, std::shared_ptr<ItemIconResponse::State> state)
     {
         QMutexLocker lock(&m_mutex);
-        m_pending.append({kind, name, path, std::move(state)});
+        m_pending.append({kind, themeNames, std::move(state)});
         if (m_scheduled)
             return;
         m_scheduled = true;
@@ -258,8 +273,7 @@ public:
 private:
     struct Pending {
         QString kind;
-        QString name;
-        FilePath path;
+        QStringList themeNames;
         std::shared_ptr<ItemIconResponse::State> state;
     };
 
@@ -286,7 +300,7 @@ private:
         if (const std::optional<QImage> cached = iconCache().find(first.kind)) {
             image = *cached;
         } else {
-            image = itemIcon(first.name, first.path, kIconSide);
+            image = themeIcon(first.themeNames, kIconSide);
             if (image.isNull())
                 image = glyphIcon(first.kind.section(u'|', -1), kIconSide);
             QMutexLocker lock(&iconCache().mutex);
@@ -314,7 +328,7 @@ ItemIconProvider::ItemIconProvider()
     m_pool->setMaxThreadCount(1); // a light load beside the scan and the GUI
     // The first desktop icon loads the icon theme and its plugins (tens of ms): done once while
     // the application is idle after starting, not when a list of files first opens.
-    QTimer::singleShot(2000, m_maker, [] { (void)itemIcon(QStringLiteral(".icon-warm-up"), QByteArrayLiteral("/"), kIconSide); });
+    QTimer::singleShot(2000, m_maker, [] { (void)themeIcon({QStringLiteral("folder")}, kIconSide); });
 }
 
 ItemIconProvider::~ItemIconProvider()
@@ -336,11 +350,24 @@ QQuickImageResponse* ItemIconProvider::requestImageResponse(const QString& id, c
         QString name;
         FilePath path;
         decodeItemIconId(id, &name, &path);
-        const QString kind = kindOf(name, path);
-        if (const std::optional<QImage> cached = iconCache().find(kind))
+        const ItemKind kind = kindOf(name, path);
+        if (const std::optional<QImage> cached = iconCache().find(kind.kind)) {
             state->finish(*cached);
-        else
-            maker->request(kind, name, path, state);
+            return;
+        }
+        // Every file read happens here, on the worker; the GUI thread gets only what is left to
+        // look up in the icon theme.
+        const bool typeOnly = kind.source.bundle.isEmpty() && kind.source.desktopEntry.isEmpty();
+        PreparedIcon prepared = typeOnly ? PreparedIcon{{}, kind.typeIcons} : prepareItemIcon(kind.source, path, kIconSide);
+        if (prepared.image.isNull()) {
+            maker->request(kind.kind, prepared.themeNames, state);
+            return;
+        }
+        {
+            QMutexLocker lock(&iconCache().mutex);
+            iconCache().byKind.insert(kind.kind, prepared.image);
+        }
+        state->finish(prepared.image);
     });
     return response;
 }

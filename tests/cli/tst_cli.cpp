@@ -3,6 +3,7 @@
 
 #include "byte_format.h"
 #include "cli_fixture.h"
+#include "hostile_names.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,8 +15,13 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <fcntl.h>
+#include <linux/fuse.h>
+#include <poll.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/mount.h>
+#include <unistd.h>
 
 using namespace clifixture;
 using namespace Qt::StringLiterals;
@@ -34,9 +40,8 @@ struct Run {
     QByteArray home;
     QMap<QString, QString> env; // extra variables
 
-    Result operator()(const QList<QByteArray>& args) const
+    void start(QProcess& p, const QList<QByteArray>& args) const
     {
-        QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(u"HOME"_s, QFile::decodeName(home));
         e.insert(u"XDG_CONFIG_HOME"_s, QFile::decodeName(home + "/.config"));
@@ -54,6 +59,12 @@ struct Run {
         for (const QByteArray& a : args)
             list.append(QFile::decodeName(a)); // QProcess encodes them back to the same bytes
         p.start(QStringLiteral(ORVANE_CLI_PATH), list);
+    }
+
+    Result operator()(const QList<QByteArray>& args) const
+    {
+        QProcess p;
+        start(p, args);
         Result r;
         if (!p.waitForFinished(180000)) {
             p.kill();
@@ -96,6 +107,48 @@ Result expect(const Run& run, const Case& c)
 QByteArray en(qint64 bytes)
 {
     return orvane::formatBytes(bytes, orvane::AppLanguage::en).toUtf8();
+}
+
+// A FUSE mount at `at` whose server answers the kernel's greeting and nothing after it, like a
+// network mount that stopped answering: whatever touches it waits until it goes. Returns the
+// server's end (closing it ends the mount's waits), or -1 when this machine allows none.
+int mountDeadFuse(const QByteArray& at)
+{
+    const int fd = ::open("/dev/fuse", O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    const QByteArray options = "fd=" + QByteArray::number(fd) + ",rootmode=40000,user_id=0,group_id=0";
+    if (::mount("dead", at.constData(), "fuse.dead", MS_NOSUID | MS_NODEV, options.constData()) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    std::vector<char> request(FUSE_MIN_READ_BUFFER);
+    const ssize_t n = ::read(fd, request.data(), request.size());
+    const auto* in = reinterpret_cast<const fuse_in_header*>(request.data());
+    const auto* init = reinterpret_cast<const fuse_init_in*>(request.data() + sizeof(fuse_in_header));
+    struct {
+        fuse_out_header header;
+        fuse_init_out init;
+    } reply{};
+    reply.header.len = sizeof(reply);
+    if (n >= ssize_t(sizeof(fuse_in_header) + sizeof(fuse_init_in)) && in->opcode == FUSE_INIT) {
+        reply.header.unique = in->unique;
+        reply.init.major = FUSE_KERNEL_VERSION;
+        reply.init.minor = std::min<uint32_t>(init->minor, FUSE_KERNEL_MINOR_VERSION);
+        reply.init.max_write = 4096;
+        if (::write(fd, &reply, sizeof(reply)) == ssize_t(sizeof(reply)))
+            return fd;
+    }
+    ::umount2(at.constData(), MNT_DETACH);
+    ::close(fd);
+    return -1;
+}
+
+// Whether something has asked the dead mount of `fuse` anything, waiting at most `ms`.
+bool askedWithin(int fuse, int ms)
+{
+    pollfd p{fuse, POLLIN, 0};
+    return ::poll(&p, 1, ms) == 1;
 }
 
 // The Trash entry of the fixture home and its info file.
@@ -318,6 +371,85 @@ private slots:
         expect(english, {{"analyze", "smart"}, 0, {"Cuidado inteligente\n"}});
     }
 
+    // Names from Trash info files and desktop entries are printed escaped like paths: nothing a
+    // terminal acts on gets through, and each item stays on its own line.
+    void hostileNames()
+    {
+        const QByteArray h = QFile::encodeName(m_dir.path()) + "/hostile-home";
+        const QList<hostile::Name> rows = hostile::names("http://127.0.0.1:9/track.png");
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QByteArray n = QByteArray::number(i);
+            // A Trash item's original name is the last part of its path: one without "/".
+            const QByteArray trashed = QByteArray(rows[i].bytes).replace('/', '|');
+            QVERIFY(writeFile(h + "/.local/share/Trash/files/t" + n, 10));
+            QVERIFY(fixture::writeBytes(h + "/.local/share/Trash/info/t" + n + ".trashinfo",
+                                        "[Trash Info]\nPath=/home/u/" + trashed.toPercentEncoding() + "\n"));
+            const QByteArray app = h + "/Applications/app" + n + ".AppImage";
+            QVERIFY(fixture::writeBytes(app, QByteArray("\x7f" "ELF\x02\x01\x01\x00" "AI\x02", 11))
+                    && ::truncate(app.constData(), 1048576) == 0);
+            QByteArray name = rows[i].bytes;
+            name.replace('\\', "\\\\").replace('\n', "\\n");
+            QVERIFY(fixture::writeBytes(h + "/.local/share/applications/app" + n + ".desktop",
+                                        "[Desktop Entry]\nName=" + name + "\nExec=" + app + "\n"));
+        }
+        const Run run{h, {{u"PATH"_s, m_dir.filePath(u"no-bin"_s)}}};
+        for (const char* section : {"smart", "apps"}) {
+            const Result r = expect(run, {{"analyze", section, "--lang", "en"}, 0, {}});
+            for (const hostile::Name& row : rows) {
+                const QByteArray printed = section == QByteArray("smart") ? QByteArray(row.printed).replace('/', '|') : row.printed;
+                QVERIFY2(r.out.contains("  (" + printed + ")"), (section + (" " + r.out)).constData());
+            }
+            for (const char c : r.out)
+                QVERIFY2(c == '\n' || (uchar(c) >= 0x20 && uchar(c) != 0x7f), r.out.constData());
+            QVERIFY(!r.out.contains("\xc2\x9b") && !r.out.contains("\xe2\x80\xae"));
+            QCOMPARE(r.out.count("\n  [ ]  100 GB"), 0);
+            QCOMPARE(r.out.count("~FAKE"), 1);
+        }
+    }
+
+    // A mount in the home that never answers: the walks know it from the mount table and never
+    // touch it; and when a scan's worker is stuck in the kernel on one anyway (the Trash folder
+    // itself on it), Ctrl-C still ends the run with status 130, removing nothing.
+    void deadMount()
+    {
+        if (!m_privateMounts)
+            QSKIP("mounting is not permitted here");
+        const QByteArray h = freshHome();
+        const QByteArray remote = h + "/Documents/remote", trash = h + "/.local/share/Trash";
+        QVERIFY(fixture::makeDirs(remote));
+        const auto before = snapshot(h);
+        const int walkedPast = mountDeadFuse(remote);
+        if (walkedPast < 0)
+            QSKIP("FUSE mounts are not permitted here");
+        int stuck = -1;
+        const auto unmount = qScopeGuard([&] {
+            for (const QByteArray& at : {remote, trash})
+                ::umount2(at.constData(), MNT_DETACH);
+            ::close(walkedPast);
+            ::close(stuck);
+        });
+        const Run run{h, {{u"PATH"_s, m_dir.filePath(u"no-bin"_s)}}};
+        expect(run, {{"analyze", "cleanup", "--lang", "en"}, 0, {"Deep Clean\n"}});
+        QVERIFY(!askedWithin(walkedPast, 0));
+
+        stuck = mountDeadFuse(trash);
+        QVERIFY(stuck >= 0);
+
+        QProcess p;
+        run.start(p, {"clean", "smart", "--yes", "--lang", "en"});
+        QVERIFY(p.waitForStarted());
+        QVERIFY2(askedWithin(stuck, 60000), "the scan never reached the Trash");
+        QVERIFY(::kill(pid_t(p.processId()), SIGINT) == 0);
+        QVERIFY(p.waitForFinished(30000));
+        QCOMPARE(p.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(p.exitCode(), 130);
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+        QCOMPARE(p.readAllStandardError(), QByteArray("Scan cancelled.\n"));
+        for (const QByteArray& at : {remote, trash})
+            QVERIFY(::umount2(at.constData(), MNT_DETACH) == 0);
+        QCOMPARE(snapshot(h), before);
+    }
+
     // Clean for good removes exactly what analyze preselects, names that are not UTF-8 included
     // (written "base64:" in JSON, \xNN on the terminal), counted honestly: freed is the disk space
     // that came back (allocated blocks), nothing moved to the Trash; a second clean finds
@@ -517,8 +649,9 @@ private slots:
                 apps.insert(f["name"].toString(), f);
             return apps;
         };
-        // (rivet's folders are named like it, but nothing it carries says so: they stay.)
-        QHash<QString, QJsonValue> apps = appsOf(Run{demo, {{u"PATH"_s, m_dir.filePath(u"no-flatpak"_s)}}});
+        // Without flatpak on PATH, whatever this machine has installed. (rivet's folders are named
+        // like it, but nothing it carries says so: they stay.)
+        QHash<QString, QJsonValue> apps = appsOf(Run{demo, {{u"PATH"_s, m_dir.filePath(u"no-bin"_s)}}});
         QCOMPARE(QSet<QString>(apps.keyBegin(), apps.keyEnd()), (QSet<QString>{"Inkwell Notes", "rivet"}));
         QCOMPARE(pathSet(apps["Inkwell Notes"]["extra"]),
                  (QSet<QByteArray>{demo + "/.config/Inkwell", demo + "/.local/share/Inkwell", demo + "/.cache/inkwell",

@@ -61,6 +61,24 @@ QByteArray dictWithPayload(const QList<QByteArray>& tail, int refWidth)
            + ref(quint64(out.size()), 8);
 }
 
+// 144 bytes that stand for a tree of 2^17 nodes: the dict {CFBundleIdentifier: "x.y", p: object 4},
+// each of objects 4 to 19 an array holding the next one twice, one-byte offsets and references.
+QByteArray recursivePlist144()
+{
+    QList<QByteArray> objects{QByteArray("\xD2\x01\x02\x03\x04", 5), "\x5F\x10\x12" "CFBundleIdentifier", "\x51p",
+                              "\x53x.y"};
+    for (int i = 0; i < 16; ++i)
+        objects.append(QByteArray("\xA2", 1) + char(5 + i) + char(5 + i));
+    objects.append("\x52" "ab");
+    QByteArray out("bplist00"), table;
+    for (const QByteArray& object : objects) {
+        table += char(out.size());
+        out += object;
+    }
+    return out + table + QByteArray(6, '\0') + char(1) + char(1) + ref(quint64(objects.size()), 8) + ref(0, 8)
+           + ref(quint64(out.size()), 8);
+}
+
 using fixture::writeBytes;
 
 // A bundle of exactly `size` bytes; `plist`, when given, is its Contents/Info.plist.
@@ -230,6 +248,7 @@ private slots:
             QByteArray contents; // Contents/Info.plist: "" none; "fifo", "link" and "huge" made below
             bool found;
             QByteArray root = {}; // the bundle's own Info.plist
+            const char* value = nullptr; // what the reader gives icons, when not the identifier or nothing
         } rows[] = {
             {"xml", xml, true},
             {"binary", bin, true},
@@ -248,6 +267,7 @@ private slots:
             {"cyclic binary", dictWithPayload({QByteArray("\xA1\x04", 2)}, 1), false},
             {"deep binary", dictWithPayload(chain << QByteArray("\xA0", 1), 4), false},
             {"reference out of range", dictWithPayload({QByteArray("\xA1\x09", 2)}, 1), false},
+            {"recursive, 144 bytes", recursivePlist144(), false},
             {"deep xml",
              xmlHead + "<dict><key>CFBundleIdentifier</key><string>com.example.probe</string><key>payload</key>"
                  + QByteArray("<array>").repeated(250000) + QByteArray("</array>").repeated(250000) + "</dict></plist>",
@@ -255,10 +275,10 @@ private slots:
             {"fifo", "fifo", false},
             {"link", "link", false},
             {"empty id", plistWithIdentifier("", true), false},
-            {"dot", plistWithIdentifier(".", true), false},
-            {"dot dot", plistWithIdentifier("..", false), false},
-            {"climbs out", plistWithIdentifier("../../Documents", false), false},
-            {"slash", plistWithIdentifier("com.example/probe", false), false},
+            {"dot", plistWithIdentifier(".", true), false, {}, "."},
+            {"dot dot", plistWithIdentifier("..", false), false, {}, ".."},
+            {"climbs out", plistWithIdentifier("../../Documents", false), false, {}, "../../Documents"},
+            {"slash", plistWithIdentifier("com.example/probe", false), false, {}, "com.example/probe"},
         };
         // Locations an unsafe identifier would reach, and the one a good one names.
         for (const QByteArray& file : {lib("Caches/com.example.probe/x"), lib("Preferences/other.plist"),
@@ -281,6 +301,9 @@ private slots:
             const QList<CleanupFile> apps = scanInstalledApps(false, {m_apps});
             QVERIFY2(apps.size() == 1, row.tag);
             QVERIFY2(apps[0].extraURLs == (row.found ? FilePaths{lib("Caches/com.example.probe")} : FilePaths{}), row.tag);
+            // Item icons read the same file through the same reader.
+            const QString value = QString::fromUtf8(row.value ? row.value : row.found ? "com.example.probe" : "");
+            QVERIFY2(bundleInfoString(bundle, "CFBundleIdentifier") == value, row.tag);
         }
     }
 
@@ -429,7 +452,7 @@ private slots:
         QTest::addColumn<QByteArray>("script"); // "" no flatpak at removal time
         QTest::addColumn<bool>("removed");
         QTest::addColumn<bool>("folderStays");
-        const QByteArray uninstall = "rm -rf \"$XDG_DATA_HOME/flatpak/app/$4\"";
+        const QByteArray uninstall = "rm -rf \"$XDG_DATA_HOME/flatpak/app/$5\"";
         QTest::newRow("uninstalled") << uninstall << true << false;
         QTest::newRow("fails") << QByteArray("exit 1") << false << true;
         QTest::newRow("fails after removing") << uninstall + "; exit 2" << false << false;
@@ -454,7 +477,8 @@ private slots:
         qputenv("PATH", bin + ':' + path);
         qputenv("XDG_DATA_HOME", dirs.data);
         for (const QByteArray bad : {"--help", "org.example", "org..App", "org.example.App x", "org.example.1App",
-                                     "org.example.\xc3\x84pp"})
+                                     "org.example.\xc3\x84pp", "--delete-data.x.y", "org.-x.App", "org.my-foo.App",
+                                     "org.example.-App"})
             QVERIFY2(!uninstallFlatpak(QString::fromUtf8(bad), dirs.data + "/flatpak/app/" + bad), bad.constData());
         QVERIFY(!uninstallFlatpak(QStringLiteral("org.example.Other"), folder)); // not the folder's app
         QVERIFY(!fixture::exists(bin + "/args"));
@@ -485,7 +509,7 @@ private slots:
         if (!script.isEmpty()) {
             QFile args(QString::fromUtf8(bin + "/args"));
             QVERIFY(args.open(QIODevice::ReadOnly));
-            QCOMPARE(args.readAll(), "uninstall\n--user\n--noninteractive\n" + id + '\n');
+            QCOMPARE(args.readAll(), "uninstall\n--user\n--noninteractive\n--\n" + id + '\n');
         }
         if (hangs) {
             QFile pid(QString::fromUtf8(bin + "/flatpak.pid"));

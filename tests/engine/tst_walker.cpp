@@ -1,7 +1,10 @@
 #include "fixture.h"
 #include "walker.h"
 
+#include <QDir>
 #include <QTest>
+
+#include <sys/resource.h>
 
 #include <signal.h>
 
@@ -152,15 +155,51 @@ private slots:
         QCOMPARE(*out, QByteArray("5110 1 6 unlisted"));
     }
 
-    // Deep trees keep one descriptor per level and still measure right.
+    // Deep trees and wide folders are measured right within a small descriptor limit (the walk
+    // keeps a bounded number open and closes every one it opened), as the space screen lists them.
+    void deepTree_data()
+    {
+        QTest::addColumn<int>("depth");
+        QTest::addColumn<int>("width"); // sub-folders of 1 byte beside the deep tree
+        QTest::addColumn<int>("limit"); // RLIMIT_NOFILE while walking, 0 unchanged
+        QTest::newRow("400 levels") << 400 << 0 << 0;
+        QTest::newRow("2000 levels, 64 descriptors") << 2000 << 0 << 64;
+        QTest::newRow("300 sub-folders, 64 descriptors") << 3 << 300 << 64;
+    }
     void deepTree()
     {
+        QFETCH(int, depth);
+        QFETCH(int, width);
+        QFETCH(int, limit);
         fixture::TempDir dir;
-        const int deepest = fixture::makeDeepTree(dir.path() + "/top", 400);
+        const int deepest = fixture::makeDeepTree(dir.path() + "/top", depth);
         QVERIFY(deepest >= 0);
         ::close(deepest);
-        QCOMPARE(treeSize(dir.path()), qint64(400 * 1000 + 100));
-        QCOMPARE(collectFiles(dir.path(), 1, {}).size(), size_t(401));
+        for (int i = 0; i < width; ++i)
+            QVERIFY(fixture::writeFile(dir.path() + "/w" + QByteArray::number(i) + "/f", 1));
+        const qint64 deepSize = qint64(depth) * 1000 + 100;
+        const auto openDescriptors = [] { return QDir(QStringLiteral("/proc/self/fd")).count(); };
+        struct rlimit saved {};
+        QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+        const auto open = openDescriptors();
+        if (limit > 0) {
+            QVERIFY2(open + 16 < uint(limit), "too many descriptors open before the walk");
+            struct rlimit small = saved;
+            small.rlim_cur = rlim_t(limit);
+            QVERIFY(::setrlimit(RLIMIT_NOFILE, &small) == 0);
+        }
+        const qint64 total = treeSize(dir.path());
+        const size_t files = collectFiles(dir.path(), 1, {}).size();
+        const auto measured = measureFolder(dir.path(), false);
+        const auto openAfter = openDescriptors();
+        QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+        QCOMPARE(total, deepSize + width);
+        QCOMPARE(files, size_t(depth + 1 + width));
+        QVERIFY(measured);
+        QCOMPARE(qint64(measured->size()), qint64(1 + width));
+        for (const MeasuredEntry& e : *measured)
+            QCOMPARE(e.size, e.entry.name == "top" ? deepSize : qint64(1));
+        QCOMPARE(openAfter, open);
     }
 };
 

@@ -612,6 +612,33 @@ private slots:
         }
     }
 
+    // Workers that never return (stuck in the kernel on a dead mount) do not hold the next scan:
+    // each Cancel returns at once, and a scan started after two stuck ones still finishes.
+    void stuckScansNeverBlockTheNext()
+    {
+        std::atomic<int> calls = 0;
+        std::atomic<bool> release = false;
+        FlowServices services = Fake().services();
+        services.scan = [&](const CleanupPlan&, ScanProgress*) {
+            if (calls++ < 2)
+                while (!release.load()) // deaf to cancellation
+                    QThread::yieldCurrentThread();
+            return QList<CleanupCategory>{category(u"found"_s, {file(u"x"_s, 1, true)})};
+        };
+        SectionFlowController flow(u"smart"_s, services);
+        for (int stuck = 0; stuck < 2; ++stuck) {
+            flow.startScan();
+            QTRY_COMPARE(calls.load(), stuck + 1);
+            flow.cancelScan();
+            QCOMPARE(flow.screen(), u"idle"_s);
+        }
+        flow.startScan();
+        QTRY_COMPARE_WITH_TIMEOUT(flow.scanState(), ScanState::results, 10000);
+        QCOMPARE(flow.categories()->count(), 1);
+        release = true;
+        QTRY_COMPARE(background::running(background::Kind::scan), 0);
+    }
+
     // Leaving the section while it cleans releases its results; the removal still completes.
     void leavingDuringCleaningStillRemoves()
     {

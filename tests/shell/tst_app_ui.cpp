@@ -1,4 +1,6 @@
 #include "app_config.h"
+#include "hostile_names.h"
+#include "icons.h"
 #include "localization_manager.h"
 #include "onboarding.h"
 #include "settings/feed_server.h"
@@ -7,11 +9,15 @@
 
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QQuickImageProvider>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QtQml/qqmlextensionplugin.h>
 
 #include <functional>
+#include <memory>
+
+#include <sys/stat.h>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
 
@@ -367,6 +373,51 @@ private slots:
         m_app.snap("settings-empty-es", 300);
     }
 
+    // Names from other programs are shown as written: markup neither drawn nor fetched (the
+    // tracker's count is checked at the end of the tour, after every screen has had its time).
+    void hostileNamesShownAsWritten()
+    {
+        const QList<hostile::Name> rows = hostile::names(m_feed.url("/track.png").toEncoded());
+        QSet<QString> expected;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            QByteArray name = rows[i].bytes;
+            name.replace('\\', "\\\\").replace('\n', "\\n");
+            QFile entry(m_autostart + QStringLiteral("/hostile%1.desktop").arg(i));
+            QVERIFY(entry.open(QIODevice::WriteOnly));
+            entry.write("[Desktop Entry]\nName=" + name + "\n");
+            expected.insert(QString::fromUtf8(rows[i].bytes));
+        }
+        clickItem("sidebarRow_space");
+        clickItem("sidebarRow_settings");
+        onlyScreen("settingsView");
+        QSet<QString> shownNames;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            QQuickItem* label = item(QStringLiteral("startupRow_%1_name").arg(i));
+            QVERIFY(label);
+            QCOMPARE(label->property("textFormat").toInt(), 0); // Text.PlainText
+            shownNames.insert(label->property("text").toString());
+        }
+        QCOMPARE(shownNames, expected);
+        m_app.snap("settings-hostile-names", 300);
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            QVERIFY(QFile::remove(m_autostart + QStringLiteral("/hostile%1.desktop").arg(i)));
+
+        // A bundle whose Info.plist is a FIFO gets the generic glyph, and the window keeps turning
+        // while its icon is looked up (the lookup reads files on a worker, through the guarded reader).
+        const QString evil = m_home + "/Downloads/Evil.app";
+        QVERIFY(QDir().mkpath(evil + "/Contents"));
+        QVERIFY(::mkfifo(QFile::encodeName(evil + "/Contents/Info.plist").constData(), 0644) == 0);
+        auto* provider = static_cast<QQuickAsyncImageProvider*>(m_app.engine().imageProvider(QLatin1String(itemIconProviderId)));
+        const QString id = itemIconSource(QStringLiteral("Evil.app"), QFile::encodeName(evil))
+                               .mid(QStringLiteral("image://%1/").arg(QLatin1String(itemIconProviderId)).size());
+        std::unique_ptr<QQuickImageResponse> icon(provider->requestImageResponse(id, QSize(32, 32)));
+        QSignalSpy answered(icon.get(), &QQuickImageResponse::finished);
+        QTRY_COMPARE(answered.size(), 1);
+        const std::unique_ptr<QQuickTextureFactory> texture(icon->textureFactory());
+        QVERIFY(!texture->image().isNull());
+        QVERIFY(QDir(evil).removeRecursively());
+    }
+
     // Checks asked for: the offer (Download opens the release page, Later nothing), "up to date"
     // and failures, each in its language; only the offer has a second button.
     void updateChecksAskedForFromSettings()
@@ -466,6 +517,7 @@ private slots:
     // screenful of rows made, and that last row alone is chosen and goes to the Trash.
     void longResultScrollsToTheEndAndRemoves()
     {
+        QCOMPARE(m_feed.hits("/track.png"), 0); // no name anywhere fetched its image
         const QString caches = m_home + "/.cache";
         for (const QFileInfo& left : QDir(caches).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
             if (!left.fileName().startsWith(QLatin1String("orvane")))

@@ -154,6 +154,7 @@ public:
         return m_window && QTest::qWaitForWindowExposed(m_window);
     }
     QQuickWindow* window() const override { return m_window; }
+    QQmlEngine& engine() { return m_engine; }
 
 private:
     QQmlApplicationEngine m_engine;

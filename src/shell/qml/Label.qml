@@ -10,4 +10,5 @@ Text {
     font.weight: bold ? Font.Bold : (semibold ? Font.DemiBold : Font.Normal)
     color: "white"
     renderType: Text.QtRendering
+    textFormat: Text.PlainText // names from files and programs are data, never markup
 }
