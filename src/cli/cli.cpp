@@ -8,6 +8,7 @@
 #include "localization_manager.h"
 #include "path_text.h"
 #include "paths.h"
+#include "orvane_version.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -81,6 +82,7 @@ const QStringList planSections = {QStringLiteral("smart"), QStringLiteral("clean
 struct CommandLine {
     bool json = false;
     bool help = false;
+    bool version = false;
     bool yes = false;
     bool trash = false;
     bool permanent = false;
@@ -103,6 +105,8 @@ std::optional<QString> parse(const QList<QByteArray>& arguments, CommandLine& cl
             cl.json = true;
         } else if (arg == "-h" || arg == "--help") {
             cl.help = true;
+        } else if (arg == "--version") {
+            cl.version = true;
         } else if (arg == "--yes" || arg == "--trash" || arg == "--permanent") {
             cl.yes |= arg == "--yes";
             cl.trash |= arg == "--trash";
@@ -552,6 +556,10 @@ int run(const QList<QByteArray>& arguments)
         return usageError(*error);
     if (cl.help) {
         write(stdout, text("help"));
+        return exitOk;
+    }
+    if (cl.version) {
+        write(stdout, QStringLiteral("orvane-cli " ORVANE_VERSION "\n"));
         return exitOk;
     }
     if (cl.positional.isEmpty())

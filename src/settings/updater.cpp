@@ -29,9 +29,15 @@ Updater& Updater::shared()
         const QString feed = qEnvironmentVariable("ORVANE_UPDATE_FEED", QString::fromLatin1(config::updateFeedUrl));
         instance = new Updater(QUrl(feed),
                                QString::fromLatin1(config::version), QCoreApplication::instance());
-        instance->startAutomaticChecks();
+        if (enabled())
+            instance->startAutomaticChecks();
     }
     return *instance;
+}
+
+bool Updater::enabled()
+{
+    return config::updateChecks;
 }
 
 Updater* Updater::create(QQmlEngine*, QJSEngine*)

@@ -26,6 +26,8 @@ class Updater : public QObject
     QML_SINGLETON
     Q_PROPERTY(bool checking READ checking NOTIFY checkingChanged)
     Q_PROPERTY(QString currentVersion READ currentVersion CONSTANT)
+    // False in builds whose updates come from the system's package manager.
+    Q_PROPERTY(bool enabled READ enabled CONSTANT)
 
 public:
     // A slow, huge or broken feed must never hold anything up.
@@ -51,6 +53,7 @@ public:
     const Limits& limits() const { return m_limits; }
     QUrl feedUrl() const { return m_feedUrl; }
     QString currentVersion() const { return m_currentVersion; }
+    static bool enabled();
     bool checking() const { return !m_reply.isNull(); }
     bool automaticChecksActive() const { return m_timer.isActive(); }
 
