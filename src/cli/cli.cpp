@@ -1,5 +1,6 @@
 #include "cli.h"
 
+#include "app_config.h"
 #include "byte_format.h"
 #include "catalogue.h"
 #include "cli_texts.h"
@@ -8,7 +9,6 @@
 #include "localization_manager.h"
 #include "path_text.h"
 #include "paths.h"
-#include "orvane_version.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -559,7 +559,7 @@ int run(const QList<QByteArray>& arguments)
         return exitOk;
     }
     if (cl.version) {
-        write(stdout, QStringLiteral("orvane-cli " ORVANE_VERSION "\n"));
+        write(stdout, QStringLiteral("orvane-cli %1\n").arg(QLatin1String(config::version)));
         return exitOk;
     }
     if (cl.positional.isEmpty())

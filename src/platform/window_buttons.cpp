@@ -1,10 +1,11 @@
+// GLib first: its headers use names (signals) that Qt's headers turn into keywords.
+#include <gio/gio.h>
+
 #include "window_buttons.h"
 
 #include "base_dirs.h"
 
 #include <QFile>
-#include <QProcessEnvironment>
-#include <gio/gio.h>
 
 namespace orvane {
 

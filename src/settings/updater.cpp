@@ -29,15 +29,21 @@ Updater& Updater::shared()
         const QString feed = qEnvironmentVariable("ORVANE_UPDATE_FEED", QString::fromLatin1(config::updateFeedUrl));
         instance = new Updater(QUrl(feed),
                                QString::fromLatin1(config::version), QCoreApplication::instance());
-        if (enabled())
+        instance->setEnabled(config::updateChecks);
+        if (instance->enabled())
             instance->startAutomaticChecks();
     }
     return *instance;
 }
 
-bool Updater::enabled()
+void Updater::setEnabled(bool enabled)
 {
-    return config::updateChecks;
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (!enabled)
+        stopAutomaticChecks();
+    emit enabledChanged();
 }
 
 Updater* Updater::create(QQmlEngine*, QJSEngine*)

@@ -1,4 +1,4 @@
-#include "window_buttons.h"
+#include "window_buttons_qml.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
