@@ -6,14 +6,14 @@ set(CPACK_PACKAGE_NAME orvane)
 set(CPACK_PACKAGE_VENDOR Orvane)
 set(CPACK_PACKAGE_CONTACT "Orvane <hello@orvane.app>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "free storage space in the home folder")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "free storage space in the home folder
- Orvane finds what takes up space in your home folder and removes what you
- choose: caches, logs, the Trash, saved application state, browser traces,
- large files, duplicate files and applications with the files they leave
- behind. Every plan is reviewed before anything is removed.
- .
- The package holds the desktop application (orvane) and its command-line
- front end (orvane-cli). Both speak English and Spanish.")
+# The synopsis is the summary above; CPack indents these lines and marks the empty one.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Orvane finds what takes up space in your home folder and removes what you
+choose: caches, logs, the Trash, saved application state, browser traces,
+large files, duplicate files and applications with the files they leave
+behind. Every plan is reviewed before anything is removed.
+
+The package holds the desktop application (orvane) and its command-line
+front end (orvane-cli). Both speak English and Spanish.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

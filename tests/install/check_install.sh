@@ -44,15 +44,21 @@ manpages)
   commands=$(sed -n '/^Commands:/,/^$/s/^  \([a-z][a-z-]*\) .*/\1/p' <<<"$help")
   options=$(grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' <<<"$help" | tr -d ' ,' | sort -u)
   [[ $(wc -w <<<"$commands") -ge 5 ]] || fail "read only these commands from --help: $commands"
-  page=$(sed 's/\\-/-/g; s/\\f[BIRP]//g' "$data/man/orvane-cli.1")
+  # The entries of a section: the line after each .TP, as plain words.
+  entries() { sed 's/\\-/-/g; s/\\f[BIRP]//g' "$data/man/orvane-cli.1" | awk -v section="$1" '
+    /^\.SH / { inside = ($0 ~ "^\\.SH \"?" section) ; next }
+    inside && tagged { gsub(/^\.[A-Z]+ /, ""); gsub(/[",]/, " "); print; tagged = 0; next }
+    inside && /^\.TP/ { tagged = 1 }'; }
+  listed_commands=$(entries COMMANDS | awk '{print $1}')
+  listed_options=$(entries OPTIONS | tr ' ' '\n' | grep -E '^--?[a-z]' || true)
   for command in $commands; do
-    grep -qE "^\.(B|BI|BR|TP) \"?$command\b|^\.BI? $command\b" <<<"$page" || fail "orvane-cli(1) has no entry for the command $command"
+    grep -qx -- "$command" <<<"$listed_commands" || fail "orvane-cli(1) has no entry for the command $command"
   done
   for option in $options; do
-    grep -qE -- "^\.(B|BR|BI) (.*[ \"])?$option\b" <<<"$page" || fail "orvane-cli(1) does not name the option $option"
+    grep -qx -- "$option" <<<"$listed_options" || fail "orvane-cli(1) has no entry for the option $option"
   done
-  # The completion offers the same commands and sections.
-  for word in $commands smart cleanup apps protect dup; do
+  # The completion offers the same commands, sections and long options.
+  for word in $commands smart cleanup apps protect dup $(grep -- "^--" <<<"$options"); do
     grep -qw -- "$word" "$data/completion/orvane-cli" || fail "bash completion lacks $word"
   done
   if command -v man >/dev/null; then
@@ -85,7 +91,7 @@ package)
   [[ $(dpkg-deb -f "$deb" Version) == $(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n1) ]] \
     || fail "package version $(dpkg-deb -f "$deb" Version)"
   if command -v lintian >/dev/null; then
-    errors=$(lintian --no-tag-display-limit "$deb" | grep '^E: ' || true)
+    errors=$(lintian --tag-display-limit 0 "$deb" | grep '^E: ' || true)
     [[ -z $errors ]] || fail "lintian: $errors"
   fi
   ;;
