@@ -33,14 +33,13 @@ for p in "${packages[@]}"; do
 done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
-echo "Installing: ${missing[*]}"
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then
   # Without sudo rights there is nothing this script can do but say what is needed.
   may_sudo() {
     command -v sudo >/dev/null || return 1
     sudo -n true 2>/dev/null && return 0
-    echo "sudo asks for your password to install them."
+    echo "Orvane needs: ${missing[*]}; sudo asks for your password to install them."
     sudo -v
   }
   if ! may_sudo; then
@@ -50,5 +49,6 @@ if [[ $(id -u) -ne 0 ]]; then
   fi
   sudo_cmd=(sudo)
 fi
+echo "Installing: ${missing[*]}"
 "${sudo_cmd[@]}" apt-get update
 DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y --no-install-recommends "${missing[@]}"

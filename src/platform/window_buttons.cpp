@@ -115,6 +115,13 @@ WindowButtonLayout desktopButtonLayout()
 #if defined(__APPLE__)
     return {{QStringLiteral("close"), QStringLiteral("minimize"), QStringLiteral("maximize")}, {}};
 #else
+    // The user's own choice, in GNOME's form, wins over what the desktop publishes.
+    const QString own = qEnvironmentVariable("ORVANE_WINDOW_BUTTONS");
+    if (!own.isEmpty()) {
+        const WindowButtonLayout layout = gnomeButtonLayout(own);
+        if (layout.left.contains(QStringLiteral("close")) || layout.right.contains(QStringLiteral("close")))
+            return layout;
+    }
     const QString desktop = qEnvironmentVariable("XDG_CURRENT_DESKTOP");
     if (desktop.split(u':').contains(QStringLiteral("KDE"))) {
         QFile file(QString::fromLocal8Bit(baseDirs().config + "/kwinrc"));

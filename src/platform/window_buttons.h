@@ -24,8 +24,9 @@ WindowButtonLayout kdeButtonLayout(const QString& onLeft, const QString& onRight
 // The layout as written in a kwinrc file, or none when the file does not say.
 std::optional<WindowButtonLayout> kdeButtonLayoutFromConfig(const QByteArray& kwinrc);
 
-// What the running desktop publishes (KDE's kwinrc, GNOME's settings), else close on the right
-// after minimize and maximize. Reads files and settings: call it off the GUI thread.
+// ORVANE_WINDOW_BUTTONS (GNOME's form) when set, else what the running desktop publishes (KDE's
+// kwinrc, GNOME's settings), else close on the right after minimize and maximize. A layout
+// without close is ignored. Reads files and settings: call it off the GUI thread.
 WindowButtonLayout desktopButtonLayout();
 
 } // namespace orvane

@@ -104,6 +104,7 @@ private slots:
         for (const char* scheme : {"https", "http", "mailto", "file"})
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_opened, "open");
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        qputenv("ORVANE_WINDOW_BUTTONS", "appmenu:maximize,minimize,close");
         qputenv("ORVANE_UPDATE_FEED", m_feed.url("/appcast.xml").toEncoded());
         m_feed.route("/appcast.xml", offering("1.1"));
         appSettings().clear();
@@ -441,15 +442,17 @@ private slots:
         QCOMPARE(text("spaceTitle"), QStringLiteral("¿A dónde se fue tu espacio?"));
     }
 
-    // Without a desktop layout to follow, the window buttons sit at the right edge with close
-    // last; each is reached with Tab and pressed with Space (zoom maximizes and restores).
+    // The window buttons sit where and in the order the desktop's layout puts them (here zoom,
+    // minimize, close on the right); each is reached with Tab and pressed with Space (zoom
+    // maximizes and restores).
     void windowButtons()
     {
         QQuickItem* close = item("windowClose");
         QQuickItem* zoom = item("windowZoom");
         QVERIFY(close && zoom && item("windowMinimize"));
+        QTRY_VERIFY(zoom->mapToScene({}).x() < item("windowMinimize")->mapToScene({}).x());
         QCOMPARE(qRound(close->mapToScene({close->width(), 0}).x()), m_app.window()->width() - 12);
-        QVERIFY(zoom->mapToScene({}).x() < close->mapToScene({}).x());
+        QVERIFY(item("windowMinimize")->mapToScene({}).x() < close->mapToScene({}).x());
         for (QQuickItem* button : {close, zoom, item("windowMinimize")})
             QVERIFY(button->activeFocusOnTab());
         zoom->forceActiveFocus();

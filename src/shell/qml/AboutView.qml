@@ -30,7 +30,7 @@ Item {
             objectName: "aboutLicense"
             Layout.alignment: Qt.AlignHCenter
             text: L10n.text(L10n.language, "about.license")
-            size: Theme.footnote
+            size: Theme.subheadline
             color: Theme.white(0.5)
         }
         Label {
