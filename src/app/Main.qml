@@ -17,7 +17,8 @@ Window {
 
     ContentView { id: content; anchors.fill: parent }
 
-    // Dragging the top strip moves the window.
+    // Dragging the top strip moves the window (and lets the desktop snap it to edges and
+    // tiles like its other windows); a double click maximizes or restores it.
     MouseArea {
         objectName: "dragStrip"
         anchors.left: parent.left
@@ -30,9 +31,21 @@ Window {
         onDoubleClicked: window.visibility === Window.Maximized ? window.showNormal() : window.showMaximized()
     }
 
+    // The window buttons on the sides and in the order the desktop uses for its other windows.
     WindowControls {
+        objectName: "windowControlsLeft"
         window: window
-        x: 14; y: 10
+        buttons: WindowButtons.left
+        x: 12; y: 6
+        z: 60
+    }
+    WindowControls {
+        objectName: "windowControlsRight"
+        window: window
+        buttons: WindowButtons.right
+        anchors.right: parent.right
+        anchors.rightMargin: 12
+        y: 6
         z: 60
     }
 

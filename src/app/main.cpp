@@ -1,3 +1,4 @@
+#include "app_config.h"
 #include "app_setup.h"
 #include "background_work.h"
 #include "localization_manager.h"
@@ -19,6 +20,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 Q_IMPORT_QML_PLUGIN(Orvane_AppPlugin)
 
@@ -109,20 +111,96 @@ int refuseForeignHome(int argc, char* argv[], const orvane::ForeignHome& foreign
     return 3;
 }
 
+constexpr char helpText[] = R"(Usage: orvane [--demo] [Qt options]
+
+Frees storage space in your home folder. orvane-cli does the same from a terminal.
+
+Options:
+  --demo                    Run on a sample home folder in a temporary folder
+                            (removed on exit); your own files are never touched.
+  -h, --help                Show this help and exit.
+  -v, --version             Show the version and exit.
+
+Qt options:
+  -platform NAME            Qt platform plugin: xcb, wayland, ...
+  -platformtheme NAME       Qt platform theme.
+  -platformpluginpath PATH  More folders for platform plugins.
+  -plugin NAME              Load an extra input plugin.
+  -qwindowgeometry GEOMETRY Window size and position (WIDTHxHEIGHT+X+Y).
+  -qwindowicon FILE         Window icon.
+  -qwindowtitle TITLE       Window title.
+  -reverse                  Lay the window out from right to left.
+  -session ID               Restore the given session.
+  -display NAME             X11 display (xcb platform).
+
+The language is the one chosen in the window; on the first start, English when
+the system language is English (LANG=en_US.UTF-8) and Spanish otherwise.
+See orvane(1).
+)";
+
+bool hasArgument(int argc, char* argv[], const char* name)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], name) == 0)
+            return true;
+    return false;
+}
+
+// Qt's messages while the platform plugin starts, held back: when no display can be reached
+// they end in Qt's abort, replaced by one line of ours; otherwise they are shown as they were.
+QtMessageHandler qtHandler = nullptr;
+QList<std::pair<QtMsgType, QString>> heldMessages;
+bool holdingMessages = false;
+
+void startupMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type == QtFatalMsg && holdingMessages) {
+        std::fprintf(stderr, "orvane: cannot open a window: no display could be reached "
+                             "(try orvane-cli in a terminal)\n");
+        std::_Exit(1);
+    }
+    if (holdingMessages) {
+        heldMessages.append({type, message});
+        return;
+    }
+    qtHandler(type, context, message);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Answered before Qt looks for a display, so they work in any terminal.
+    if (hasArgument(argc, argv, "--help") || hasArgument(argc, argv, "-h")) {
+        std::fputs(helpText, stdout);
+        return 0;
+    }
+    if (hasArgument(argc, argv, "--version") || hasArgument(argc, argv, "-v")) {
+        std::printf("orvane %s\n", orvane::config::version);
+        return 0;
+    }
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !hasArgument(argc, argv, "-platform")) {
+        std::fprintf(stderr, "orvane: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
+                             "start it in a desktop session, or use orvane-cli\n");
+        return 1;
+    }
+    if (hasArgument(argc, argv, "--demo") && qEnvironmentVariableIsEmpty(demoHomeVariable))
+        return runDemo(argc, argv);
     // Before anything reads or writes below the home folder.
     if (const auto foreign = orvane::foreignHome())
         return refuseForeignHome(argc, argv, *foreign);
 
-    for (int i = 1; i < argc; ++i) {
-        if (qstrcmp(argv[i], "--demo") == 0 && qEnvironmentVariableIsEmpty(demoHomeVariable))
-            return runDemo(argc, argv);
-    }
-
+    // The window is matched to its desktop entry (and so its icon) by this name.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(orvane::config::applicationId));
+    qtHandler = qInstallMessageHandler(startupMessages);
+    holdingMessages = true;
     QGuiApplication app(argc, argv);
+    holdingMessages = false;
+    qInstallMessageHandler(qtHandler);
+    for (const auto& [type, message] : std::as_const(heldMessages))
+        qt_message_output(type, QMessageLogContext(), message);
+    heldMessages.clear();
     orvane::setupApplication();
     orvane::LocalizationManager::shared();
     // Lives as long as the process; applies the language first, then checks now and daily.

@@ -1,5 +1,6 @@
 #include "cli.h"
 
+#include "app_config.h"
 #include "byte_format.h"
 #include "catalogue.h"
 #include "cli_texts.h"
@@ -81,6 +82,7 @@ const QStringList planSections = {QStringLiteral("smart"), QStringLiteral("clean
 struct CommandLine {
     bool json = false;
     bool help = false;
+    bool version = false;
     bool yes = false;
     bool trash = false;
     bool permanent = false;
@@ -104,6 +106,8 @@ std::optional<QString> parse(const QList<QByteArray>& arguments, CommandLine& cl
             cl.json = true;
         } else if (arg == "-h" || arg == "--help") {
             cl.help = true;
+        } else if (arg == "--version") {
+            cl.version = true;
         } else if (arg == "--yes" || arg == "--trash" || arg == "--permanent" || arg == "--all") {
             cl.yes |= arg == "--yes";
             cl.trash |= arg == "--trash";
@@ -610,6 +614,10 @@ int run(const QList<QByteArray>& arguments)
         return usageError(*error);
     if (cl.help) {
         write(stdout, text("help"));
+        return exitOk;
+    }
+    if (cl.version) {
+        write(stdout, QStringLiteral("orvane-cli %1\n").arg(QLatin1String(config::version)));
         return exitOk;
     }
     if (foreign) {

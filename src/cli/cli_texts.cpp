@@ -46,6 +46,7 @@ Opciones:
                         "base64:" seguido de sus bytes en Base64.
   --lang es|en          Idioma solo para esta ejecución (no se guarda).
   -h, --help            Esta ayuda.
+  --version             La versión.
 
 En una terminal, el análisis muestra su avance en la salida de errores; Ctrl-C lo
 cancela sin eliminar nada.
@@ -81,6 +82,7 @@ Options:
                         followed by the Base64 of its bytes.
   --lang es|en          Language for this run only (not stored).
   -h, --help            This help.
+  --version             The version.
 
 On a terminal, a scan shows how far it has got on stderr; Ctrl-C cancels it and
 removes nothing.

@@ -9,7 +9,7 @@ const std::vector<StringEntry>& stringTable()
 {
     static const std::vector<StringEntry> table = {
         {u"nav.smart"_s, u"Cuidado inteligente"_s, u"Smart Care"_s},
-        {u"nav.cleanup"_s, u"Limpieza"_s, u"Cleanup"_s},
+        {u"nav.cleanup"_s, u"Limpieza profunda"_s, u"Deep Clean"_s},
         {u"nav.apps"_s, u"Aplicaciones"_s, u"Applications"_s},
         {u"nav.space"_s, u"Espacio"_s, u"Space"_s},
         {u"nav.protect"_s, u"Protección"_s, u"Protection"_s},
@@ -175,6 +175,13 @@ const std::vector<StringEntry>& addedStringTable()
         {u"home.notYoursTitle"_s, u"Esta carpeta personal no es tuya"_s, u"This home folder is not yours"_s},
         {u"home.notYours"_s, u"%@ pertenece a %@, y Orvane se ejecuta como %@. Orvane solo limpia la carpeta personal de quien lo ejecuta, así que no ha tocado nada. Ábrelo con esa cuenta."_s, u"%@ belongs to %@, and Orvane runs as %@. Orvane only cleans the home folder of the user who runs it, so it has touched nothing. Open it from that account."_s},
         {u"home.quit"_s, u"Salir"_s, u"Quit"_s},
+        // Installed like any Linux application: window buttons, updates from the system, license.
+        {u"window.close"_s, u"Cerrar"_s, u"Close"_s},
+        {u"window.minimize"_s, u"Minimizar"_s, u"Minimize"_s},
+        {u"window.maximize"_s, u"Maximizar"_s, u"Maximize"_s},
+        {u"window.restore"_s, u"Restaurar"_s, u"Restore"_s},
+        {u"settings.updatesFromSystem"_s, u"Las actualizaciones llegan con el gestor de paquetes del sistema."_s, u"Updates come from your system's package manager."_s},
+        {u"about.license"_s, u"Software libre bajo la licencia GPL-3.0 o posterior"_s, u"Free software under the GPL-3.0-or-later license"_s},
     };
     return table;
 }

@@ -5,7 +5,12 @@
 namespace orvane::config {
 
 // Shown on the About and Settings screens, and compared against the update feed.
-inline constexpr char version[] = "1.0";
+// The project's version in CMakeLists.txt (app_config.cpp is built with it).
+extern const char version[];
+
+// Off in builds for distributions, whose package manager brings the updates
+// (cmake -DORVANE_UPDATE_CHECKS=OFF).
+extern const bool updateChecks;
 
 inline constexpr char donationUrl[] = "https://orvane.app/donate";
 inline constexpr char contactUrl[] = "mailto:hello@orvane.app";

@@ -29,9 +29,21 @@ Updater& Updater::shared()
         const QString feed = qEnvironmentVariable("ORVANE_UPDATE_FEED", QString::fromLatin1(config::updateFeedUrl));
         instance = new Updater(QUrl(feed),
                                QString::fromLatin1(config::version), QCoreApplication::instance());
-        instance->startAutomaticChecks();
+        instance->setEnabled(config::updateChecks);
+        if (instance->enabled())
+            instance->startAutomaticChecks();
     }
     return *instance;
+}
+
+void Updater::setEnabled(bool enabled)
+{
+    if (enabled == m_enabled)
+        return;
+    m_enabled = enabled;
+    if (!enabled)
+        stopAutomaticChecks();
+    emit enabledChanged();
 }
 
 Updater* Updater::create(QQmlEngine*, QJSEngine*)

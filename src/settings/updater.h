@@ -26,6 +26,8 @@ class Updater : public QObject
     QML_SINGLETON
     Q_PROPERTY(bool checking READ checking NOTIFY checkingChanged)
     Q_PROPERTY(QString currentVersion READ currentVersion CONSTANT)
+    // False in builds whose updates come from the system's package manager: no checks at all.
+    Q_PROPERTY(bool enabled READ enabled NOTIFY enabledChanged)
 
 public:
     // A slow, huge or broken feed must never hold anything up.
@@ -51,6 +53,9 @@ public:
     const Limits& limits() const { return m_limits; }
     QUrl feedUrl() const { return m_feedUrl; }
     QString currentVersion() const { return m_currentVersion; }
+    bool enabled() const { return m_enabled; }
+    // Stops the automatic checks when turned off; the shared updater takes the build's choice.
+    void setEnabled(bool enabled);
     bool checking() const { return !m_reply.isNull(); }
     bool automaticChecksActive() const { return m_timer.isActive(); }
 
@@ -74,6 +79,7 @@ public:
 
 signals:
     void checkingChanged();
+    void enabledChanged();
     void updateAvailable(const QString& newVersion, const QString& currentVersion, const QUrl& pageUrl);
     void upToDate();             // only for checks the user asked for
     void checkFailed(const QString& message); // only for checks the user asked for
@@ -90,6 +96,7 @@ private:
 
     QUrl m_feedUrl;
     QString m_currentVersion;
+    bool m_enabled = true;
     Limits m_limits;
     QNetworkAccessManager m_network;
     QTimer m_timer;     // automatic checks

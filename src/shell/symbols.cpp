@@ -56,6 +56,10 @@ const QHash<QString, char16_t>& symbolTable()
         {QStringLiteral("arrow.right.circle.fill"), 0xeaaa}, // arrow_circle_right
         {QStringLiteral("arrow.up.forward.square"), 0xe89e}, // open_in_new
         {QStringLiteral("envelope.fill"), 0xe158},         // mail
+        {QStringLiteral("xmark"), 0xe5cd},                 // close
+        {QStringLiteral("minus"), 0xe15b},                 // remove
+        {QStringLiteral("rectangle"), 0xe3c6},             // crop_square
+        {QStringLiteral("rectangle.on.rectangle"), 0xe3e0}, // filter_none
         {QStringLiteral("magnifyingglass"), 0xe8b6},       // search
         {QStringLiteral("power"), 0xe8ac},                 // power_settings_new
         {QStringLiteral("xmark.circle"), 0xe888},          // highlight_off
@@ -73,7 +77,7 @@ QString symbolGlyph(const QString& name)
 bool loadSymbolFont()
 {
     static const bool loaded = [] {
-        const int id = QFontDatabase::addApplicationFont(QStringLiteral(":/Orvane/Shell/fonts/MaterialIcons-Regular.ttf"));
+        const int id = QFontDatabase::addApplicationFont(QString::fromLatin1(symbolFontFile));
         return id >= 0 && QFontDatabase::applicationFontFamilies(id).contains(QLatin1String(symbolFontFamily));
     }();
     return loaded;

@@ -60,6 +60,13 @@ class TestAppUi : public QObject
     QQuickItem* item(const QString& name) const { return m_app.item(name); }
     QString text(const QString& name) const { return m_app.text(name); }
     bool visible(const QString& name) const { return shown(item(name)); }
+    static QString accessibleName(QQuickItem* target)
+    {
+        for (QObject* child : target->children())
+            if (qstrcmp(child->metaObject()->className(), "QQuickAccessibleAttached") == 0)
+                return child->property("name").toString();
+        return {};
+    }
     void clickItem(const QString& name) { m_app.clickItem(name); }
     // Only `screen` of the detail screens is there (none of another section's, no stand-in).
     void onlyScreen(const QString& screen)
@@ -103,6 +110,7 @@ private slots:
         for (const char* scheme : {"https", "http", "mailto", "file"})
             QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), &m_opened, "open");
         qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus");
+        qputenv("ORVANE_WINDOW_BUTTONS", "appmenu:maximize,minimize,close");
         qputenv("ORVANE_UPDATE_FEED", m_feed.url("/appcast.xml").toEncoded());
         m_feed.route("/appcast.xml", offering("1.1"));
         appSettings().clear();
@@ -316,6 +324,16 @@ private slots:
         QCOMPARE(text("currentVersionLabel"), QStringLiteral("Versión actual: 1.0"));
         QTRY_COMPARE(item("languageHighlight")->mapToScene({}), item("languageOption_es")->mapToScene({}));
         m_app.snap("app-settings-es", 600);
+
+        // A build whose updates come from the system says so where the button was.
+        QVERIFY(visible("checkUpdatesButton"));
+        QVERIFY(!visible("updatesFromSystem"));
+        Updater::shared().setEnabled(false);
+        QTRY_VERIFY(visible("updatesFromSystem"));
+        QVERIFY(!visible("checkUpdatesButton"));
+        QCOMPARE(text("updatesFromSystem"), QStringLiteral("Las actualizaciones llegan con el gestor de paquetes del sistema."));
+        Updater::shared().setEnabled(true);
+        QTRY_VERIFY(visible("checkUpdatesButton"));
     }
 
     // Open at login writes and removes the desktop's autostart entry. The user's own entry is
@@ -475,6 +493,27 @@ private slots:
         QCOMPARE(text("spaceTitle"), QStringLiteral("¿A dónde se fue tu espacio?"));
     }
 
+    // The window buttons sit where and in the order the desktop's layout puts them (here zoom,
+    // minimize, close on the right); each is reached with Tab and pressed with Space (zoom
+    // maximizes and restores).
+    void windowButtons()
+    {
+        QQuickItem* close = item("windowClose");
+        QQuickItem* zoom = item("windowZoom");
+        QVERIFY(close && zoom && item("windowMinimize"));
+        QTRY_VERIFY(zoom->mapToScene({}).x() < item("windowMinimize")->mapToScene({}).x());
+        QCOMPARE(qRound(close->mapToScene({close->width(), 0}).x()), m_app.window()->width() - 12);
+        QVERIFY(item("windowMinimize")->mapToScene({}).x() < close->mapToScene({}).x());
+        for (QQuickItem* button : {close, zoom, item("windowMinimize")})
+            QVERIFY(button->activeFocusOnTab());
+        zoom->forceActiveFocus();
+        QTest::keyClick(m_app.window(), Qt::Key_Space);
+        QTRY_COMPARE(m_app.window()->visibility(), QWindow::Maximized);
+        QCOMPARE(accessibleName(zoom), QStringLiteral("Restaurar"));
+        QTest::keyClick(m_app.window(), Qt::Key_Space);
+        QTRY_VERIFY(m_app.window()->visibility() != QWindow::Maximized);
+    }
+
     // About in both languages, from the sidebar and the dashboard: its texts (the tagline on two
     // lines) and the pages its buttons and links open.
     void aboutFromSidebarAndDashboard()
@@ -483,17 +522,23 @@ private slots:
         onlyScreen("aboutView");
         const struct {
             AppLanguage language;
-            const char *version, *tagline;
+            const char *version, *tagline, *license, *close, *zoom;
         } rows[] = {
             {AppLanguage::es, "Versión 1.0",
-             "Optimización de almacenamiento nativa para Linux.\nRápida, precisa y sin antivirus falso."},
+             "Optimización de almacenamiento nativa para Linux.\nRápida, precisa y sin antivirus falso.",
+             "Software libre bajo la licencia GPL-3.0 o posterior", "Cerrar", "Maximizar"},
             {AppLanguage::en, "Version 1.0",
-             "Native storage optimization for Linux.\nFast, precise and no fake antivirus."},
+             "Native storage optimization for Linux.\nFast, precise and no fake antivirus.",
+             "Free software under the GPL-3.0-or-later license", "Close", "Maximize"},
         };
         for (const auto& row : rows) {
             setLanguage(row.language);
             QCOMPARE(text("aboutVersion"), QString::fromUtf8(row.version));
             QCOMPARE(text("aboutTagline"), QString::fromUtf8(row.tagline));
+            QCOMPARE(text("aboutLicense"), QString::fromUtf8(row.license));
+            // The window buttons are named for screen readers in the language shown.
+            QCOMPARE(accessibleName(item("windowClose")), QString::fromUtf8(row.close));
+            QCOMPARE(accessibleName(item("windowZoom")), QString::fromUtf8(row.zoom));
             QTRY_COMPARE(item("aboutTagline")->property("lineCount").toInt(), 2);
             m_app.snap("about-" + LocalizationManager::shared().languageCode(), 100);
         }

@@ -2,6 +2,7 @@
 #include "palette.h"
 #include "springs.h"
 #include "symbols.h"
+#include "window_buttons.h"
 
 #include <QEasingCurve>
 #include <QFile>
@@ -33,12 +34,45 @@ class TestSymbols : public QObject
     Q_OBJECT
 
 private slots:
-    // Every name in the table has a glyph in the bundled font, and the names the screens use
+    // The window's buttons follow the desktop's published layout: GNOME's button-layout and
+    // KWin's letters, unknown entries dropped, a button named twice shown once.
+    void windowButtonLayouts_data()
+    {
+        QTest::addColumn<QString>("desktop");
+        QTest::addColumn<QByteArray>("setting");
+        QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QStringList>("right");
+        const QStringList trio{"minimize", "maximize", "close"};
+        QTest::newRow("gnome default") << "gnome" << QByteArray("appmenu:close") << QStringList{} << QStringList{"close"};
+        QTest::newRow("gnome right") << "gnome" << QByteArray("appmenu:minimize,maximize,close") << QStringList{} << trio;
+        QTest::newRow("gnome left") << "gnome" << QByteArray("close,minimize,maximize:appmenu") << QStringList{"close", "minimize", "maximize"} << QStringList{};
+        QTest::newRow("gnome no colon") << "gnome" << QByteArray("icon,close") << QStringList{"close"} << QStringList{};
+        QTest::newRow("gnome twice, spaces") << "gnome" << QByteArray(" close :spacer, minimize ,close") << QStringList{"close"} << QStringList{"minimize"};
+        QTest::newRow("kde left") << "kde" << QByteArray("[org.kde.kdecoration2]\nButtonsOnLeft=XIA\nButtonsOnRight=H\n") << QStringList{"close", "minimize", "maximize"} << QStringList{};
+        QTest::newRow("kde one side given") << "kde" << QByteArray("[General]\nX=1\n[org.kde.kdecoration2]\nButtonsOnLeft=MX\n") << QStringList{"close"} << QStringList{"minimize", "maximize"};
+        QTest::newRow("kde other group") << "kde" << QByteArray("[Windows]\nButtonsOnLeft=X\n") << QStringList{"none"} << QStringList{"none"};
+    }
+    void windowButtonLayouts()
+    {
+        QFETCH(QString, desktop);
+        QFETCH(QByteArray, setting);
+        QFETCH(QStringList, left);
+        QFETCH(QStringList, right);
+        WindowButtonLayout layout;
+        if (desktop == u"gnome")
+            layout = gnomeButtonLayout(QString::fromUtf8(setting));
+        else
+            layout = kdeButtonLayoutFromConfig(setting).value_or(WindowButtonLayout{{"none"}, {"none"}});
+        QCOMPARE(layout.left, left);
+        QCOMPARE(layout.right, right);
+    }
+
+    // Every name in the table has a glyph in the installed font, and the names the screens use
     // are all in the table (an unknown one gets the neutral "help" glyph).
     void symbolsAndColours()
     {
         QVERIFY(loadSymbolFont());
-        QFile file(QStringLiteral(":/Orvane/Shell/fonts/MaterialIcons-Regular.ttf"));
+        QFile file(QString::fromLatin1(symbolFontFile));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QRawFont font(file.readAll(), 24);
         QVERIFY(font.isValid());

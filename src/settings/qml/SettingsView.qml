@@ -86,6 +86,7 @@ Item {
                     }
                     GlassButton {
                         objectName: "checkUpdatesButton"
+                        visible: Updater.enabled
                         prominent: false
                         text: L10n.text(L10n.language, "settings.checkUpdates")
                         textSize: Theme.callout
@@ -93,6 +94,15 @@ Item {
                         horizontalPadding: 14
                         onClicked: Updater.checkForUpdates()
                     }
+                }
+                Label {
+                    objectName: "updatesFromSystem"
+                    visible: !Updater.enabled
+                    y: 38
+                    width: parent.width
+                    text: L10n.text(L10n.language, "settings.updatesFromSystem")
+                    color: Theme.white(0.6)
+                    wrapMode: Text.WordWrap
                 }
             }
 

@@ -27,6 +27,13 @@ Item {
             color: Theme.white(0.6)
         }
         Label {
+            objectName: "aboutLicense"
+            Layout.alignment: Qt.AlignHCenter
+            text: L10n.text(L10n.language, "about.license")
+            size: Theme.subheadline
+            color: Theme.white(0.5)
+        }
+        Label {
             objectName: "aboutMadeBy"
             Layout.alignment: Qt.AlignHCenter
             text: L10n.text(L10n.language, "about.madeBy")

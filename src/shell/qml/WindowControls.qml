@@ -1,44 +1,71 @@
 import QtQuick
-import Orvane.Shell
 import QtQuick.Window
+import Orvane.Shell
 
-// Close, minimize and zoom as small circles at the window's top-left.
+// The window's own buttons, drawn in the app's style: the ones in `buttons` ("close",
+// "minimize", "maximize"), in that order. Main.qml places one row on each side of the top edge,
+// as the desktop lays out its other windows. Each button is reachable with Tab and pressed
+// with Space or Enter, and has a name for screen readers.
 Row {
     id: controls
     property var window
-    spacing: 8
-    property bool hovered: false
+    property var buttons: []
+    spacing: 6
 
-    component Dot: Rectangle {
-        id: dot
-        property color fill
-        property string glyph
-        signal clicked()
-        width: 12; height: 12; radius: 6
-        color: fill
-        border.width: 1
-        border.color: Qt.darker(fill, 1.25)
-        Text {
-            anchors.centerIn: parent
-            visible: controls.hovered
-            text: dot.glyph
-            font.pixelSize: 10
-            font.bold: true
-            color: Qt.rgba(0, 0, 0, 0.55)
-        }
-        MouseArea {
-            anchors.fill: parent
-            hoverEnabled: true
-            onContainsMouseChanged: controls.hovered = containsMouse
-            onClicked: dot.clicked()
-        }
+    readonly property bool maximized: window && window.visibility === Window.Maximized
+
+    function press(kind) {
+        if (kind === "close")
+            window.close()
+        else if (kind === "minimize")
+            window.showMinimized()
+        else if (maximized)
+            window.showNormal()
+        else
+            window.showMaximized()
     }
 
-    Dot { objectName: "windowClose"; fill: "#FF5F57"; glyph: "×"; onClicked: controls.window.close() }
-    Dot { objectName: "windowMinimize"; fill: "#FEBC2E"; glyph: "−"; onClicked: controls.window.showMinimized() }
-    Dot {
-        objectName: "windowZoom"; fill: "#28C840"; glyph: "+"
-        onClicked: controls.window.visibility === Window.Maximized ? controls.window.showNormal()
-                                                                   : controls.window.showMaximized()
+    Repeater {
+        model: controls.buttons
+        delegate: Rectangle {
+            id: button
+            required property string modelData
+            readonly property string kind: modelData
+            readonly property string key: kind === "maximize" && controls.maximized ? "restore" : kind
+            readonly property bool lit: mouse.containsMouse || activeFocus
+            objectName: kind === "close" ? "windowClose" : kind === "minimize" ? "windowMinimize" : "windowZoom"
+            width: 24; height: 24; radius: 12
+            color: kind === "close" && mouse.containsMouse ? "#e5484d"
+                   : mouse.pressed ? Theme.white(0.24) : lit ? Theme.white(0.16) : Theme.white(0.08)
+            border.width: activeFocus ? 2 : 0
+            border.color: Theme.white(0.85)
+            Behavior on color { ColorAnimation { duration: Theme.hoverMs } }
+
+            activeFocusOnTab: true
+            Accessible.role: Accessible.Button
+            Accessible.name: L10n.text(L10n.language, "window." + key)
+            Accessible.onPressAction: controls.press(kind)
+            Keys.onSpacePressed: controls.press(kind)
+            Keys.onReturnPressed: controls.press(kind)
+            Keys.onEnterPressed: controls.press(kind)
+
+            Symbol {
+                anchors.centerIn: parent
+                name: button.kind === "close" ? "xmark" : button.kind === "minimize" ? "minus"
+                      : controls.maximized ? "rectangle.on.rectangle" : "rectangle"
+                size: 14
+                color: Theme.white(button.lit ? 1 : 0.75)
+            }
+            MouseArea {
+                id: mouse
+                anchors.fill: parent
+                hoverEnabled: true
+                onClicked: controls.press(button.kind)
+            }
+            HoverTip {
+                visible: mouse.containsMouse
+                text: button.Accessible.name
+            }
+        }
     }
 }
