@@ -158,6 +158,15 @@ const std::vector<StringEntry>& addedStringTable()
         {u"scanning.files"_s, u"%@ archivos vistos"_s, u"%@ files seen"_s},
         {u"scanning.read"_s, u"%@ leídos"_s, u"%@ read"_s},
         {u"scanning.cancelled"_s, u"Análisis cancelado."_s, u"Scan cancelled."_s},
+        // Linux homes: developer caches, other browsers, the space explorer's removal, the keep-list.
+        {u"src.devCaches"_s, u"Cachés de desarrollo"_s, u"Developer caches"_s},
+        {u"src.otherBrowsers"_s, u"Otros navegadores"_s, u"Other browsers"_s},
+        {u"space.empty"_s, u"Aquí no hay nada que ocupe espacio."_s, u"Nothing here takes up space."_s},
+        {u"space.selected"_s, u"%@ elementos seleccionados · %@"_s, u"%@ items selected · %@"_s},
+        {u"keep.action"_s, u"No volver a ofrecer"_s, u"Never offer this"_s},
+        {u"settings.keptTitle"_s, u"Nunca se ofrecen"_s, u"Never offered"_s},
+        {u"settings.keptEmpty"_s, u"Nada por ahora. Usa «No volver a ofrecer» en cualquier fila."_s, u"Nothing yet. Use “Never offer this” on any row."_s},
+        {u"settings.keptTakeBack"_s, u"Volver a ofrecer"_s, u"Offer again"_s},
     };
     return table;
 }

@@ -22,6 +22,7 @@ struct Locations {
     // Folder sources. A location that is not strictly inside the home folder (an XDG variable
     // pointing elsewhere, or at the home folder itself) is left out: removal refuses anything
     // there, so nothing there is ever offered.
+    // macOS: Xcode's DerivedData. Linux: the developer tools' download caches, one item per tool.
     SourceLocations derivedData;
     SourceLocations caches;
     SourceLocations downloads;
@@ -29,6 +30,7 @@ struct Locations {
     SourceLocations savedAppState;
     SourceLocations trash;
     SourceLocations recentFiles;
+    // macOS: Safari's cache. Linux: the caches of Brave, Vivaldi and Opera.
     SourceLocations safariTraces;
     SourceLocations chromeTraces;
     SourceLocations firefoxTraces;
@@ -72,6 +74,16 @@ struct StartupFolders {
     FilePath systemdUser;  // Linux: $XDG_CONFIG_HOME/systemd/user (its *.wants folders)
 };
 StartupFolders startupFolders(Platform platform, const BaseDirs& dirs);
+
+// A user folder of user-dirs.dirs (the English default name where the file names none), with
+// the symbol it is shown with.
+struct UserFolder {
+    FilePath path;
+    const char* icon;
+};
+// Desktop, Downloads, Templates, Public, Documents, Music, Pictures, Videos, in this order; only
+// those strictly inside the home folder.
+QList<UserFolder> userFolders(const BaseDirs& dirs);
 
 // Whether `path` lies strictly below `home` (both absolute, no "." or ".." parts).
 bool strictlyInsideHome(const FilePath& path, const FilePath& home);
