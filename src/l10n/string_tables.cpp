@@ -164,6 +164,7 @@ const std::vector<StringEntry>& addedStringTable()
         {u"space.empty"_s, u"Aquí no hay nada que ocupe espacio."_s, u"Nothing here takes up space."_s},
         {u"space.selected"_s, u"%@ elementos seleccionados · %@"_s, u"%@ items selected · %@"_s},
         {u"keep.action"_s, u"No volver a ofrecer"_s, u"Never offer this"_s},
+        {u"keep.done"_s, u"No se volverá a ofrecer: %@"_s, u"Never offered again: %@"_s},
         {u"settings.keptTitle"_s, u"Nunca se ofrecen"_s, u"Never offered"_s},
         {u"settings.keptEmpty"_s, u"Nada por ahora. Usa «No volver a ofrecer» en cualquier fila."_s, u"Nothing yet. Use “Never offer this” on any row."_s},
         {u"settings.keptTakeBack"_s, u"Volver a ofrecer"_s, u"Offer again"_s},

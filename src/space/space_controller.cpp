@@ -392,7 +392,11 @@ void SpaceController::keep(int row)
 {
     if (row < 0 || row >= m_entries.count() || !m_backend.keep)
         return;
-    m_backend.keep(m_entries.entries().at(row).url);
+    const SpaceEntry& entry = m_entries.entries().at(row);
+    if (!m_backend.keep(entry.url))
+        return;
+    m_doneText = t(QStringLiteral("keep.done"), {entry.name});
+    emit doneTextChanged();
 }
 
 } // namespace orvane

@@ -258,6 +258,7 @@ private slots:
         c.keep(1);
         c.keep(7);
         QCOMPARE(home.kept, FilePaths{"/h/Downloads/notes.txt"});
+        QCOMPARE(c.doneText(), QStringLiteral("Never offered again: notes.txt"));
         home.slow = {"/h/Downloads/Project.app"};
         c.activate(0);
         c.toggleSelected(0);

@@ -110,6 +110,7 @@ private slots:
         QTRY_VERIFY(shown(item("scanningView")));
         QVERIFY(!shown(item("spaceContent")));
         QVERIFY(!shown(item("spaceRow_0")));
+        QTRY_COMPARE(text("scanningCounts"), QStringLiteral("0 archivos vistos")); // how far the measuring got
         m_host->snap("space-loading-es", 300);
         m_backend.gated = false;
         m_backend.gate.release();
