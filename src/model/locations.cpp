@@ -118,8 +118,11 @@ Locations linuxTable(const FilePath& home, const BaseDirs& given)
                       folderAt(in(home, ".var/app/com.vivaldi.Vivaldi/cache/vivaldi")),
                       folderAt(in(home, ".var/app/com.opera.Opera/cache/opera"))};
 
-    // Flatpak gives each app its own ~/.cache in ~/.var/app/<id>/cache.
-    l.caches = {folderAt(cache), at(Kind::appCaches, in(home, ".var/app"))};
+    // Flatpak gives each app its own ~/.cache in ~/.var/app/<id>/cache; never through a link
+    // that leads out of the home folder.
+    l.caches = {folderAt(cache)};
+    if (const FilePath apps = in(home, ".var/app"); strictlyInsideHome(resolved(apps), home))
+        l.caches.append(at(Kind::appCaches, apps));
     l.downloads = {folderAt(user("DOWNLOAD", "Downloads"))};
     // The session logs of X11 sessions (Xsession scripts, LightDM), of rootless Xorg and of SDDM.
     // Never whole state folders: those hold histories and application state, not logs.

@@ -265,6 +265,12 @@ private slots:
                         got << line;
             QCOMPARE(got, row.expected.filter(QStringLiteral(" ")));
         }
+
+        // ~/.var leading out of the home folder: no Flatpak app caches are looked for there.
+        fixture::TempDir home, outside;
+        testEnv.clear();
+        QVERIFY(fixture::makeDirs(outside.path() + "/app") && fixture::makeSymlink(outside.path(), home.path() + "/.var"));
+        QVERIFY(describe(Platform::linux, baseDirs(home.path(), readTestEnv)).filter(QStringLiteral("appCaches")).isEmpty());
     }
 };
 
