@@ -6,6 +6,7 @@
 #include "cli_texts.h"
 #include "demo_home.h"
 #include "engine.h"
+#include "keep_list.h"
 #include "localization_manager.h"
 #include "path_text.h"
 #include "paths.h"
@@ -456,6 +457,77 @@ int disk(const CommandLine& cl)
     return exitOk;
 }
 
+// ---- keep ----
+
+// An absolute path without "." or ".." parts; the folder holding it with its links resolved when
+// it exists, so the path names the item as the plans list it. The item itself may be gone.
+FilePath keptPathArgument(const QByteArray& given)
+{
+    QByteArray path = given;
+    if (!path.startsWith('/')) {
+        char* cwd = ::getcwd(nullptr, 0);
+        path = joinPath(cwd ? FilePath(cwd) : FilePath("/"), path);
+        std::free(cwd);
+    }
+    QList<QByteArray> parts;
+    for (const QByteArray& part : path.split('/')) {
+        if (part.isEmpty() || part == ".")
+            continue;
+        if (part == "..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+            continue;
+        }
+        parts.append(part);
+    }
+    if (parts.isEmpty())
+        return FilePath("/");
+    const QByteArray name = parts.takeLast();
+    FilePath parent = '/' + parts.join('/');
+    if (char* real = ::realpath(parent.constData(), nullptr)) {
+        parent = real;
+        std::free(real);
+    }
+    return joinPath(parent, name);
+}
+
+int keep(const CommandLine& cl)
+{
+    const QByteArray action = cl.positional.value(1);
+    const bool list = action == "list" && cl.positional.size() == 2;
+    const bool change = (action == "add" || action == "remove") && cl.positional.size() == 3;
+    if (!list && !change)
+        return usageError(text("err.keepUsage"));
+    if (change) {
+        const FilePath path = keptPathArgument(cl.positional.at(2));
+        const bool wasKept = keptPaths().contains(path);
+        const bool adding = action == "add";
+        if (!(adding ? keepPath(path) : unkeepPath(path))) {
+            write(stderr, QStringLiteral("orvane-cli: ") + text("keep.failed") + u'\n');
+            return exitSomeFailed;
+        }
+        if (cl.json) {
+            printJson(QJsonObject{{QStringLiteral("path"), jsonPath(path)}, {QStringLiteral("kept"), adding},
+                                  {QStringLiteral("changed"), adding != wasKept}});
+        } else if (!adding && !wasKept) {
+            line(text("keep.notKept", {readablePath(path)}));
+        } else {
+            line(text(adding ? "keep.added" : "keep.removed", {readablePath(path)}));
+        }
+        return exitOk;
+    }
+    const FilePaths kept = keptPaths();
+    if (cl.json) {
+        printJson(QJsonObject{{QStringLiteral("kept"), pathArray(kept)}});
+        return exitOk;
+    }
+    if (kept.isEmpty())
+        line(text("keep.none"));
+    for (const FilePath& path : kept)
+        line(QStringLiteral("  ") + readablePath(path));
+    return exitOk;
+}
+
 // ---- demo-home ----
 
 int demoHome(const CommandLine& cl)
@@ -640,6 +712,8 @@ int run(const QList<QByteArray>& arguments)
         status = space(cl);
     else if (command == "disk")
         status = disk(cl);
+    else if (command == "keep")
+        status = keep(cl);
     else if (command == "demo-home")
         status = demoHome(cl);
     else

@@ -36,6 +36,8 @@ Libera espacio en tu carpeta personal ($HOME) desde la terminal.
   space [CARPETA]       Tamaño de las carpetas principales, o de lo que hay
                         dentro de CARPETA.
   disk                  Capacidad y espacio libre del disco de tu carpeta personal.
+  keep add|remove RUTA  Pone RUTA en la lista de lo que nunca se ofrece (o la quita).
+  keep list             Muestra esa lista (la misma que usa la aplicación).
   demo-home CARPETA     Llena CARPETA (vacía o nueva) con una carpeta personal de
                         ejemplo para probar Orvane sin riesgo:
                         HOME=CARPETA orvane-cli analyze smart
@@ -72,6 +74,8 @@ Commands:
                         window. Each group of duplicates still keeps one copy.
   space [FOLDER]        Sizes of the main home folders, or of what is inside FOLDER.
   disk                  Capacity and free space of the disk holding your home folder.
+  keep add|remove PATH  Puts PATH on the list of what is never offered (or takes it off).
+  keep list             Shows that list (the same one the app uses).
   demo-home FOLDER      Fills FOLDER (empty or new) with a sample home folder for
                         trying Orvane safely:
                         HOME=FOLDER orvane-cli analyze smart
@@ -120,6 +124,12 @@ is done), 130 when cancelled with Ctrl-C.
                    "Kept (the last copy of its group of duplicates):"},
     {"clean.failed", "No se pudo eliminar (sigue en su sitio):", "Could not be removed (still in place):"},
     {"space.nothing", "No hay nada que mostrar aquí.", "Nothing to show here."},
+    {"err.keepUsage", "uso: keep add RUTA, keep remove RUTA o keep list", "usage: keep add PATH, keep remove PATH or keep list"},
+    {"keep.added", "No se volverá a ofrecer: %@", "Never offered again: %@"},
+    {"keep.removed", "Se vuelve a ofrecer: %@", "Offered again: %@"},
+    {"keep.notKept", "No estaba en la lista: %@", "Was not on the list: %@"},
+    {"keep.none", "La lista está vacía: todo se ofrece.", "The list is empty: everything is offered."},
+    {"keep.failed", "No se pudo guardar la lista en los ajustes.", "The list could not be stored in the settings."},
     {"disk.unknown", "No se pudo medir el disco.", "The disk could not be measured."},
     {"demo.done", "Carpeta personal de ejemplo creada en %@: %@ archivos, %@ en total, %@ en disco.",
                   "Sample home folder created in %@: %@ files, %@ in all, %@ on disk."},

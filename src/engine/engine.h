@@ -51,7 +51,13 @@ FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& a
 // Folder sizes for the space explorer.
 qint64 folderSize(const FilePath& folder);
 qint64 itemSize(const FilePath& item);
-QList<SpaceEntry> topLevelEntries();
-QList<SpaceEntry> childEntries(const FilePath& folder);
+// The home folder's top level: on macOS its classic folders; on Linux every entry, hidden ones
+// included, the user folders (user-dirs.dirs) with their symbols. Largest first.
+// Cancelled through `progress`, a listing returns nothing.
+QList<SpaceEntry> topLevelEntries(ScanProgress* progress = nullptr);
+QList<SpaceEntry> topLevelEntries(Platform platform, const BaseDirs& dirs, ScanProgress* progress = nullptr);
+// A folder's entries, largest first (hidden ones only on Linux).
+QList<SpaceEntry> childEntries(const FilePath& folder, ScanProgress* progress = nullptr);
+QList<SpaceEntry> childEntries(const FilePath& folder, Platform platform, ScanProgress* progress = nullptr);
 
 } // namespace orvane

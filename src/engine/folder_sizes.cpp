@@ -1,4 +1,5 @@
 #include "engine.h"
+#include "locations.h"
 #include "paths.h"
 #include "walker.h"
 
@@ -31,6 +32,46 @@ void sortLargestFirst(QList<SpaceEntry>& entries)
                      [](const SpaceEntry& a, const SpaceEntry& b) { return a.sizeInBytes > b.sizeInBytes; });
 }
 
+// The entries of `folder` of at least one byte, each with its whole size, in listing order.
+QList<SpaceEntry> measuredEntries(const FilePath& folder, bool skipHidden, ScanProgress* progress)
+{
+    const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, skipHidden, progress);
+    if (!listed || cancelled(progress))
+        return {};
+    QList<SpaceEntry> entries;
+    for (const auto& [entry, size] : *listed) {
+        const bool isDirectory = S_ISDIR(entry.st.st_mode);
+        if (size < 1)
+            continue;
+        SpaceEntry space;
+        space.name = displayPath(entry.name);
+        space.icon = isDirectory ? QStringLiteral("folder") : QStringLiteral("doc");
+        space.url = entry.path;
+        space.sizeInBytes = size;
+        space.isDirectory = isDirectory;
+        entries.append(std::move(space));
+    }
+    return entries;
+}
+
+// What a Linux home really holds: every entry, hidden ones included, largest first; the user
+// folders (under their own names) with their symbols. A user folder that is a link stays a link:
+// its own small entry, never what it points to.
+QList<SpaceEntry> homeEntries(const BaseDirs& dirs, ScanProgress* progress)
+{
+    QList<SpaceEntry> entries = measuredEntries(dirs.home, false, progress);
+    const QList<UserFolder> userDirs = userFolders(dirs);
+    for (SpaceEntry& entry : entries) {
+        if (!entry.isDirectory)
+            continue;
+        for (const UserFolder& user : userDirs)
+            if (user.path == entry.url)
+                entry.icon = QString::fromLatin1(user.icon);
+    }
+    sortLargestFirst(entries);
+    return entries;
+}
+
 } // namespace
 
 qint64 folderSize(const FilePath& folder)
@@ -44,14 +85,23 @@ qint64 itemSize(const FilePath& item)
     return treeSize(item);
 }
 
-QList<SpaceEntry> topLevelEntries()
+QList<SpaceEntry> topLevelEntries(ScanProgress* progress)
 {
-    const FilePath home = homeDir();
+    return topLevelEntries(runningPlatform(), baseDirs(), progress);
+}
+
+QList<SpaceEntry> topLevelEntries(Platform platform, const BaseDirs& dirs, ScanProgress* progress)
+{
+    if (platform == Platform::linux)
+        return homeEntries(dirs, progress);
+    const FilePath& home = dirs.home;
     FilePaths paths;
     for (const HomeFolder& row : kHomeFolders)
         paths.append(joinPath(home, QByteArray(row.name)));
     // A missing folder, or one that is a link or a plain file, measures 0 and is left out.
-    const std::vector<qint64> sizes = folderSizes(paths);
+    const std::vector<qint64> sizes = folderSizes(paths, progress);
+    if (cancelled(progress))
+        return {};
 
     QList<SpaceEntry> entries;
     for (qsizetype i = 0; i < paths.size(); ++i) {
@@ -69,26 +119,15 @@ QList<SpaceEntry> topLevelEntries()
     return entries;
 }
 
-QList<SpaceEntry> childEntries(const FilePath& folder)
+QList<SpaceEntry> childEntries(const FilePath& folder, ScanProgress* progress)
 {
-    // Hidden items are counted in sizes but not listed.
-    const std::optional<std::vector<MeasuredEntry>> listed = measureFolder(folder, true);
-    if (!listed)
-        return {};
+    return childEntries(folder, runningPlatform(), progress);
+}
 
-    QList<SpaceEntry> entries;
-    for (const auto& [entry, size] : *listed) {
-        const bool isDirectory = S_ISDIR(entry.st.st_mode);
-        if (size < 1)
-            continue;
-        SpaceEntry space;
-        space.name = displayPath(entry.name);
-        space.icon = isDirectory ? QStringLiteral("folder") : QStringLiteral("doc");
-        space.url = entry.path;
-        space.sizeInBytes = size;
-        space.isDirectory = isDirectory;
-        entries.append(std::move(space));
-    }
+QList<SpaceEntry> childEntries(const FilePath& folder, Platform platform, ScanProgress* progress)
+{
+    // On macOS hidden items are counted in sizes but not listed; on Linux they are listed too.
+    QList<SpaceEntry> entries = measuredEntries(folder, platform == Platform::macOS, progress);
     sortLargestFirst(entries);
     return entries;
 }

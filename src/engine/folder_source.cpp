@@ -1,5 +1,6 @@
 #include "engine.h"
 #include "file_head.h"
+#include "flatpak.h"
 #include "paths.h"
 #include "walker.h"
 
@@ -210,18 +211,49 @@ QList<CleanupFile> trashItems(const FilePath& trash, bool autoSelect, ScanProgre
     return files;
 }
 
+// Each Flatpak app's own cache: the entries of <apps>/<id>/cache for every valid app id, named
+// "<id>/<entry>". Never the app's data or config, and never through a link: an app folder or a
+// cache that is a link offers nothing.
+QList<CleanupFile> appCacheItems(const FilePath& apps, bool autoSelect, ScanProgress* progress)
+{
+    const std::optional<std::vector<ListedEntry>> listed = listFolder(apps, false);
+    if (!listed)
+        return {};
+    QList<CleanupFile> files;
+    for (const ListedEntry& app : *listed) {
+        if (!S_ISDIR(app.st.st_mode) || app.otherMount || !isFlatpakAppId(app.name))
+            continue;
+        const FilePath cache = joinPath(app.path, QByteArray("cache"));
+        struct stat st;
+        if (::lstat(cache.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_dev != app.st.st_dev)
+            continue;
+        for (CleanupFile& file : listItems(cache, autoSelect, progress)) {
+            file.name = displayPath(app.name) + u'/' + file.name;
+            files.append(std::move(file));
+        }
+    }
+    return files;
+}
+
 QList<CleanupFile> itemsAt(const SourceLocation& location, bool autoSelect, ScanProgress* progress)
 {
     switch (location.kind) {
     case Kind::folder:
         return listItems(location.path, autoSelect, progress);
-    case Kind::item:
-        return singleItem(location.path, autoSelect);
+    case Kind::item: {
+        QList<CleanupFile> files = singleItem(location.path, autoSelect);
+        if (!location.label.isEmpty())
+            for (CleanupFile& file : files)
+                file.name = location.label;
+        return files;
+    }
     case Kind::logFiles:
         return listItems(location.path, autoSelect, progress,
                          [](const ListedEntry& e) { return S_ISREG(e.st.st_mode) && isLogName(e.name); });
     case Kind::trash:
         return trashItems(location.path, autoSelect, progress);
+    case Kind::appCaches:
+        return appCacheItems(location.path, autoSelect, progress);
     }
     return {};
 }

@@ -472,6 +472,10 @@ private:
 
     void push(int fd, const QByteArray& name, const EntryInfo& self)
     {
+        // A folder of the chosen item that its owner made read-only (Go's module cache) is made
+        // writable so its entries can go: only folders of the item itself, never its parent.
+        if (m_removing && (self.mode & S_IRWXU) != S_IRWXU)
+            (void)::fchmod(fd, (self.mode & 07777) | S_IRWXU);
         // Within budget: the shallowest open folder is closed, to be reopened when needed.
         if (m_open + 1 > std::max(2, m_run.options.maxOpenFolders)) {
             for (size_t i = m_firstMaybeOpen; i < m_levels.size(); ++i) {

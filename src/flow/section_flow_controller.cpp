@@ -1,4 +1,5 @@
 #include "section_flow_controller.h"
+#include "keep_list.h"
 
 #include "background_work.h"
 #include "byte_format.h"
@@ -29,6 +30,7 @@ FlowServices FlowServices::engine()
     s.scan = [](const CleanupPlan& plan, ScanProgress* progress) { return scanPlan(plan, progress); };
     s.disk = [] { return diskInfo(); };
     s.remove = [](const QList<RemovalTarget>& targets, RemovalStyle style) { return removeItems(targets, style); };
+    s.keep = [](const FilePath& path) { return keepPath(path); };
     return s;
 }
 
@@ -580,6 +582,25 @@ void SectionFlowController::toggleFile(const QString& categoryId, const QString&
 void SectionFlowController::toggleAll(const QString& categoryId)
 {
     m_categories->toggleAll(categoryId);
+}
+
+void SectionFlowController::keepFile(const QString& categoryId, const QString& fileId)
+{
+    if (m_state != ScanState::results || !m_services.keep)
+        return;
+    const QUuid category(categoryId), file(fileId);
+    for (const CleanupCategory& c : m_categories->categories()) {
+        if (c.id != category)
+            continue;
+        for (const CleanupFile& f : c.files) {
+            if (f.id != file)
+                continue;
+            // Stored first: a path the keep-list did not take stays offered.
+            if (m_services.keep(f.url))
+                m_categories->applyRemoval({f.url});
+            return;
+        }
+    }
 }
 
 void SectionFlowController::toggleExpanded(const QString& categoryId)

@@ -25,6 +25,8 @@ struct FlowServices {
     std::function<QList<CleanupCategory>(const CleanupPlan&, ScanProgress*)> scan;
     std::function<DiskInfo()> disk;
     std::function<QList<RemovalResult>(const QList<RemovalTarget>&, RemovalStyle)> remove;
+    // Puts a path on the keep-list; false when it could not be stored.
+    std::function<bool(const FilePath&)> keep;
     int settleMs = 2200; // the cleaning screen stays this long after the removal
 
     static FlowServices engine();
@@ -150,6 +152,8 @@ public:
     Q_INVOKABLE void refreshDisk();
     Q_INVOKABLE void toggleFile(const QString& categoryId, const QString& fileId);
     Q_INVOKABLE void toggleAll(const QString& categoryId);
+    // "Never offer this": the file goes on the keep-list and leaves the results.
+    Q_INVOKABLE void keepFile(const QString& categoryId, const QString& fileId);
     Q_INVOKABLE void toggleExpanded(const QString& categoryId);
     Q_INVOKABLE void hoverCategory(const QString& categoryId);
     Q_INVOKABLE void unhoverCategory(const QString& categoryId);

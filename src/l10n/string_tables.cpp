@@ -182,6 +182,16 @@ const std::vector<StringEntry>& addedStringTable()
         {u"window.restore"_s, u"Restaurar"_s, u"Restore"_s},
         {u"settings.updatesFromSystem"_s, u"Las actualizaciones llegan con el gestor de paquetes del sistema."_s, u"Updates come from your system's package manager."_s},
         {u"about.license"_s, u"Software libre bajo la licencia GPL-3.0 o posterior"_s, u"Free software under the GPL-3.0-or-later license"_s},
+        // Linux homes: developer caches, other browsers, the space explorer's removal, the keep-list.
+        {u"src.devCaches"_s, u"Cachés de desarrollo"_s, u"Developer caches"_s},
+        {u"src.otherBrowsers"_s, u"Otros navegadores"_s, u"Other browsers"_s},
+        {u"space.empty"_s, u"Aquí no hay nada que ocupe espacio."_s, u"Nothing here takes up space."_s},
+        {u"space.selected"_s, u"%@ elementos seleccionados · %@"_s, u"%@ items selected · %@"_s},
+        {u"keep.action"_s, u"No volver a ofrecer"_s, u"Never offer this"_s},
+        {u"keep.done"_s, u"No se volverá a ofrecer: %@"_s, u"Never offered again: %@"_s},
+        {u"settings.keptTitle"_s, u"Nunca se ofrecen"_s, u"Never offered"_s},
+        {u"settings.keptEmpty"_s, u"Nada por ahora. Usa «No volver a ofrecer» en cualquier fila."_s, u"Nothing yet. Use “Never offer this” on any row."_s},
+        {u"settings.keptTakeBack"_s, u"Volver a ofrecer"_s, u"Offer again"_s},
     };
     return table;
 }

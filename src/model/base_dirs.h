@@ -32,6 +32,8 @@ struct BaseDirs {
     FilePath data;   // $XDG_DATA_HOME, default ~/.local/share
     FilePath config; // $XDG_CONFIG_HOME, default ~/.config
     FilePath state;  // $XDG_STATE_HOME, default ~/.local/state
+    // Go's module cache: $GOMODCACHE, else the first $GOPATH entry's pkg/mod, default ~/go/pkg/mod.
+    FilePath goModCache = {};
 };
 
 // Read afresh on every call, like homeDir().

@@ -1,5 +1,6 @@
 #include "catalogue.h"
 
+#include "keep_list.h"
 #include "localization_manager.h"
 #include "paths.h"
 
@@ -59,6 +60,13 @@ QStringList skippedNotes(const Locations& l, std::initializer_list<const char*> 
 // A build folder name that reads the same in every language.
 const QString derivedDataName = QStringLiteral("Xcode DerivedData");
 
+// The first row: Xcode's build folder on macOS, the developer tools' caches on Linux.
+CleanupSource developerRow(const Locations& l)
+{
+    const QString name = l.platform == Platform::linux ? t(QStringLiteral("src.devCaches")) : derivedDataName;
+    return folder(name, "hammer", l.derivedData, l, true);
+}
+
 SidebarSection section(const char* id, const char* icon)
 {
     const QString key = QStringLiteral("nav.") + QLatin1String(id);
@@ -88,7 +96,7 @@ CleanupPlan smartPlan(const Locations& l)
 {
     return makePlan("smart",
                     {
-                        folder(derivedDataName, "hammer", l.derivedData, l, true),
+                        developerRow(l),
                         folder(t(QStringLiteral("src.caches")), "shippingbox", l.caches, l, true),
                         folder(t(QStringLiteral("src.downloads")), "arrow.down.circle", l.downloads, l, false),
                         folder(t(QStringLiteral("src.logs")), "doc.text", l.logs, l, true),
@@ -102,7 +110,7 @@ CleanupPlan cleanupPlan(const Locations& l)
     return makePlan(
         "cleanup",
         {
-            folder(derivedDataName, "hammer", l.derivedData, l, true),
+            developerRow(l),
             folder(t(QStringLiteral("src.userCaches")), "shippingbox", l.caches, l, true),
             folder(t(QStringLiteral("src.logs")), "doc.text", l.logs, l, true),
             folder(t(QStringLiteral("src.savedAppState")), "macwindow", l.savedAppState, l, false),
@@ -129,7 +137,8 @@ CleanupPlan protectPlan(const Locations& l)
         "protect",
         {
             folder(t(QStringLiteral("src.recentFiles")), "clock.arrow.circlepath", l.recentFiles, l, true),
-            folder(t(QStringLiteral("src.safariTraces")), "safari", l.safariTraces, l, true),
+            folder(t(l.platform == Platform::linux ? QStringLiteral("src.otherBrowsers") : QStringLiteral("src.safariTraces")),
+                   l.platform == Platform::linux ? "globe" : "safari", l.safariTraces, l, true),
             folder(t(QStringLiteral("src.chromeTraces")), "globe", l.chromeTraces, l, true),
             folder(t(QStringLiteral("src.firefoxTraces")), "flame", l.firefoxTraces, l, true),
             folder(t(QStringLiteral("src.edgeTraces")), "globe", l.edgeTraces, l, true),
@@ -163,7 +172,10 @@ std::optional<CleanupPlan> planFor(const QString& sectionId, const Locations& lo
 
 std::optional<CleanupPlan> planFor(const QString& sectionId)
 {
-    return planFor(sectionId, currentLocations());
+    std::optional<CleanupPlan> plan = planFor(sectionId, currentLocations());
+    if (plan)
+        plan->kept = keptPaths();
+    return plan;
 }
 
 } // namespace orvane

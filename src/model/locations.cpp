@@ -128,12 +128,32 @@ Locations linuxTable(const FilePath& home, const BaseDirs& given)
 
     Locations l;
     l.skipped = skipped;
-    // No Linux desktop writes these: the macOS folders stay and simply find nothing.
-    l.derivedData = {folderAt(in(home, "Library/Developer/Xcode/DerivedData"))};
-    l.safariTraces = {folderAt(in(home, "Library/Caches/com.apple.Safari"))};
+    // What the developer tools download again on demand, one item per tool. Never ~/.m2: it
+    // also holds the user's own installed artifacts.
+    const auto tool = [](FilePath path, const char* label) {
+        return SourceLocation{Kind::item, std::move(path), QString::fromUtf8(label)};
+    };
+    l.derivedData = {tool(in(home, ".npm/_cacache"), "npm"),
+                     tool(in(home, ".cargo/registry/cache"), "Cargo (registry/cache)"),
+                     tool(in(home, ".cargo/registry/src"), "Cargo (registry/src)"),
+                     tool(in(home, ".gradle/caches"), "Gradle"),
+                     tool(in(given.goModCache, "cache/download"), "Go (pkg/mod/cache/download)"),
+                     tool(in(home, ".yarn/berry/cache"), "Yarn")};
+    if (dataOk)
+        l.derivedData.append(tool(in(data, "pnpm/store"), "pnpm"));
+    l.safariTraces = fromCache("BraveSoftware/Brave-Browser") + fromCache("vivaldi") + fromCache("opera")
+                     + SourceLocations{folderAt(in(home, "snap/brave/common/.cache/BraveSoftware/Brave-Browser")),
+                                       folderAt(in(home, "snap/opera/common/.cache/opera")),
+                                       folderAt(in(home, ".var/app/com.brave.Browser/cache/BraveSoftware/Brave-Browser")),
+                                       folderAt(in(home, ".var/app/com.vivaldi.Vivaldi/cache/vivaldi")),
+                                       folderAt(in(home, ".var/app/com.opera.Opera/cache/opera"))};
 
     if (cacheOk)
         l.caches = {folderAt(cache)};
+    // Flatpak gives each app its own ~/.cache in ~/.var/app/<id>/cache; never through a link
+    // that leads out of the home folder.
+    if (const FilePath apps = in(home, ".var/app"); strictlyInsideHome(resolved(apps), home))
+        l.caches.append(at(Kind::appCaches, apps));
     l.downloads = {folderAt(user("DOWNLOAD", "Downloads"))};
     // The session logs of X11 sessions (Xsession scripts, LightDM), of rootless Xorg and of SDDM.
     // Never whole state folders: those hold histories and application state, not logs.
@@ -240,6 +260,27 @@ SourceLocations volumeTrashes(const FilePath& home)
 }
 
 } // namespace
+
+QList<UserFolder> userFolders(const BaseDirs& dirs)
+{
+    static const struct {
+        const char* key;
+        const char* fallback;
+        const char* icon;
+    } rows[] = {{"DESKTOP", "Desktop", "menubar.dock.rectangle"}, {"DOWNLOAD", "Downloads", "arrow.down.circle"},
+                {"TEMPLATES", "Templates", "folder"},                {"PUBLICSHARE", "Public", "folder"},
+                {"DOCUMENTS", "Documents", "doc"},                   {"MUSIC", "Music", "music.note"},
+                {"PICTURES", "Pictures", "photo"},                   {"VIDEOS", "Videos", "film"}};
+    const QByteArray userDirs = readUserDirs(resolved(dirs.config));
+    QList<UserFolder> folders;
+    for (const auto& row : rows) {
+        const FilePath path = userDir(userDirs, dirs.home, row.key, row.fallback);
+        const bool repeated = std::any_of(folders.cbegin(), folders.cend(), [&](const UserFolder& f) { return f.path == path; });
+        if (!repeated && strictlyInsideHome(path, dirs.home))
+            folders.append({path, row.icon});
+    }
+    return folders;
+}
 
 bool strictlyInsideHome(const FilePath& path, const FilePath& home)
 {

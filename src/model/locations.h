@@ -49,6 +49,7 @@ struct Locations {
     // the home folder (an XDG variable pointing elsewhere, a link out of the home on the way) is
     // left out, as is everything drawn from a skipped base directory: removal refuses the first,
     // and the second would take what is not the user's to lose.
+    // macOS: Xcode's DerivedData. Linux: the developer tools' download caches, one item per tool.
     SourceLocations derivedData;
     SourceLocations caches;
     SourceLocations downloads;
@@ -56,6 +57,7 @@ struct Locations {
     SourceLocations savedAppState;
     SourceLocations trash;
     SourceLocations recentFiles;
+    // macOS: Safari's cache. Linux: the caches of Brave, Vivaldi and Opera.
     SourceLocations safariTraces;
     SourceLocations chromeTraces;
     SourceLocations firefoxTraces;
@@ -106,6 +108,16 @@ struct StartupFolders {
     FilePath systemdUser;  // Linux: $XDG_CONFIG_HOME/systemd/user (its *.wants folders)
 };
 StartupFolders startupFolders(Platform platform, const BaseDirs& dirs);
+
+// A user folder of user-dirs.dirs (the English default name where the file names none), with
+// the symbol it is shown with.
+struct UserFolder {
+    FilePath path;
+    const char* icon;
+};
+// Desktop, Downloads, Templates, Public, Documents, Music, Pictures, Videos, in this order; only
+// those strictly inside the home folder.
+QList<UserFolder> userFolders(const BaseDirs& dirs);
 
 // Whether `path` lies strictly below `home` (both absolute, no "." or ".." parts).
 bool strictlyInsideHome(const FilePath& path, const FilePath& home);

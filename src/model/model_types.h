@@ -53,9 +53,12 @@ struct SourceLocation {
         item,     // the location itself is one item (a regular file or a folder, never a link)
         logFiles, // the regular files directly inside whose names mark them as logs
         trash,    // a freedesktop Trash: the entries of files/, each with its info/ file
+        appCaches, // Flatpak's per-app folders (~/.var/app): the entries of each app's own cache/
     };
     Kind kind = Kind::folder;
     FilePath path;
+    // The item's name when the location is one item whose own name says little ("_cacache").
+    QString label = {};
 
     friend bool operator==(const SourceLocation&, const SourceLocation&) = default;
 };
@@ -94,6 +97,8 @@ struct CleanupPlan {
     QStringList highlights;
     // One line per place the plan left out and why (a base directory that holds others…).
     QStringList notes;
+    // The user's keep-list: nothing at, inside or holding one of these is offered.
+    FilePaths kept = {};
 };
 
 // What a file looked like when it was scanned; removal checks it before touching a copy.

@@ -1,5 +1,6 @@
 #include "settings_controller.h"
 #include "app_config.h"
+#include "keep_list.h"
 #include "paths.h"
 
 namespace orvane {
@@ -48,6 +49,7 @@ void SettingsController::refresh()
 {
     m_launchAtLogin->refresh();
     m_startupItems->refresh();
+    readKept();
 }
 
 void SettingsController::setLaunchAtLogin(bool on)
@@ -89,6 +91,31 @@ void SettingsController::cancelRemoval()
 void SettingsController::revealStartupItem(int row)
 {
     m_startupItems->reveal(row);
+}
+
+void SettingsController::readKept()
+{
+    const FilePaths kept = keptPaths();
+    if (kept == m_kept)
+        return;
+    m_kept = kept;
+    emit keptItemsChanged();
+}
+
+QStringList SettingsController::keptItems() const
+{
+    QStringList items;
+    for (const FilePath& path : m_kept)
+        items << displayPath(path);
+    return items;
+}
+
+void SettingsController::takeBack(int index)
+{
+    if (index < 0 || index >= m_kept.size())
+        return;
+    unkeepPath(m_kept.at(index));
+    readKept();
 }
 
 } // namespace orvane

@@ -24,6 +24,8 @@ class SettingsController : public QObject
     Q_PROPERTY(bool showRemoveConfirm READ showRemoveConfirm WRITE setShowRemoveConfirm NOTIFY
                    showRemoveConfirmChanged)
     Q_PROPERTY(QString version READ version CONSTANT)
+    // The keep-list, as readable paths in the order they were added.
+    Q_PROPERTY(QStringList keptItems READ keptItems NOTIFY keptItemsChanged)
 
 public:
     // The real login item and startup folder; the list is read by refresh().
@@ -52,8 +54,13 @@ public:
     Q_INVOKABLE void cancelRemoval();
     Q_INVOKABLE void revealStartupItem(int row);
 
+    QStringList keptItems() const;
+    // Takes an item off the keep-list: plans offer it again.
+    Q_INVOKABLE void takeBack(int index);
+
 signals:
     void itemToRemoveChanged();
+    void keptItemsChanged();
     void showRemoveConfirmChanged();
 
 private:
@@ -62,6 +69,8 @@ private:
     FilePath m_itemToRemove;
     bool m_showRemoveConfirm = false;
     bool m_removalPending = false; // requested, neither confirmed nor cancelled yet
+    FilePaths m_kept;
+    void readKept();
 };
 
 } // namespace orvane

@@ -5,22 +5,31 @@
 // moved on is dropped.
 
 #include "model_types.h"
+#include "removal.h"
+#include "scan_progress.h"
 
 #include <QAbstractListModel>
 #include <QFutureWatcher>
 #include <QObject>
+#include <QSet>
+#include <QTimer>
 #include <QtQml/qqmlregistration.h>
 
 #include <functional>
+#include <memory>
 
 namespace orvane {
 
 // Where the figures come from and how an item is shown in the file manager; tests replace them.
 struct SpaceBackend {
     std::function<DiskInfo()> diskInfo;
-    std::function<QList<SpaceEntry>()> topLevelEntries;
-    std::function<QList<SpaceEntry>(const FilePath&)> childEntries;
+    // Both count what they meet in the progress they are given and stop once it is cancelled.
+    std::function<QList<SpaceEntry>(ScanProgress*)> topLevelEntries;
+    std::function<QList<SpaceEntry>(const FilePath&, ScanProgress*)> childEntries;
     std::function<void(const FilePath&)> reveal;
+    // The plans' own executor (run on a worker thread) and the keep-list.
+    std::function<QList<RemovalResult>(const QList<RemovalTarget>&, RemovalStyle)> remove;
+    std::function<bool(const FilePath&)> keep;
 
     // The engine's measurements and the desktop's file manager.
     static SpaceBackend system();
@@ -44,6 +53,7 @@ public:
         isDirectory,
         path,          // readable absolute path
         iconSource,    // image provider address of the item's own icon (its file type's)
+        selected,      // ticked for removal
     };
     Q_ENUM(Role)
 
@@ -58,12 +68,16 @@ public:
     // The greatest size in the list, or 1 when it is empty.
     qint64 largestSize() const { return m_largest; }
     void setEntries(const QList<SpaceEntry>& entries);
+    bool isSelected(int row) const { return m_selected.contains(row); }
+    void setSelected(int row, bool selected);
+    const QSet<int>& selectedRows() const { return m_selected; }
 
 signals:
     void countChanged();
 
 private:
     QList<SpaceEntry> m_entries;
+    QSet<int> m_selected;
     qint64 m_largest = 1;
 };
 
@@ -86,6 +100,18 @@ class SpaceController : public QObject
     // entryId of the row under the pointer; empty for none. Every load clears it, since its
     // rows carry new identities.
     Q_PROPERTY(QString hoveredID READ hoveredID NOTIFY hoveredIDChanged)
+    // While a list is measured: how many files it has met so far, in the current language.
+    Q_PROPERTY(QString progressText READ progressText NOTIFY progressTextChanged)
+    // Ticked rows, to move to the Trash or delete with the plans' confirmation and executor.
+    Q_PROPERTY(int selectedCount READ selectedCount NOTIFY selectionChanged)
+    Q_PROPERTY(QString selectedText READ selectedText NOTIFY selectionChanged)
+    Q_PROPERTY(bool showConfirm READ showConfirm NOTIFY confirmChanged)
+    Q_PROPERTY(bool confirmsDeletion READ confirmsDeletion NOTIFY confirmChanged)
+    Q_PROPERTY(QString confirmTitle READ confirmTitle NOTIFY confirmChanged)
+    Q_PROPERTY(QString confirmMessage READ confirmMessage NOTIFY confirmChanged)
+    Q_PROPERTY(bool removing READ removing NOTIFY removingChanged)
+    // What the last removal did ("You freed …"), and what stayed and why; empty before any.
+    Q_PROPERTY(QString doneText READ doneText NOTIFY doneTextChanged)
 
 public:
     explicit SpaceController(QObject* parent = nullptr);
@@ -105,6 +131,17 @@ public:
     QString currentFolderName() const;
     QString currentFolder() const;
     QString hoveredID() const { return m_hoveredID; }
+    QString progressText() const { return m_progressText; }
+    int selectedCount() const { return int(m_entries.selectedRows().size()); }
+    QString selectedText() const;
+    bool showConfirm() const { return m_confirmStyle.has_value(); }
+    bool confirmsDeletion() const { return m_confirmStyle == RemovalStyle::permanent; }
+    QString confirmTitle() const;
+    QString confirmMessage() const;
+    bool removing() const { return m_removing; }
+    QString doneText() const { return m_doneText; }
+
+    ~SpaceController() override;
 
     // Measures the level shown again: the volume and the home folders at the top, else the folder.
     Q_INVOKABLE void reload();
@@ -119,12 +156,29 @@ public:
     Q_INVOKABLE void hover(const QString& entryId);
     Q_INVOKABLE void unhover(const QString& entryId);
 
+    // Ticks or clears a row for removal.
+    Q_INVOKABLE void toggleSelected(int row);
+    // Asks to move the ticked rows to the Trash (or delete them for good); the confirmation
+    // then removes them through the executor, and the level and the volume are measured again.
+    Q_INVOKABLE void requestRemoval(bool permanent);
+    Q_INVOKABLE void confirmRemoval();
+    Q_INVOKABLE void cancelRemoval();
+    // Puts the row's item on the keep-list: no plan offers it again.
+    Q_INVOKABLE void keep(int row);
+
 signals:
     void loadingChanged();
     void diskChanged();
     void usageTextChanged();
     void pathChanged();
     void hoveredIDChanged();
+    void progressTextChanged();
+    void selectionChanged();
+    void confirmChanged();
+    void removingChanged();
+    void doneTextChanged();
+    // A removal has ended (its list is being measured again).
+    void removed();
     // A list (and at the top level the volume figures) has been put on screen.
     void loaded();
 
@@ -132,13 +186,23 @@ private:
     struct LoadResult {
         quint64 generation = 0;
         bool topLevel = true;
+        bool hasDisk = false;
         DiskInfo disk;
         QList<SpaceEntry> entries;
     };
 
+    struct RemovalRun {
+        QList<RemovalTarget> targets;
+        QList<RemovalResult> results;
+        RemovalStyle style = RemovalStyle::trash;
+    };
+
     void apply();
+    void applyRemoval();
     void setLoading(bool loading);
     void setHoveredID(const QString& id);
+    void updateProgress();
+    QList<RemovalTarget> selectedTargets() const;
 
     SpaceBackend m_backend;
     SpaceEntriesModel m_entries;
@@ -148,6 +212,15 @@ private:
     quint64 m_generation = 0;
     QString m_hoveredID;
     QFutureWatcher<LoadResult> m_watcher;
+    // The progress of the list being measured; cancelled when the user moves on or leaves.
+    std::shared_ptr<ScanProgress> m_progress;
+    QTimer m_progressTimer;
+    QString m_progressText;
+    std::optional<RemovalStyle> m_confirmStyle;
+    bool m_removing = false;
+    bool m_diskAfterRemoval = false;
+    QString m_doneText;
+    QFutureWatcher<RemovalRun> m_removalWatcher;
 };
 
 } // namespace orvane

@@ -51,6 +51,8 @@ struct Run {
         e.insert(u"LC_ALL"_s, u"C.UTF-8"_s);
         e.insert(u"LANG"_s, u"C.UTF-8"_s);
         e.remove(u"LANGUAGE"_s);
+        e.remove(u"GOMODCACHE"_s);
+        e.remove(u"GOPATH"_s);
         for (auto it = env.cbegin(); it != env.cend(); ++it)
             e.insert(it.key(), it.value());
         p.setProcessEnvironment(e);
@@ -154,10 +156,10 @@ bool askedWithin(int fuse, int ms)
 // The Trash entry of the fixture home and its info file.
 const QByteArray trashInfo = "[Trash Info]\nPath=/home/u/old.txt\nDeletionDate=2024-01-01T00:00:00\n";
 const qint64 trashItem = 50 + trashInfo.size();
-const qint64 smartSelected = 20000 + 7034 + 700 + trashItem; // DerivedData, Caches, Logs, Trash
+const qint64 smartSelected = 20000 + 7034 + 700 + trashItem; // Developer caches, Caches, Logs, Trash
+const QByteArray goCache = "/go/pkg/mod/cache/download";
 
-// The fixture home, in the Linux layout (Xcode's build folder keeps its macOS path); sizes are
-// chosen so that category order is known.
+// The fixture home, in the Linux layout; sizes are chosen so that category order is known.
 void buildHome(const QByteArray& h)
 {
     QVERIFY(writeFile(h + "/.cache/com.example.a/data", 1000));
@@ -166,7 +168,8 @@ void buildHome(const QByteArray& h)
     QVERIFY(writeFile(h + "/.cache/com.apple.Safari/Cache.db", 300));
     QVERIFY(writeFile(h + "/.cache/com.example.editor/blob", 500));
     QVERIFY(writeFile(h + "/.local/share/xorg/Xorg.0.log", 700));
-    QVERIFY(writeFile(h + "/Library/Developer/Xcode/DerivedData/Proj-abc/Build/x.o", 20000));
+    QVERIFY(writeFile(h + goCache + "/example.com/m/@v/v1.0.0.zip", 20000));
+    QVERIFY(writeFile(h + "/.m2/repository/org/own/1.0/own.jar", 30000)); // never offered
     QVERIFY(writeFile(h + "/.local/share/Trash/files/old.txt", 50));
     QVERIFY(fixture::writeBytes(h + "/.local/share/Trash/info/old.txt.trashinfo", trashInfo));
     QVERIFY(writeFile(h + "/Downloads/setup.dmg", 4000));
@@ -309,8 +312,9 @@ private slots:
         QCOMPARE(o["section"].toString(), u"smart"_s);
         QCOMPARE(o["title"].toString(), u"Smart Care"_s);
         const QJsonArray cats = o["categories"].toArray();
-        // Heaviest first: Downloads (4000 + 2 MiB), DerivedData, Caches, Logs, Trash.
-        QCOMPARE(names(cats), (QStringList{"Downloads", "Xcode DerivedData", "Caches", "Logs", "Trash"}));
+        // Heaviest first: Downloads (4000 + 2 MiB), Go's module cache, Caches, Logs, Trash.
+        QCOMPARE(names(cats), (QStringList{"Downloads", "Developer caches", "Caches", "Logs", "Trash"}));
+        QCOMPARE(cats[1]["files"][0]["name"].toString(), u"Go (pkg/mod/cache/download)"_s);
         QCOMPARE(cats[0].toObject().keys(), (QStringList{"files", "icon", "name", "total"}));
         QCOMPARE(cats[0]["files"][0].toObject().keys(), (QStringList{"extra", "name", "path", "selected", "size"}));
         QCOMPARE(cats[0]["total"].toInteger(), 4000 + 2 * 1048576); // unselected files count too
@@ -460,6 +464,10 @@ private slots:
         const QByteArray odd = h + "/.cache/caf\xe9-\xff.bin";
         const QByteArray sibling = h + "/.cache/caf\xc3\xa9-\xc3\xbf.bin"; // the same name in UTF-8
         QVERIFY(writeFile(odd, 77) && writeFile(sibling, 66));
+        // Go's module cache as go leaves it: read-only folders and files.
+        for (const char* sub : {"/example.com/m/@v/v1.0.0.zip", "/example.com/m/@v", "/example.com/m", "/example.com", ""})
+            QCOMPARE(::chmod((h + goCache + sub).constData(), *sub == '\0' || QByteArray(sub).endsWith("zip") ? 0444 : 0555), 0);
+        QCOMPARE(::chmod((h + goCache).constData(), 0555), 0);
         const Run run{h, {}};
         expect(run, {{"analyze", "smart"}, 0, {"/.cache/caf\\xe9-\\xff.bin\n", "/.cache/caf\xc3\xa9-\xc3\xbf.bin\n"}});
         const Result analysis =
@@ -564,6 +572,50 @@ private slots:
         QCOMPARE(o["notes"].toArray().size(), 1);
     }
 
+    // The keep-list: kept items are never offered nor removed, relative paths are taken from the
+    // working directory, an entry that no longer exists is harmless and can be taken back, and
+    // the list is the app's own (its settings file). A list that cannot be read counts as empty,
+    // with a warning, and the file is kept before it is written again.
+    void keepList()
+    {
+        const QByteArray h = freshHome();
+        const Run run{h, {}};
+        const Case cases[] = {
+            {{"keep"}, 2, {}},
+            {{"keep", "add"}, 2, {}},
+            {{"keep", "list", "x"}, 2, {}},
+            {{"keep", "forget", "x"}, 2, {}},
+            {{"keep", "list", "--lang", "en"}, 0, {"The list is empty"}},
+            {{"keep", "add", ".cache/./big.cache", "--lang", "en"}, 0, {"Never offered again: " + h + "/.cache/big.cache\n"}},
+            {{"keep", "add", h + "/gone/../gone/thing", "--lang", "en"}, 0, {"Never offered again: " + h + "/gone/thing\n"}},
+            {{"keep", "add", h + goCache + "/example.com"}, 0, {}},
+            {{"analyze", "smart", "--lang", "en"}, 0, {"Caches · " + en(2034) + " · 3 items"}},
+            {{"clean", "smart", "--yes", "--lang", "en"}, 0, {"You freed "}},
+            {{"keep", "list", "--lang", "en"}, 0, {h + "/.cache/big.cache\n", h + "/gone/thing\n", h + goCache + "/example.com\n"}},
+            {{"keep", "remove", "gone/thing", "--lang", "en"}, 0, {"Offered again: " + h + "/gone/thing\n"}},
+            {{"keep", "remove", "gone/thing", "--lang", "en"}, 0, {"Was not on the list: " + h + "/gone/thing\n"}},
+        };
+        for (const Case& c : cases)
+            expect(run, c);
+        QVERIFY(exists(h + "/.cache/big.cache") && exists(h + goCache + "/example.com/m/@v/v1.0.0.zip"));
+        const QJsonArray kept = expect(run, {{"keep", "list", "--json"}, 0, {}}).json()["kept"].toArray();
+        QCOMPARE(pathSet(kept), (QSet<QByteArray>{h + "/.cache/big.cache", h + goCache + "/example.com"}));
+        QVERIFY(readAll(h + "/.config/Orvane/Orvane.conf").contains("keepList="));
+
+        const QByteArray conf = h + "/.config/Orvane/Orvane.conf";
+        QVERIFY(fixture::writeBytes(conf, "[General]\nAppleLanguages=es\napp_language=es\nkeepList=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x3garbage)\n"));
+        const Result unreadable = run({"keep", "list", "--lang", "en"});
+        QCOMPARE(unreadable.exitCode, 0);
+        QVERIFY2(unreadable.out.contains("The list is empty") && unreadable.err.contains("keep-list"), unreadable.err.constData());
+        const Result analysis = run({"analyze", "smart", "--lang", "en"});
+        QVERIFY(analysis.exitCode == 0 && analysis.out.contains("Caches · " + en(5000) + " · 1 items"));
+        QCOMPARE(run({"keep", "add", "x"}).exitCode, 0);
+        QVERIFY(readAll(conf).contains("app_language=es")); // the other settings stay
+        const QStringList copies = QDir(QFile::decodeName(h + "/.config/Orvane")).entryList({u"Orvane.conf.unreadable-*"_s});
+        QCOMPARE(copies.size(), 1);
+        QVERIFY(readAll(h + "/.config/Orvane/" + QFile::encodeName(copies[0])).contains("garbage"));
+    }
+
     // A new folder (parents included) becomes a home on which every plan finds something, made
     // the same way every time (in an existing empty folder too).
     void demoHome()
@@ -597,7 +649,7 @@ private slots:
             plans[section] = r.json()["categories"].toArray();
             QVERIFY2(!plans[section].isEmpty(), section);
         }
-        // Every folder source with a Linux location finds something (Xcode and Safari have none).
+        // Every folder source that the sample home has something for finds it.
         QCOMPARE(names(plans["smart"]), (QStringList{"Downloads", "Caches", "Trash", "Logs"}));
         const QStringList protect = names(plans["protect"]);
         QCOMPARE(QSet<QString>(protect.begin(), protect.end()),

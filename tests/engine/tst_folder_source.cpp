@@ -91,18 +91,31 @@ private slots:
                  {"dir.log/f", 20}, {".log", 20}, {"catalog", 20}, {"x.log.old.bak", 20}})
             QVERIFY(fixture::writeFile(root + "/logs/" + name, size));
         QVERIFY(fixture::makeSymlink(root + "/logs/Xorg.0.log", root + "/logs/linked.log"));
+        // A tool's cache under the tool's name; each Flatpak app's own cache folder's entries,
+        // never its data or config, a cache that is a link, or a folder that is not an app id.
+        QVERIFY(fixture::writeFile(root + "/npm/_cacache/index", 45));
+        const QByteArray apps = root + "/var-app";
+        QVERIFY(fixture::writeFile(apps + "/org.gimp.GIMP/cache/fontconfig/f", 60));
+        QVERIFY(fixture::writeFile(apps + "/org.gimp.GIMP/data/d", 1000));
+        QVERIFY(fixture::writeFile(apps + "/org.gimp.GIMP/config/c", 1000));
+        QVERIFY(fixture::writeFile(apps + "/not-an-id/cache/x", 70) && fixture::writeFile(apps + "/org.y.File/cache", 70));
+        QVERIFY(fixture::makeDirs(apps + "/com.example.Linked") && fixture::makeSymlink(root + "/a", apps + "/com.example.Linked/cache"));
+        QVERIFY(fixture::makeSymlink(apps + "/org.gimp.GIMP", apps + "/org.example.LinkedApp"));
         const FolderSource source{{{K::folder, root + "/a"}, {K::item, root + "/single.xbel"}, {K::item, root + "/link.xbel"},
                                    {K::item, root + "/link-folder"}, {K::logFiles, root + "/logs"},
                                    {K::folder, root + "/missing"}, {K::item, root + "/missing.xbel"},
-                                   {K::folder, root + "/a"}, {K::item, root + "/a/x"}},
+                                   {K::folder, root + "/a"}, {K::item, root + "/a/x"},
+                                   {K::item, root + "/npm/_cacache", "npm"}, {K::appCaches, apps}},
                                   {root + "/a/Orvane", root + "/a/cfg/Orvane"}};
         const QList<CleanupFile> files = scanFolderSource(source, true);
         QStringList names;
         for (const CleanupFile& f : files)
             names << f.name + u' ' + QString::number(f.sizeInBytes);
-        QCOMPARE(names, (QStringList{"x 300", "single.xbel 100", "Xorg.0.log 40", "Xorg.0.log.old 30", "y 20",
-                                     "session.log.1.gz 20"}));
+        QCOMPARE(names, (QStringList{"x 300", "single.xbel 100", "org.gimp.GIMP/fontconfig 60", "npm 45", "Xorg.0.log 40",
+                                     "Xorg.0.log.old 30", "y 20", "session.log.1.gz 20"}));
         QCOMPARE(files[1].url, root + "/single.xbel");
+        QCOMPARE(files[2].url, apps + "/org.gimp.GIMP/cache/fontconfig");
+        QCOMPARE(files[3].url, root + "/npm/_cacache");
         QVERIFY(scanFolderSource({}, true).isEmpty());
     }
 

@@ -108,6 +108,19 @@ private slots:
             QCOMPARE(c.files[0].isSelected, c.name == u"small" || c.name == u"tieA" || c.name == u"apps");
         }
         QVERIFY(categories[0].id != scanPlan(plan)[0].id); // fresh categories on every scan
+
+        // The keep-list: nothing at, inside or holding a kept path is offered by any kind of
+        // source, and a duplicate group left with a single copy is no longer one.
+        plan.kept = {m_root + "/large/a", m_root + "/tieA/x", m_root + "/tieB/y/z", m_root + "/dups/other", m_root + "/big"};
+        QStringList left;
+        for (const CleanupCategory& c : scanPlan(plan))
+            left << c.name + u' ' + QString::number(c.files.size());
+        const QString threeCopies = duplicates[0].files.size() == 3 ? duplicates[0].name : duplicates[1].name;
+        left.sort();
+        QStringList expectedLeft{"large 1", "apps " + QString::number(named("apps").files.size()), threeCopies + " 3",
+                                 "small 1"};
+        expectedLeft.sort();
+        QCOMPARE(left, expectedLeft);
     }
 
     // Progress counts what the walks meet and what the duplicate search reads; a cancel, at any

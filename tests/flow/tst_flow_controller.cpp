@@ -52,6 +52,8 @@ struct Fake {
     RemovalStyle style = RemovalStyle::trash;
     std::function<QList<RemovalResult>(const QList<RemovalTarget>&)> outcome;
     DiskInfo disk{500'000'000'000, 123'400'000'000};
+    FilePaths kept;
+    bool keepFails = false;
 
     FlowServices services()
     {
@@ -68,6 +70,11 @@ struct Fake {
             for (const RemovalTarget& t : targets)
                 all << RemovalResult{RemovalOutcome::removed, RemovalReason::none, t.scanSize, 0, forGoodBytes({t}, st) > 0};
             return all;
+        };
+        s.keep = [this](const FilePath& path) {
+            if (!keepFails)
+                kept << path;
+            return !keepFails;
         };
         s.settleMs = 50;
         return s;
@@ -237,6 +244,18 @@ private slots:
         QCOMPARE(flow->hoveredID(), none);
         flow->unhoverCategory(none);
         QVERIFY(flow->hoveredID().isEmpty());
+
+        // "Never offer this": the file goes on the keep-list and leaves the results with its share
+        // of the totals (an emptied category with it); one the list could not take stays offered.
+        fake.keepFails = true;
+        flow->keepFile(none, idOf(cats[2].files[0]));
+        QCOMPARE(flow->categories()->count(), 3);
+        fake.keepFails = false;
+        flow->keepFile(none, u"nope"_s);
+        flow->keepFile(none, idOf(cats[2].files[0]));
+        QCOMPARE(fake.kept, FilePaths{"/nowhere/c"});
+        QCOMPARE(flow->categories()->count(), 2);
+        QCOMPARE(flow->selectedTotal(), 20);
     }
 
     // Long results: selection, tri-state and every total stay exact, and a category-wide toggle

@@ -34,11 +34,14 @@ QStringList describe(Platform platform, const BaseDirs& dirs)
     const auto tilde = [&dirs](const FilePath& p) {
         return p.startsWith(dirs.home + '/') ? u'~' + QString::fromUtf8(p.mid(dirs.home.size())) : QString::fromUtf8(p);
     };
-    static const char* kinds[] = {"folder", "item", "logFiles", "trash"};
+    static const char* kinds[] = {"folder", "item", "logFiles", "trash", "appCaches"};
     QStringList lines;
     for (const auto& [name, member] : sourceMembers)
         for (const SourceLocation& location : l.*member)
-            lines << name + u' ' + QLatin1String(kinds[int(location.kind)]) + u' ' + tilde(location.path);
+            lines << name + u' ' + QLatin1String(kinds[int(location.kind)]) + u' ' + tilde(location.path)
+                         + (location.label.isEmpty() ? QString() : QStringLiteral(" (") + location.label + u')');
+    for (const UserFolder& folder : userFolders(dirs))
+        lines << QStringLiteral("userFolders ") + tilde(folder.path) + u' ' + QLatin1String(folder.icon);
     const QList<QPair<const char*, FilePaths>> lists{
         {"neverOffered", l.neverOffered},    {"duplicateRoots", l.duplicateRoots}, {"trashFolder", {l.trashFolder}},
         {"bundleRoots", apps.bundleRoots},   {"library", {apps.library}},          {"appImageRoots", apps.appImageRoots},
@@ -133,6 +136,14 @@ private slots:
             QCOMPARE(got, row.sources);
         }
 
+        // On Linux the first row is the developer tools' caches and Safari's is the other browsers'.
+        const Locations linux = locationsFor(Platform::linux, {homeDir(), homeDir() + "/.cache", {}, {}, {}, {}});
+        QCOMPARE(smartPlan(linux).sources[0].name + u' ' + smartPlan(linux).sources[0].icon,
+                 QStringLiteral("Cachés de desarrollo hammer"));
+        QCOMPARE(protectPlan(linux).sources[1].name + u' ' + protectPlan(linux).sources[1].icon,
+                 QStringLiteral("Otros navegadores globe"));
+        QCOMPARE(cleanupPlan(linux).sources[0].name, QStringLiteral("Cachés de desarrollo"));
+
         // Texts follow the language on every call; the programs' plans read the running
         // platform's table with the home folder asked anew.
         LocalizationManager::shared().setLanguage(AppLanguage::en);
@@ -178,12 +189,21 @@ private slots:
               "autostart", "systemdUser"}},
             // Linux defaults.
             {false, {},
-             {"derivedData folder ~/Library/Developer/Xcode/DerivedData", "caches folder ~/.cache",
+             {"derivedData item ~/.npm/_cacache (npm)", "derivedData item ~/.cargo/registry/cache (Cargo (registry/cache))",
+              "derivedData item ~/.cargo/registry/src (Cargo (registry/src))", "derivedData item ~/.gradle/caches (Gradle)",
+              "derivedData item ~/go/pkg/mod/cache/download (Go (pkg/mod/cache/download))",
+              "derivedData item ~/.yarn/berry/cache (Yarn)", "derivedData item ~/.local/share/pnpm/store (pnpm)",
+              "caches folder ~/.cache", "caches appCaches ~/.var/app",
               "downloads folder ~/Downloads", "logs item ~/.xsession-errors", "logs item ~/.xsession-errors.old",
               "logs logFiles ~/.local/share/xorg", "logs logFiles ~/.local/share/sddm",
               "savedAppState folder ~/.config/session", "trash trash ~/.local/share/Trash",
               "recentFiles item ~/.local/share/recently-used.xbel", "recentFiles folder ~/.local/share/RecentDocuments",
-              "safari folder ~/Library/Caches/com.apple.Safari", "chrome folder ~/.cache/google-chrome",
+              "safari folder ~/.cache/BraveSoftware/Brave-Browser", "safari folder ~/.cache/vivaldi",
+              "safari folder ~/.cache/opera", "safari folder ~/snap/brave/common/.cache/BraveSoftware/Brave-Browser",
+              "safari folder ~/snap/opera/common/.cache/opera",
+              "safari folder ~/.var/app/com.brave.Browser/cache/BraveSoftware/Brave-Browser",
+              "safari folder ~/.var/app/com.vivaldi.Vivaldi/cache/vivaldi",
+              "safari folder ~/.var/app/com.opera.Opera/cache/opera", "chrome folder ~/.cache/google-chrome",
               "chrome folder ~/.cache/chromium", "chrome folder ~/snap/chromium/common/.cache/chromium",
               "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
               "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "firefox folder ~/.cache/mozilla/firefox",
@@ -192,15 +212,31 @@ private slots:
               "edge folder ~/.var/app/com.microsoft.Edge/cache/microsoft-edge", "neverOffered ~/.cache/Orvane",
               "neverOffered ~/.config/Orvane", "duplicateRoots ~/Downloads", "duplicateRoots ~/Documents",
               "duplicateRoots ~/Desktop", "duplicateRoots ~/Pictures", "trashFolder ~/.local/share/Trash", "bundleRoots",
-              "library", "launchAgents"}},
+              "library", "launchAgents", "userFolders ~/Desktop menubar.dock.rectangle",
+              "userFolders ~/Downloads arrow.down.circle", "userFolders ~/Templates folder", "userFolders ~/Public folder",
+              "userFolders ~/Documents doc", "userFolders ~/Music music.note", "userFolders ~/Pictures photo",
+              "userFolders ~/Videos film"}},
             // Linux XDG variables and user folders.
             {false, {"XDG_CACHE_HOME=~/cc/", "XDG_DATA_HOME=~/dd", "XDG_CONFIG_HOME=~/cfg"},
-             {"caches folder ~/cc", "trash trash ~/dd/Trash", "savedAppState folder ~/cfg/session",
+             {"caches folder ~/cc", "caches appCaches ~/.var/app", "trash trash ~/dd/Trash", "savedAppState folder ~/cfg/session",
               "downloads folder ~/Descargas", "neverOffered ~/cc/Orvane", "neverOffered ~/cfg/Orvane",
-              "duplicateRoots ~/Descargas", "duplicateRoots ~/Documents", "leftoverRoots ~/cfg", "leftoverRoots ~/dd",
-              "leftoverRoots ~/cc", "leftoverRoots ~/.local/state", "autostart ~/cfg/autostart"},
+              "duplicateRoots ~/Descargas", "duplicateRoots ~/Documentos", "leftoverRoots ~/cfg", "leftoverRoots ~/dd",
+              "leftoverRoots ~/cc", "leftoverRoots ~/.local/state", "autostart ~/cfg/autostart",
+              "userFolders ~/Descargas arrow.down.circle", "userFolders ~/Templates folder", "userFolders ~/Public folder",
+              "userFolders ~/Documentos doc", "userFolders ~/Music music.note", "userFolders ~/Vídeos film"},
              "# written by xdg-user-dirs-update\nXDG_DOWNLOAD_DIR=\"$HOME/Descargas\"\n"
-             "XDG_DESKTOP_DIR=\"$HOME\"\nXDG_PICTURES_DIR=\"/srv/pictures\"\n"},
+             "XDG_DESKTOP_DIR=\"$HOME\"\nXDG_PICTURES_DIR=\"/srv/pictures\"\n"
+             "XDG_DOCUMENTS_DIR=\"$HOME/Documentos\"\nXDG_VIDEOS_DIR=\"$HOME/Vídeos\"\n"},
+            // Go's module cache from its variables; one outside the home folder is left out.
+            {false, {"GOMODCACHE=~/gm/"},
+             {"derivedData item ~/.npm/_cacache (npm)", "derivedData item ~/.cargo/registry/cache (Cargo (registry/cache))",
+              "derivedData item ~/.cargo/registry/src (Cargo (registry/src))", "derivedData item ~/.gradle/caches (Gradle)",
+              "derivedData item ~/gm/cache/download (Go (pkg/mod/cache/download))",
+              "derivedData item ~/.yarn/berry/cache (Yarn)", "derivedData item ~/.local/share/pnpm/store (pnpm)"}},
+            {false, {"GOPATH=/opt/go:~/go2"}, {"derivedData item ~/.npm/_cacache (npm)",
+              "derivedData item ~/.cargo/registry/cache (Cargo (registry/cache))",
+              "derivedData item ~/.cargo/registry/src (Cargo (registry/src))", "derivedData item ~/.gradle/caches (Gradle)",
+              "derivedData item ~/.yarn/berry/cache (Yarn)", "derivedData item ~/.local/share/pnpm/store (pnpm)"}},
             // Linux, relative and empty values ignored.
             {false, {"XDG_CACHE_HOME=rel/cache", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=./cfg"},
              {"caches folder ~/.cache", "trash trash ~/.local/share/Trash", "savedAppState folder ~/.config/session"}},
@@ -260,6 +296,12 @@ private slots:
             {false, {"XDG_CONFIG_HOME=@/cfg"},
              {"autostart", "systemdUser", "savedAppState", "leftoverRoots ~/.local/share", "leftoverRoots ~/.cache",
               "leftoverRoots ~/.local/state"}},
+            // User folders outside the home folder, at it, or named twice are left out.
+            {false, {"XDG_CONFIG_HOME=~/cfg"},
+             {"userFolders ~/Templates folder", "userFolders ~/Public folder", "userFolders ~/Music doc",
+              "userFolders ~/Pictures photo", "userFolders ~/Videos film"},
+             "XDG_DESKTOP_DIR=\"/tmp\"\nXDG_DOWNLOAD_DIR=\"$HOME/../elsewhere\"\nXDG_MUSIC_DIR=\"$HOME/Music\"\n"
+             "XDG_DOCUMENTS_DIR=\"$HOME/Music\"\n"},
         };
         for (const auto& row : rows) {
             fixture::TempDir home, outside;
@@ -290,6 +332,12 @@ private slots:
                         got << line;
             QCOMPARE(got, row.expected.filter(QStringLiteral(" ")));
         }
+
+        // ~/.var leading out of the home folder: no Flatpak app caches are looked for there.
+        fixture::TempDir home, outside;
+        testEnv.clear();
+        QVERIFY(fixture::makeDirs(outside.path() + "/app") && fixture::makeSymlink(outside.path(), home.path() + "/.var"));
+        QVERIFY(describe(Platform::linux, baseDirs(home.path(), readTestEnv)).filter(QStringLiteral("appCaches")).isEmpty());
     }
 };
 

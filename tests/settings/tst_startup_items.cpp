@@ -3,6 +3,7 @@
 
 #include "desktop_services.h"
 #include "engine/fixture.h"
+#include "keep_list.h"
 #include "launch_at_login.h"
 #include "localization_manager.h"
 #include "paths.h"
@@ -492,6 +493,22 @@ private slots:
         QCOMPARE(model->count(), 1);
         QCOMPARE(countSpy.size(), 2);
         QCOMPARE(settings.itemToRemoveName(), QStringLiteral("Example Keystone")); // no longer listed
+
+        // The keep-list as Settings shows it (read on refresh, each path once); taking one back
+        // leaves the others, in the stored list too.
+        for (const FilePath& path : keptPaths())
+            QVERIFY(unkeepPath(path));
+        QVERIFY(keepPath("/home/u/.cache/obexd") && keepPath("/home/u/V\xc3\xad deos") && keepPath("/home/u/.cache/obexd"));
+        QSignalSpy keptSpy(&settings, &SettingsController::keptItemsChanged);
+        settings.refresh();
+        QCOMPARE(settings.keptItems(), (QStringList{"/home/u/.cache/obexd", QString::fromUtf8("/home/u/V\xc3\xad deos")}));
+        settings.takeBack(5);
+        settings.takeBack(0);
+        QCOMPARE(keptPaths(), FilePaths{"/home/u/V\xc3\xad deos"});
+        QCOMPARE(settings.keptItems(), QStringList{QString::fromUtf8("/home/u/V\xc3\xad deos")});
+        QCOMPARE(keptSpy.size(), 2);
+        settings.takeBack(0);
+        QVERIFY(keptPaths().isEmpty());
 
         // What each kind of item asks of the outside world, in order (a launch agent that is
         // trashed: tst_settings_ui). `systemctl disable` deletes the unit's link itself: the Trash

@@ -37,7 +37,11 @@ struct FakeHome {
     QSet<FilePath> slow;
     QSemaphore gate;
     std::atomic<int> diskCalls{0}, childCalls{0};
+    std::atomic<int> cancelledListings{0}; // held-back listings whose measuring was stopped meanwhile
     QStringList reveals;
+    QList<QList<FilePath>> removals; // the paths of each removal, in order
+    QSet<FilePath> stays;            // removal leaves these where they are
+    FilePaths kept;
 
     ~FakeHome()
     {
@@ -46,14 +50,40 @@ struct FakeHome {
     }
     SpaceBackend backend()
     {
-        return {[this] { ++diskCalls; return disk; }, [this] { return top; },
-                [this](const FilePath& folder) {
+        return {[this] { ++diskCalls; return disk; }, [this](ScanProgress*) { return top; },
+                [this](const FilePath& folder, ScanProgress* progress) {
                     ++childCalls;
-                    if (slow.contains(folder))
+                    if (slow.contains(folder)) {
+                        progress->filesSeen += 1234;
                         gate.acquire();
+                        if (progress->cancelled())
+                            ++cancelledListings;
+                    }
                     return children.value(folder);
                 },
-                [this](const FilePath& item) { reveals << QString::fromUtf8(item); }};
+                [this](const FilePath& item) { reveals << QString::fromUtf8(item); },
+                [this](const QList<RemovalTarget>& targets, RemovalStyle) {
+                    QList<FilePath> paths;
+                    QList<RemovalResult> results;
+                    for (const RemovalTarget& t : targets) {
+                        paths << t.path;
+                        RemovalResult r;
+                        if (!stays.contains(t.path)) {
+                            r.outcome = RemovalOutcome::removed;
+                            r.freedBytes = t.scanSize;
+                            r.forGood = true;
+                            for (QList<SpaceEntry>* list : {&top, &children["/h/Downloads"]})
+                                list->removeIf([&](const SpaceEntry& e) { return e.url == t.path; });
+                        } else {
+                            r.reason = RemovalReason::noPermission;
+                        }
+                        results << r;
+                    }
+                    removals << paths;
+                    disk.free += 10;
+                    return results;
+                },
+                [this](const FilePath& item) { kept << item; return true; }};
     }
 };
 
@@ -137,6 +167,7 @@ private slots:
         const int listed = home.childCalls;
         c.activate(0);
         QVERIFY(c.loading());
+        QTRY_COMPARE(c.progressText(), QStringLiteral("1,234 files seen")); // how far the measuring got
         c.activate(1); // still the top level's row: must not push it under Downloads
         QCOMPARE(c.path(), FilePaths{"/h/Downloads"});
         QTRY_COMPARE(home.childCalls.load(), listed + 1);
@@ -145,7 +176,8 @@ private slots:
         QSignalSpy loadedSpy(&c, &SpaceController::loaded);
         release(home.gate);
         QCOMPARE(loadedSpy.size(), 0);
-        QVERIFY(c.atTopLevel() && !c.loading());
+        QCOMPARE(home.cancelledListings.load(), 1); // stopped once the user went back
+        QVERIFY(c.atTopLevel() && !c.loading() && c.progressText().isEmpty());
         QCOMPARE(names(c.entries()), QStringList({"Downloads", "Documents", "Movies"}));
 
         // The same when the slow level is replaced by a quicker sibling.
@@ -167,6 +199,72 @@ private slots:
         QTRY_COMPARE(home.childCalls.load(), listed + 4);
         delete gone;
         release(home.gate); // a late delivery to the deleted screen would crash here
+        QCOMPARE(home.cancelledListings.load(), 3); // and its measuring stopped when it went
+    }
+
+    // Ticked rows go through the executor after the plans' confirmation; the level and the
+    // volume are then measured again (inside a folder too), and what stayed is said. Cancel
+    // removes nothing; nothing can be asked while a list loads. "Never offer this" stores the
+    // row's path.
+    void removal()
+    {
+        LocalizationManager::shared().setLanguage(AppLanguage::en);
+        FakeHome home;
+        home.stays = {"/h/Downloads/notes.txt"};
+        SpaceController c(home.backend());
+        QSignalSpy removed(&c, &SpaceController::removed);
+        c.reload();
+        QVERIFY(waitLoaded(c));
+        c.requestRemoval(false);
+        QVERIFY(!c.showConfirm()); // nothing ticked
+        c.toggleSelected(2);
+        c.toggleSelected(1);
+        c.toggleSelected(2);
+        QCOMPARE(c.selectedCount(), 1);
+        QCOMPARE(c.selectedText(), QStringLiteral("1 items selected · 200 bytes"));
+        c.requestRemoval(true);
+        QVERIFY(c.showConfirm() && c.confirmsDeletion());
+        QCOMPARE(c.confirmTitle(), QStringLiteral("Delete permanently?"));
+        QCOMPARE(c.confirmMessage(), QStringLiteral("200 bytes will be freed. This action cannot be undone."));
+        c.cancelRemoval();
+        QVERIFY(!c.showConfirm() && home.removals.isEmpty());
+        c.requestRemoval(false);
+        QCOMPARE(c.confirmTitle(), QStringLiteral("Move to Trash?"));
+        c.confirmRemoval();
+        QVERIFY(c.removing());
+        QVERIFY(removed.wait(30000));
+        QVERIFY(waitLoaded(c));
+        QCOMPARE(home.removals, (QList<QList<FilePath>>{{"/h/Documents"}}));
+        QCOMPARE(names(c.entries()), (QStringList{"Downloads", "Movies"}));
+        QCOMPARE(c.selectedCount(), 0);
+        QCOMPARE(c.diskFree(), 260);
+
+        c.activate(0);
+        QVERIFY(waitLoaded(c));
+        const int diskCalls = home.diskCalls;
+        c.toggleSelected(0);
+        c.toggleSelected(2);
+        c.requestRemoval(true);
+        c.confirmRemoval();
+        QVERIFY(removed.wait(30000));
+        QVERIFY(waitLoaded(c));
+        QCOMPARE(home.removals.last(), (QList<FilePath>{"/h/Downloads/big.iso", "/h/Downloads/notes.txt"}));
+        QCOMPARE(names(c.entries()), (QStringList{"Project.app", "notes.txt"}));
+        QCOMPARE(home.diskCalls.load(), diskCalls + 1);
+        QCOMPARE(c.diskFree(), 270);
+        QVERIFY2(c.doneText().contains(QStringLiteral("notes.txt")) && c.doneText().contains(QStringLiteral("no permission")),
+                 qPrintable(c.doneText()));
+
+        c.keep(1);
+        c.keep(7);
+        QCOMPARE(home.kept, FilePaths{"/h/Downloads/notes.txt"});
+        QCOMPARE(c.doneText(), QStringLiteral("Never offered again: notes.txt"));
+        home.slow = {"/h/Downloads/Project.app"};
+        c.activate(0);
+        c.toggleSelected(0);
+        c.requestRemoval(false);
+        QVERIFY(!c.showConfirm() && c.selectedCount() == 0);
+        release(home.gate);
     }
 };
 

@@ -24,6 +24,9 @@ Item {
     width: ListView.view ? ListView.view.width : (parent ? parent.width : 0)
     implicitHeight: layout.implicitHeight + 10
 
+    // Under the row's controls: only tells whether the pointer is over the row.
+    MouseArea { id: rowHover; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
+
     RowLayout {
         id: layout
         x: 20; y: (row.height - implicitHeight) / 2
@@ -68,6 +71,24 @@ Item {
             HoverTip { visible: leftoversArea.containsMouse; text: row.leftoversList }
         }
         Item { Layout.fillWidth: true }
+        // "Never offer this": shown while the pointer is over the row.
+        Label {
+            objectName: row.objectName + "_keep"
+            opacity: rowHover.containsMouse || keepArea.containsMouse ? 1 : 0
+            text: L10n.text(L10n.language, "keep.action")
+            size: Theme.caption
+            color: keepArea.containsMouse ? Theme.white(0.9) : Theme.white(0.55)
+            Accessible.role: Accessible.Button
+            Accessible.name: text
+            MouseArea {
+                id: keepArea
+                anchors.fill: parent
+                anchors.margins: -4
+                hoverEnabled: true
+                cursorShape: Qt.PointingHandCursor
+                onClicked: row.flow.keepFile(row.categoryId, row.fileId)
+            }
+        }
         Label {
             text: row.sizeText
             size: Theme.callout

@@ -56,7 +56,7 @@ Item {
             }
             Label {
                 objectName: "scanningCounts"
-                visible: scanning.cancellable
+                visible: scanning.cancellable || scanning.countsText !== ""
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: scanning.countsText
                 color: Theme.white(0.5)

@@ -126,6 +126,46 @@ Item {
                     wrapMode: Text.WordWrap
                 }
             }
+
+            Heading { objectName: "settingsKeptHeading"; key: "settings.keptTitle" }
+            Repeater {
+                model: view.controller.keptItems
+                delegate: Card {
+                    required property int index
+                    required property string modelData
+                    objectName: "keptRow_" + index
+                    RowLayout {
+                        width: parent.width
+                        spacing: 12
+                        Label {
+                            objectName: "keptRow_" + index + "_path"
+                            Layout.fillWidth: true
+                            text: modelData
+                            textFormat: Text.PlainText
+                            elide: Text.ElideMiddle
+                        }
+                        GlassButton {
+                            objectName: "keptRow_" + index + "_takeBack"
+                            prominent: false
+                            text: L10n.text(L10n.language, "settings.keptTakeBack")
+                            textSize: Theme.callout
+                            fixedHeight: 30
+                            horizontalPadding: 14
+                            onClicked: view.controller.takeBack(index)
+                        }
+                    }
+                }
+            }
+            Card {
+                objectName: "keptEmpty"
+                visible: view.controller.keptItems.length === 0
+                Label {
+                    width: parent.width
+                    text: L10n.text(L10n.language, "settings.keptEmpty")
+                    color: Theme.white(0.6)
+                    wrapMode: Text.WordWrap
+                }
+            }
         }
     }
 

@@ -14,9 +14,12 @@ Item {
     required property real fraction
     required property bool isDirectory
     required property string iconSource
+    required property bool selected
     property color accent: "white"
     property bool hovered: false
     signal activated()
+    signal toggled()       // the check box: ticked for removal or not
+    signal keepRequested() // "Never offer this"
     signal pointerEntered()
     signal pointerExited()
 
@@ -50,6 +53,17 @@ Item {
         x: 16; y: 16
         width: parent.width - 32
         spacing: 14
+        Symbol {
+            id: check
+            objectName: row.objectName + "_check"
+            name: row.selected ? "checkmark.square.fill" : "square"
+            size: 16
+            color: row.selected ? row.accent : Theme.white(0.5)
+            Accessible.role: Accessible.CheckBox
+            Accessible.checkable: true
+            Accessible.checked: row.selected
+            Accessible.name: row.name
+        }
         // A folder's symbol in the accent colour; a file shows its own type's icon.
         Item {
             Layout.preferredWidth: 28
@@ -85,6 +99,16 @@ Item {
                     text: row.name
                     elide: Text.ElideMiddle
                     maximumLineCount: 1
+                }
+                Label {
+                    id: keepLabel
+                    objectName: row.objectName + "_keep"
+                    visible: row.hovered
+                    text: L10n.text(L10n.language, "keep.action")
+                    size: Theme.caption
+                    color: Theme.white(0.6)
+                    Accessible.role: Accessible.Button
+                    Accessible.name: text
                 }
                 Label {
                     objectName: row.objectName + "_size"
@@ -133,6 +157,18 @@ Item {
             if (!row.hovered && (mouse.x !== enteredAt.x || mouse.y !== enteredAt.y))
                 row.pointerEntered()
         }
-        onClicked: row.activated()
+        // The check box and "Never offer this" sit under this area: a click on them is theirs.
+        onClicked: (mouse) => {
+            const within = (item) => {
+                const p = mapToItem(item, mouse.x, mouse.y)
+                return item.visible && p.x >= -4 && p.y >= -4 && p.x <= item.width + 4 && p.y <= item.height + 4
+            }
+            if (within(check))
+                row.toggled()
+            else if (within(keepLabel))
+                row.keepRequested()
+            else
+                row.activated()
+        }
     }
 }

@@ -20,7 +20,14 @@ Item {
         anchors.fill: parent
         active: view.controller.loading
         visible: active
-        sourceComponent: ScanningView { accent: view.accent }
+        // How far the measuring has got; inside a folder, Cancel goes back up.
+        sourceComponent: ScanningView {
+            accent: view.accent
+            countsText: view.controller.progressText
+            cancellable: !view.controller.atTopLevel
+            sourceText: view.controller.currentFolderName
+            onCancel: view.controller.back()
+        }
     }
 
     ColumnLayout {
@@ -119,6 +126,62 @@ Item {
             }
         }
 
+        // What the last removal did.
+        Label {
+            objectName: "spaceDoneText"
+            visible: text !== ""
+            Layout.fillWidth: true
+            text: view.controller.doneText
+            textFormat: Text.PlainText
+            size: Theme.callout
+            color: Theme.white(0.75)
+            wrapMode: Text.WordWrap
+        }
+        // The ticked rows and what to do with them.
+        RowLayout {
+            objectName: "spaceSelectionBar"
+            visible: view.controller.selectedCount > 0
+            Layout.fillWidth: true
+            spacing: 12
+            Label {
+                objectName: "spaceSelectedText"
+                Layout.fillWidth: true
+                text: view.controller.selectedText
+                size: Theme.callout
+                color: Theme.white(0.8)
+                elide: Text.ElideRight
+            }
+            GlassButton {
+                objectName: "spaceMoveToTrash"
+                prominent: false
+                symbol: "trash"
+                text: L10n.text(L10n.language, "action.moveToTrash")
+                textSize: Theme.callout
+                fixedHeight: 32
+                horizontalPadding: 14
+                onClicked: view.controller.requestRemoval(false)
+            }
+            GlassButton {
+                objectName: "spaceDelete"
+                prominent: false
+                symbol: "trash.fill"
+                text: L10n.text(L10n.language, "action.delete")
+                textSize: Theme.callout
+                fixedHeight: 32
+                horizontalPadding: 14
+                onClicked: view.controller.requestRemoval(true)
+            }
+        }
+        Label {
+            objectName: "spaceEmpty"
+            visible: view.controller.entries.count === 0
+            Layout.fillWidth: true
+            Layout.topMargin: 20
+            horizontalAlignment: Text.AlignHCenter
+            text: L10n.text(L10n.language, "space.empty")
+            color: Theme.white(0.6)
+        }
+
         ListView {
             id: rows
             objectName: "spaceRows"
@@ -139,9 +202,28 @@ Item {
                 accent: view.accent
                 hovered: view.controller.hoveredID === entryId
                 onActivated: view.controller.activate(index)
+                onToggled: view.controller.toggleSelected(index)
+                onKeepRequested: view.controller.keep(index)
                 onPointerEntered: view.controller.hover(entryId)
                 onPointerExited: view.controller.unhover(entryId)
             }
         }
+    }
+
+    // The plans' confirmation, with the same words.
+    AlertDialog {
+        objectName: "spaceConfirm"
+        anchors.fill: parent
+        z: 10
+        shown: view.controller.showConfirm
+        symbol: view.controller.confirmsDeletion ? "trash.fill" : "trash"
+        accent: view.accent
+        destructive: true
+        title: view.controller.confirmTitle
+        message: view.controller.confirmMessage
+        cancelText: L10n.text(L10n.language, "action.cancel")
+        confirmText: L10n.text(L10n.language, view.controller.confirmsDeletion ? "action.delete" : "action.moveToTrash")
+        onAccepted: view.controller.confirmRemoval()
+        onRejected: view.controller.cancelRemoval()
     }
 }
