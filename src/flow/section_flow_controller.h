@@ -25,6 +25,7 @@ struct FlowServices {
     std::function<QList<CleanupCategory>(const CleanupPlan&, ScanProgress*)> scan;
     std::function<DiskInfo()> disk;
     std::function<QList<RemovalResult>(const QList<RemovalTarget>&, RemovalStyle)> remove;
+    std::function<void(const FilePath&)> reveal; // shows an item in the file manager
     int settleMs = 2200; // the cleaning screen stays this long after the removal
 
     static FlowServices engine();
@@ -143,6 +144,7 @@ public:
     Q_INVOKABLE void back();
     Q_INVOKABLE void refreshDisk();
     Q_INVOKABLE void toggleFile(const QString& categoryId, const QString& fileId);
+    Q_INVOKABLE void revealFile(const QString& categoryId, const QString& fileId);
     Q_INVOKABLE void toggleAll(const QString& categoryId);
     Q_INVOKABLE void toggleExpanded(const QString& categoryId);
     Q_INVOKABLE void hoverCategory(const QString& categoryId);

@@ -62,4 +62,11 @@ QString displayPath(const QByteArray& path)
     return QString::fromUtf8(path);
 }
 
+QString homeRelativePath(const FilePath& path, const FilePath& home)
+{
+    if (home.isEmpty() || home == "/" || !isWithin(path, home))
+        return displayPath(path);
+    return QLatin1Char('~') + displayPath(path.mid(home.size()));
+}
+
 } // namespace orvane

@@ -16,5 +16,7 @@ FilePath parentPath(const FilePath& path);
 bool isWithin(const FilePath& path, const FilePath& folder);
 // Readable text for a path or name: UTF-8 where valid, other bytes shown as U+FFFD.
 QString displayPath(const QByteArray& path);
+// Readable text of a folder for a row: "~" for `home`, "~/…" inside it, else the full path.
+QString homeRelativePath(const FilePath& path, const FilePath& home);
 
 } // namespace orvane

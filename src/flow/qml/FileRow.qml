@@ -3,8 +3,10 @@ import QtQuick.Layouts
 import Orvane.Shell
 import Orvane.Flow
 
-// One file of an expanded category: check box, icon, name, leftovers, size. Rows are made and
-// reused as the list scrolls, so a row holds nothing of its own beyond what the model gives it.
+// One file of an expanded category: check box, icon, name (a click on it ticks the box too),
+// its folder where the category's items lie in several, leftovers, size and a button that shows
+// the item in the file manager. Rows are made and reused as the list scrolls, so a row holds
+// nothing of its own beyond what the model gives it.
 Item {
     id: row
     required property SectionFlowController flow
@@ -18,6 +20,19 @@ Item {
     required property bool selected
     required property string leftoversText
     required property string iconSource
+    required property string folder
+    required property string accessibleName
+    property bool showsFolder: false
+    property bool cursorHere: false // the list's keyboard cursor is on this row
+    readonly property bool hovered: hover.hovered
+    HoverHandler { id: hover }
+    FocusRing { inset: -1; radius: 8; shown: row.cursorHere }
+    Accessible.role: Accessible.CheckBox
+    Accessible.name: accessibleName
+    Accessible.checkable: true
+    Accessible.checked: selected
+    Accessible.onToggleAction: row.flow.toggleFile(row.categoryId, row.fileId)
+    Accessible.onPressAction: row.flow.toggleFile(row.categoryId, row.fileId)
 
     objectName: cardName + "_file_" + index
     width: ListView.view ? ListView.view.width : (parent ? parent.width : 0)
@@ -53,7 +68,22 @@ Item {
             text: row.name
             color: Theme.white(0.85)
             elide: Text.ElideMiddle
-            Layout.maximumWidth: layout.width * 0.6
+            Layout.maximumWidth: layout.width * (row.showsFolder ? 0.4 : 0.6)
+            MouseArea {
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: row.flow.toggleFile(row.categoryId, row.fileId)
+            }
+        }
+        Label {
+            objectName: row.objectName + "_folder"
+            visible: row.showsFolder
+            text: row.folder
+            textFormat: Text.PlainText
+            size: Theme.caption
+            color: Theme.white(0.5)
+            elide: Text.ElideMiddle
+            Layout.maximumWidth: layout.width * 0.3
         }
         Label {
             visible: row.leftoversText !== ""
@@ -62,6 +92,18 @@ Item {
             color: Theme.tint(row.accent, 0.85)
         }
         Item { Layout.fillWidth: true }
+        GlassButton {
+            id: reveal
+            objectName: row.objectName + "_reveal"
+            prominent: false
+            fixedWidth: 28; fixedHeight: 22
+            activeFocusOnTab: false // the list's cursor reaches it with Ctrl+Return
+            opacity: row.hovered || row.cursorHere ? 1 : 0.35
+            accessibleName: L10n.text(L10n.language, "settings.viewInFinder")
+            onClicked: row.flow.revealFile(row.categoryId, row.fileId)
+            Symbol { anchors.centerIn: parent; name: "magnifyingglass"; size: Theme.callout }
+            HoverTip { visible: reveal.hovered; text: reveal.accessibleName }
+        }
         Label {
             text: row.sizeText
             size: Theme.callout

@@ -1,0 +1,41 @@
+import QtQuick
+import Orvane.Shell
+
+// Anything pressed like a button: by the pointer, by Space, Return or Enter once it has the
+// keyboard focus (Tab reaches it), and by a screen reader's press action. It carries its own
+// focus ring; `accessibleName` is what screen readers call it.
+Item {
+    id: control
+    signal clicked()
+    property string accessibleName
+    property string accessibleDescription
+    property alias ringRadius: ring.radius
+    property alias ringInset: ring.inset
+    readonly property bool hovered: area.containsMouse
+    readonly property bool pressed: area.pressed
+    property alias cursorShape: area.cursorShape
+
+    activeFocusOnTab: enabled && visible
+    Accessible.role: Accessible.Button
+    Accessible.name: accessibleName
+    Accessible.description: accessibleDescription
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
+    Accessible.onPressAction: if (control.enabled) control.clicked()
+    Keys.onPressed: (event) => {
+        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+            event.accepted = true
+            if (!event.isAutoRepeat && control.enabled)
+                control.clicked()
+        }
+    }
+
+    MouseArea {
+        id: area
+        anchors.fill: parent
+        hoverEnabled: true
+        cursorShape: Qt.PointingHandCursor
+        onClicked: control.clicked()
+    }
+    FocusRing { id: ring }
+}
