@@ -52,6 +52,10 @@ Item {
         : Math.max(0, drawer.height - 14)
 
     objectName: "categoryCard_" + index
+    Accessible.role: Accessible.ListItem
+    Accessible.name: listFocused && cursorFile >= -1 ? viewport.cursorText : [name, elementsText, totalSizeText].join(", ")
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
     width: ListView.view ? ListView.view.width : parent.width
     height: body.height
     transform: stagger.shift
@@ -127,8 +131,6 @@ Item {
                 }
                 Accessible.role: Accessible.ListItem
                 Accessible.name: [card.name, card.elementsText, card.totalSizeText].join(", ")
-                Accessible.expandable: true
-                Accessible.expanded: card.expanded
                 FocusRing { inset: -8; radius: 12; shown: card.listFocused && card.cursorFile === -1 }
                 MouseArea {
                     objectName: card.objectName + "_header"

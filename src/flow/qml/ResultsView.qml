@@ -63,14 +63,19 @@ Item {
                 readonly property var model_: results.flow.categories
                 anchors.fill: parent
                 anchors.rightMargin: 12 // the scroll bar keeps clear of the window's resize edge
-                activeFocusOnTab: visible
+                activeFocusOnTab: true
+                // The card under the cursor is the list's current item: it holds the focus and
+                // tells screen readers what the cursor is on.
+                currentIndex: cursorCard
+                keyNavigationEnabled: false
+                highlightFollowsCurrentItem: false
                 Component.onCompleted: Qt.callLater(Theme.offerFocus, scroller, Window.window)
                 Accessible.role: Accessible.List
                 Accessible.name: L10n.text(L10n.language, "a11y.results")
                 Accessible.description: cursorText
                 Accessible.focusable: true
                 Accessible.focused: activeFocus
-                readonly property string cursorText: {
+                property string cursorText: {
                     void results.flow.selectedTotal // the texts change with the selection
                     void L10n.language
                     return results.flow.categories.count > 0 ? model_.describeAt(cursorCard, cursorFile) : ""

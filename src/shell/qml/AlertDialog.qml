@@ -30,7 +30,8 @@ Item {
     onShownChanged: {
         if (shown) {
             returnFocus = Window.activeFocusItem
-            (cancelText !== "" ? cancelButton : confirmButton).forceActiveFocus()
+            const safe = cancelText !== "" ? cancelButton : confirmButton
+            safe.forceActiveFocus()
         } else if (returnFocus && returnFocus.visible) {
             returnFocus.forceActiveFocus()
         }

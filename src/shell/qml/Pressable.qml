@@ -15,7 +15,7 @@ Item {
     readonly property bool pressed: area.pressed
     property alias cursorShape: area.cursorShape
 
-    activeFocusOnTab: enabled && visible
+    activeFocusOnTab: true // Tab passes over hidden and disabled ones
     Accessible.role: Accessible.Button
     Accessible.name: accessibleName
     Accessible.description: accessibleDescription
