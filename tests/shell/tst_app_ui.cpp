@@ -403,7 +403,7 @@ private slots:
         checkAccessibleControls(14);
 
         // In the list: Down to the second card, Right opens it and enters its rows, Space ticks.
-        QVERIFY(ringShown(item("categoryCard_0")));
+        QTRY_VERIFY(ringShown(item("categoryCard_0")));
         const QString before = text("selectedText");
         key(Qt::Key_Down);
         QCOMPARE(list->property("cursorCard").toInt(), 1);

@@ -21,11 +21,12 @@ Item {
     required property bool showsFolders
     property Flickable viewport: ListView.view
     // The keyboard cursor of the list (ResultsView): on this card's header, or on a row of it.
-    readonly property bool listFocused: viewport !== null && viewport.activeFocus
-    readonly property int cursorFile: viewport !== null && viewport.cursorCard === index ? viewport.cursorFile : -2
+    readonly property var list: ListView.view
+    readonly property bool listFocused: list ? list.activeFocus : false
+    readonly property int cursorFile: list && list.cursorCard === index ? list.cursorFile : -2
     // While the list scrolls through an open card, its header stays pinned at the top of the
     // view (until its last rows leave), so the rows never lose their category.
-    readonly property real headerShift: viewport !== null && expanded
+    readonly property real headerShift: viewport !== null && expanded && !reused
         ? Math.max(0, Math.min(viewport.contentY + 8 - (y + 18), drawer.height - 14 - rowHeight)) : 0
     readonly property real pinnedHeaderHeight: expanded ? headerBox.height + 16 : 0
     // The card's files: asked for only while it is open.
@@ -53,7 +54,7 @@ Item {
 
     objectName: "categoryCard_" + index
     Accessible.role: Accessible.ListItem
-    Accessible.name: listFocused && cursorFile >= -1 ? viewport.cursorText : [name, elementsText, totalSizeText].join(", ")
+    Accessible.name: listFocused && cursorFile >= -1 ? list.cursorText : [name, elementsText, totalSizeText].join(", ")
     Accessible.focusable: true
     Accessible.focused: activeFocus
     width: ListView.view ? ListView.view.width : parent.width
