@@ -22,13 +22,28 @@ Item {
     Accessible.focusable: true
     Accessible.focused: activeFocus
     Accessible.onPressAction: if (control.enabled) control.clicked()
+    // Pressed on the key's release, as buttons are, so a key held down presses once (its repeats
+    // are ignored) and the press never lands on what the button opens.
+    property bool keyArmed: false
+    function isPressKey(event) {
+        return event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter
+    }
     Keys.onPressed: (event) => {
-        if (event.key === Qt.Key_Space || event.key === Qt.Key_Return || event.key === Qt.Key_Enter) {
+        if (isPressKey(event)) {
             event.accepted = true
-            if (!event.isAutoRepeat && control.enabled)
-                control.clicked()
+            keyArmed = true
         }
     }
+    Keys.onReleased: (event) => {
+        if (isPressKey(event)) {
+            event.accepted = true
+            if (!event.isAutoRepeat && keyArmed && control.enabled) {
+                keyArmed = false
+                control.clicked()
+            }
+        }
+    }
+    onActiveFocusChanged: keyArmed = false
 
     MouseArea {
         id: area
