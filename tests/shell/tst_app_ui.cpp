@@ -296,6 +296,13 @@ private slots:
         QCOMPARE(text("categoryCard_0_file_0_name"), QStringLiteral("com.example.editor"));
         clickItem("categoryCard_0_file_1_check");
         QCOMPARE(text("selectedText"), QStringLiteral("Selected: 2.1 MB"));
+        // A row's item shows in the file manager (no session bus here: its folder opens).
+        m_opened.urls.clear();
+        clickItem("categoryCard_0_file_1_reveal");
+        QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(m_home + "/.cache")});
+        clickItem("categoryCard_0_file_1_name"); // a click on the name ticks the box too
+        QCOMPARE(text("selectedText"), QStringLiteral("Selected: 3.1 MB"));
+        clickItem("categoryCard_0_file_1_name");
         QCOMPARE(item("categoryCard_0_check")->property("name").toString(), QStringLiteral("minus.square.fill"));
         // Also select the download through its category box, then take it back.
         clickItem("categoryCard_1_check");

@@ -61,8 +61,12 @@ Item {
                 property int cursorCard: 0
                 property int cursorFile: -1 // -1: the card's header
                 readonly property var model_: results.flow.categories
-                anchors.fill: parent
-                anchors.rightMargin: 12 // the scroll bar keeps clear of the window's resize edge
+                // At most a comfortable width, centred; the scroll bar keeps clear of the
+                // window's resize edge.
+                width: Math.min(parent.width - 12, 1180)
+                height: parent.height
+                anchors.horizontalCenter: parent.horizontalCenter
+                anchors.horizontalCenterOffset: width < parent.width - 12 ? 0 : -6
                 activeFocusOnTab: true
                 // The card under the cursor is the list's current item: it holds the focus and
                 // tells screen readers what the cursor is on.
