@@ -13,6 +13,8 @@ Item {
     property string lastSelected
 
     Navigation { id: nav }
+    // Focus rings take the open section's accent.
+    Binding { target: Theme; property: "focusColor"; value: nav.selectedId !== "" ? Colors.accent(nav.selectedId) : Theme.brand }
     Connections {
         target: nav
         function onSelectedIdChanged() {
@@ -38,6 +40,7 @@ Item {
         id: dashboardLayer
         objectName: "dashboardLayer"
         anchors.fill: parent
+        enabled: nav.onboardingDone // the keyboard stays in the tour while it is shown
         readonly property bool shown: nav.selectedId === ""
         opacity: shown ? 1 : 0
         visible: opacity > 0
@@ -50,12 +53,15 @@ Item {
         id: splitLayer
         objectName: "splitLayer"
         anchors.fill: parent
+        enabled: nav.onboardingDone
         readonly property bool shown: nav.selectedId !== ""
         opacity: shown ? 1 : 0
         visible: opacity > 0
         active: shown || opacity > 0
         Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
         sourceComponent: Item {
+            // Escape that no screen took goes back to the dashboard.
+            Keys.onEscapePressed: nav.home()
             Sidebar {
                 id: sidebar
                 objectName: "sidebar"

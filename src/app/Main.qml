@@ -8,10 +8,12 @@ Window {
     objectName: "mainWindow"
     visible: true
     flags: Qt.Window | Qt.FramelessWindowHint
-    minimumWidth: 960
-    minimumHeight: 640
-    width: 1120
-    height: 740
+    // Within the screen's free area at any scale: a small or highly scaled screen gets a window
+    // that fits, never one whose bottom buttons lie off screen.
+    minimumWidth: Math.min(960, Screen.desktopAvailableWidth)
+    minimumHeight: Math.min(640, Screen.desktopAvailableHeight)
+    width: Math.min(1120, Screen.desktopAvailableWidth)
+    height: Math.min(740, Screen.desktopAvailableHeight)
     color: "#140a24"
     title: "Orvane"
 

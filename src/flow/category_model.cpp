@@ -41,6 +41,12 @@ void release(T&& old, qsizetype weight)
 
 } // namespace
 
+QString elementsText(qsizetype count)
+{
+    return count == 1 ? t(QStringLiteral("results.element"))
+                      : t(QStringLiteral("results.elements"), {formatCount(count)});
+}
+
 QString checkStateFor(qsizetype selectedCount, qsizetype fileCount)
 {
     // A category without files counts as fully selected.
@@ -87,6 +93,11 @@ PreparedResults PreparedResults::from(QList<CleanupCategory> categories)
             }
         }
         r.totals.append(t);
+        bool spread = false;
+        for (qsizetype i = 0; i < c.files.size() && !spread; ++i)
+            spread = c.files.at(i).stamp.has_value()
+                || parentPath(c.files.at(i).url) != parentPath(c.files.constFirst().url);
+        r.showsFolders.append(spread);
         r.forGood.append(std::move(forGood));
         const int row = int(r.totals.size() - 1);
         r.selectedTotal += r.countedSelected(row);
@@ -165,8 +176,20 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const
                                       : t(QStringLiteral("results.leftovers"), {QString::number(f.leftoverCount())});
     case Role::iconSource: return itemIconSource(f.name, f.url);
     case Role::leftoversList: return leftoversList(f);
+    case Role::folder: return folderOf(f);
+    case Role::accessibleName: {
+        QStringList parts{f.name, folderOf(f), formatBytes(f.sizeInBytes)};
+        if (f.leftoverCount() > 0)
+            parts.append(t(QStringLiteral("results.leftovers"), {QString::number(f.leftoverCount())}).remove(u'·').trimmed());
+        return parts.join(QStringLiteral(", "));
+    }
     }
     return {};
+}
+
+QString FileListModel::folderOf(const CleanupFile& file) const
+{
+    return homeRelativePath(parentPath(file.url), m_owner ? m_owner->m_home : FilePath());
 }
 
 QHash<int, QByteArray> FileListModel::roleNames() const
@@ -182,6 +205,8 @@ QHash<int, QByteArray> FileListModel::roleNames() const
         {int(Role::leftoversText), "leftoversText"},
         {int(Role::iconSource), "iconSource"},
         {int(Role::leftoversList), "leftoversList"},
+        {int(Role::folder), "folder"},
+        {int(Role::accessibleName), "accessibleName"},
     };
 }
 
@@ -216,12 +241,13 @@ QVariant CategoryListModel::data(const QModelIndex& index, int role) const
     case Role::icon: return c.icon;
     case Role::files: return QVariant::fromValue(static_cast<QObject*>(filesAt(row)));
     case Role::fileCount: return int(c.files.size());
-    case Role::elementsText: return t(QStringLiteral("results.elements"), {QString::number(c.files.size())});
+    case Role::elementsText: return elementsText(c.files.size());
     case Role::totalSize: return totals.total;
     case Role::totalSizeText: return formatBytes(totals.total);
     case Role::selectedSize: return m_results.countedSelected(row);
     case Role::checkState: return categoryCheckState(c, totals.selectedCount);
     case Role::expanded: return c.isExpanded;
+    case Role::showsFolders: return m_results.showsFolders.value(row);
     }
     return {};
 }
@@ -240,6 +266,7 @@ QHash<int, QByteArray> CategoryListModel::roleNames() const
         {int(Role::selectedSize), "selectedSize"},
         {int(Role::checkState), "checkState"},
         {int(Role::expanded), "expanded"},
+        {int(Role::showsFolders), "showsFolders"},
     };
 }
 
@@ -268,6 +295,7 @@ void CategoryListModel::reset(PreparedResults results)
     const int before = count();
     beginResetModel();
     dropFileModels();
+    m_home = homeDir();
     PreparedResults old = std::exchange(m_results, std::move(results));
     m_fileModels.resize(m_results.categories.size(), nullptr);
     endResetModel();
@@ -357,6 +385,63 @@ void CategoryListModel::setSelected(int row, int first, int last, const std::fun
         emit model->dataChanged(model->index(changedFirst), model->index(changedLast), {int(FileListModel::Role::selected)});
     categoryChanged(row, {int(Role::checkState), int(Role::selectedSize)});
     emit selectionChanged();
+}
+
+QString CategoryListModel::categoryIdAt(int row) const
+{
+    return row >= 0 && row < count() ? m_results.categories.at(row).id.toString(QUuid::WithoutBraces) : QString();
+}
+
+QString CategoryListModel::fileIdAt(int row, int file) const
+{
+    if (row < 0 || row >= count() || file < 0 || file >= m_results.categories.at(row).files.size())
+        return {};
+    return m_results.categories.at(row).files.at(file).id.toString(QUuid::WithoutBraces);
+}
+
+int CategoryListModel::fileCountAt(int row) const
+{
+    return row >= 0 && row < count() ? int(m_results.categories.at(row).files.size()) : 0;
+}
+
+bool CategoryListModel::isExpandedAt(int row) const
+{
+    return row >= 0 && row < count() && m_results.categories.at(row).isExpanded;
+}
+
+QString CategoryListModel::describeAt(int row, int file) const
+{
+    if (row < 0 || row >= count())
+        return {};
+    const CleanupCategory& c = m_results.categories.at(row);
+    if (file < 0) {
+        const QString state = checkStateAt(row);
+        const QString selection = state == u"square" ? t(QStringLiteral("a11y.unchecked"))
+            : state == u"minus.square.fill"          ? t(QStringLiteral("a11y.partlyChecked"))
+                                                     : t(QStringLiteral("a11y.checked"));
+        return QStringList{c.name, elementsText(c.files.size()),
+                           formatBytes(m_results.totals.at(row).total), selection}
+            .join(QStringLiteral(", "));
+    }
+    FileListModel* files = filesAt(row);
+    if (file >= files->rowCount())
+        return {};
+    const QModelIndex at = files->index(file);
+    return files->data(at, int(FileListModel::Role::accessibleName)).toString() + QStringLiteral(", ")
+        + t(files->data(at, int(FileListModel::Role::selected)).toBool() ? QStringLiteral("a11y.checked")
+                                                                          : QStringLiteral("a11y.unchecked"));
+}
+
+FilePath CategoryListModel::locationOf(const QString& categoryId, const QString& fileId) const
+{
+    const int row = rowOf(categoryId);
+    if (row < 0)
+        return {};
+    const QUuid id(fileId);
+    for (const CleanupFile& f : m_results.categories.at(row).files)
+        if (f.id == id)
+            return f.url;
+    return {};
 }
 
 bool CategoryListModel::toggleFile(const QString& categoryId, const QString& fileId)
@@ -469,7 +554,8 @@ void CategoryListModel::refreshTexts()
         const int rows = model ? model->rowCount() : 0;
         if (rows > 0)
             emit model->dataChanged(model->index(0), model->index(rows - 1),
-                                    {int(FileListModel::Role::sizeText), int(FileListModel::Role::leftoversText)});
+                                    {int(FileListModel::Role::sizeText), int(FileListModel::Role::leftoversText),
+                                     int(FileListModel::Role::accessibleName)});
     }
     if (count() > 0)
         emit dataChanged(index(0), index(count() - 1), {int(Role::elementsText), int(Role::totalSizeText)});

@@ -31,6 +31,9 @@ struct PreparedResults {
     // is already in a Trash, an app its package tool uninstalls); and their sum over the selection.
     QList<QList<qint64>> forGood;
     qint64 selectedForGood = 0;
+    // Per category: whether its rows say which folder each item lies in (duplicate copies,
+    // items from more than one folder).
+    QList<bool> showsFolders;
 
     static PreparedResults from(QList<CleanupCategory> categories);
 
@@ -61,6 +64,8 @@ public:
         leftoversText, // empty when the item has no extra locations
         iconSource,    // image provider address of the item's icon
         leftoversList, // the leftovers' paths, one a line after a heading ("~" for the home); empty when none
+        folder,        // the folder it lies in, "~" for the home
+        accessibleName, // name, folder, size and leftovers, for screen readers
     };
     Q_ENUM(Role)
 
@@ -76,6 +81,7 @@ private:
     FileListModel(CategoryListModel* owner, int row);
     const QList<CleanupFile>* list() const;
     void detach(); // the category left the results
+    QString folderOf(const CleanupFile& file) const;
 
     CategoryListModel* m_owner;
     int m_row;
@@ -104,6 +110,7 @@ public:
         selectedSize,
         checkState,   // symbol name of the box: "checkmark.square.fill", "square", "minus.square.fill"
         expanded,
+        showsFolders,
     };
     Q_ENUM(Role)
 
@@ -132,6 +139,15 @@ public:
     // The files of category `row`, made on first use (a card asks only once it is expanded).
     Q_INVOKABLE orvane::FileListModel* filesAt(int row) const;
     QString checkStateAt(int row) const;
+    // For moving through the results by keyboard: category `row` and its file `file` by position.
+    Q_INVOKABLE QString categoryIdAt(int row) const;
+    Q_INVOKABLE QString fileIdAt(int row, int file) const;
+    Q_INVOKABLE int fileCountAt(int row) const;
+    Q_INVOKABLE bool isExpandedAt(int row) const;
+    // What a screen reader says of a header (`file` -1) or a row: name, figures, selection.
+    Q_INVOKABLE QString describeAt(int row, int file) const;
+    // The item's location, or empty when there is no such file.
+    FilePath locationOf(const QString& categoryId, const QString& fileId) const;
 
     bool toggleFile(const QString& categoryId, const QString& fileId);
     bool toggleAll(const QString& categoryId);
@@ -160,6 +176,7 @@ private:
     void dropFileModels();
 
     PreparedResults m_results;
+    FilePath m_home; // for the folder texts, read once per result
     mutable QList<FileListModel*> m_fileModels; // made on demand, same rows as the categories
 };
 
@@ -167,5 +184,7 @@ private:
 // the copies that can go (all but the first): it is full when they all are selected.
 QString categoryCheckState(const CleanupCategory& category, qsizetype selectedCount);
 QString checkStateFor(qsizetype selectedCount, qsizetype fileCount);
+// "1 item", "20,002 items" in the current language.
+QString elementsText(qsizetype count);
 
 } // namespace orvane

@@ -4,6 +4,7 @@
 #include "background_work.h"
 #include "byte_format.h"
 #include "catalogue.h"
+#include "desktop_services.h"
 #include "engine.h"
 #include "localization_manager.h"
 #include "palette.h"
@@ -31,6 +32,7 @@ FlowServices FlowServices::engine()
     s.disk = [] { return diskInfo(); };
     s.remove = [](const QList<RemovalTarget>& targets, RemovalStyle style) { return removeItems(targets, style); };
     s.keep = [](const FilePath& path) { return keepPath(path); };
+    s.reveal = [](const FilePath& path) { revealInFileManager(path); };
     return s;
 }
 
@@ -577,6 +579,13 @@ void SectionFlowController::refreshDisk()
 void SectionFlowController::toggleFile(const QString& categoryId, const QString& fileId)
 {
     m_categories->toggleFile(categoryId, fileId);
+}
+
+void SectionFlowController::revealFile(const QString& categoryId, const QString& fileId)
+{
+    const FilePath path = m_categories->locationOf(categoryId, fileId);
+    if (!path.isEmpty() && m_services.reveal)
+        m_services.reveal(path);
 }
 
 void SectionFlowController::toggleAll(const QString& categoryId)

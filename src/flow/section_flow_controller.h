@@ -27,6 +27,7 @@ struct FlowServices {
     std::function<QList<RemovalResult>(const QList<RemovalTarget>&, RemovalStyle)> remove;
     // Puts a path on the keep-list; false when it could not be stored.
     std::function<bool(const FilePath&)> keep;
+    std::function<void(const FilePath&)> reveal; // shows an item in the file manager
     int settleMs = 2200; // the cleaning screen stays this long after the removal
 
     static FlowServices engine();
@@ -151,6 +152,7 @@ public:
     Q_INVOKABLE void back();
     Q_INVOKABLE void refreshDisk();
     Q_INVOKABLE void toggleFile(const QString& categoryId, const QString& fileId);
+    Q_INVOKABLE void revealFile(const QString& categoryId, const QString& fileId);
     Q_INVOKABLE void toggleAll(const QString& categoryId);
     // "Never offer this": the file goes on the keep-list and leaves the results.
     Q_INVOKABLE void keepFile(const QString& categoryId, const QString& fileId);

@@ -192,6 +192,17 @@ const std::vector<StringEntry>& addedStringTable()
         {u"settings.keptTitle"_s, u"Nunca se ofrecen"_s, u"Never offered"_s},
         {u"settings.keptEmpty"_s, u"Nada por ahora. Usa «No volver a ofrecer» en cualquier fila."_s, u"Nothing yet. Use “Never offer this” on any row."_s},
         {u"settings.keptTakeBack"_s, u"Volver a ofrecer"_s, u"Offer again"_s},
+        // Accessibility: what screen readers say, singular counts, showing an item in its folder.
+        {u"results.element"_s, u"1 elemento"_s, u"1 item"_s},
+        {u"a11y.disk"_s, u"%@ en uso, %@ libres"_s, u"%@ in use, %@ free"_s},
+        {u"a11y.results"_s, u"Resultados"_s, u"Results"_s},
+        {u"a11y.removalStyle"_s, u"Destino"_s, u"Destination"_s},
+        {u"a11y.checked"_s, u"seleccionado"_s, u"selected"_s},
+        {u"a11y.unchecked"_s, u"sin seleccionar"_s, u"not selected"_s},
+        {u"a11y.partlyChecked"_s, u"seleccionado en parte"_s, u"partly selected"_s},
+        {u"a11y.selectAll"_s, u"Seleccionar todo en %@"_s, u"Select all in %@"_s},
+        {u"a11y.select"_s, u"Seleccionar %@"_s, u"Select %@"_s},
+        {u"a11y.language"_s, u"Idioma"_s, u"Language"_s},
     };
     return table;
 }

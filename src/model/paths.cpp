@@ -90,4 +90,11 @@ QString foreignHomeMessage(const ForeignHome& foreign)
     return t(QStringLiteral("home.notYours"), {displayPath(foreign.home), foreign.owner, foreign.runningAs});
 }
 
+QString homeRelativePath(const FilePath& path, const FilePath& home)
+{
+    if (home.isEmpty() || home == "/" || !isWithin(path, home))
+        return displayPath(path);
+    return QLatin1Char('~') + displayPath(path.mid(home.size()));
+}
+
 } // namespace orvane

@@ -16,6 +16,8 @@ FilePath parentPath(const FilePath& path);
 bool isWithin(const FilePath& path, const FilePath& folder);
 // Readable text for a path or name: UTF-8 where valid, other bytes shown as U+FFFD.
 QString displayPath(const QByteArray& path);
+// Readable text of a folder for a row: "~" for `home`, "~/…" inside it, else the full path.
+QString homeRelativePath(const FilePath& path, const FilePath& home);
 
 // A home folder that belongs to another user than the one Orvane runs as (root given another
 // user's HOME, through sudo): nothing may be scanned, moved or written there, not even settings,

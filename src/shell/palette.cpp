@@ -1,6 +1,10 @@
 #include "palette.h"
+#include "painted_items.h"
 
 #include <QHash>
+
+#include <algorithm>
+#include <cmath>
 
 namespace orvane {
 
@@ -61,6 +65,62 @@ QGradientStops sectionBackgroundStops(const QColor& accent)
         {0.5, rgb(0.11, 0.06, 0.09)},
         {1.0, tint},
     };
+}
+
+QColor destructiveColor()
+{
+    static const QColor red = rgb(1.0, 0.33, 0.28); // light enough for dark text over its whole gradient
+    return red;
+}
+
+QColor inkColor()
+{
+    static const QColor ink = rgb(0.1, 0.06, 0.13);
+    return ink;
+}
+
+namespace {
+
+double luminance(const QColor& c)
+{
+    const auto channel = [](float v) {
+        return v <= 0.04045f ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+// The hover gloss of a filled button: white at this opacity at its top.
+constexpr float kGloss = 0.28f;
+
+} // namespace
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor lightestFill(const QColor& tint)
+{
+    const QColor top = gradientTop(tint);
+    const auto over = [](float v) { return kGloss + (1 - kGloss) * v; };
+    return QColor::fromRgbF(over(top.redF()), over(top.greenF()), over(top.blueF()));
+}
+
+QColor darkestFill(const QColor& tint)
+{
+    QColor bottom = gradientBottom(tint);
+    bottom.setAlphaF(1.0f);
+    return bottom;
+}
+
+QColor textOn(const QColor& tint)
+{
+    const QColor white(Qt::white);
+    const auto worst = [&](const QColor& text) {
+        return std::min(contrastRatio(text, lightestFill(tint)), contrastRatio(text, darkestFill(tint)));
+    };
+    return worst(white) >= worst(inkColor()) ? white : inkColor();
 }
 
 QList<QColor> Palette::appBackground() const

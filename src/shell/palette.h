@@ -13,6 +13,20 @@ QColor brandColor();
 // Stops of the gradients drawn from the top-leading to the bottom-trailing corner.
 QGradientStops appBackgroundStops();
 QGradientStops sectionBackgroundStops(const QColor& accent);
+// The red of destructive buttons.
+QColor destructiveColor();
+// The dark text used on fills too light for white.
+QColor inkColor();
+
+// Contrast of two opaque colours as the WCAG defines it (1 to 21).
+double contrastRatio(const QColor& a, const QColor& b);
+// The lightest and darkest points of a filled button of `tint`: the top of its gradient under the
+// hover gloss, and the bottom of its gradient.
+QColor lightestFill(const QColor& tint);
+QColor darkestFill(const QColor& tint);
+// Text on a button or option filled with `tint`: white or ink, whichever reads better over the
+// whole fill.
+QColor textOn(const QColor& tint);
 
 // The same values for QML.
 class Palette : public QObject
@@ -20,6 +34,7 @@ class Palette : public QObject
     Q_OBJECT
     Q_PROPERTY(QColor brand READ brand CONSTANT)
     Q_PROPERTY(QList<QColor> appBackground READ appBackground CONSTANT)
+    Q_PROPERTY(QColor destructive READ destructive CONSTANT)
 
 public:
     using QObject::QObject;
@@ -28,6 +43,8 @@ public:
     QList<QColor> appBackground() const;
     Q_INVOKABLE QColor accent(const QString& sectionId) const { return accentColor(sectionId); }
     Q_INVOKABLE QList<QColor> sectionBackground(const QColor& accent) const;
+    QColor destructive() const { return destructiveColor(); }
+    Q_INVOKABLE QColor textOn(const QColor& tint) const { return orvane::textOn(tint); }
 };
 
 } // namespace orvane

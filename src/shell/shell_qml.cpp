@@ -16,6 +16,7 @@
 #include <QQmlEngine>
 #include <QTextLayout>
 #include <QTimer>
+#include <QWindow>
 
 #include <cmath>
 
@@ -56,6 +57,26 @@ QString L10n::text(const QString& language, const QString& key, const QStringLis
 QString L10n::bytes(qint64 count) const
 {
     return formatBytes(count);
+}
+
+KeyboardMode::KeyboardMode(QObject* parent)
+    : QObject(parent)
+{
+    QCoreApplication::instance()->installEventFilter(this);
+}
+
+bool KeyboardMode::eventFilter(QObject* watched, QEvent* event)
+{
+    // Every input event reaches its window first; its items see it after.
+    if (!qobject_cast<QWindow*>(watched))
+        return false;
+    const bool key = event->type() == QEvent::KeyPress;
+    const bool pointer = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::TouchBegin;
+    if ((key && !m_active) || (pointer && m_active)) {
+        m_active = key;
+        emit activeChanged();
+    }
+    return false;
 }
 
 QColor ShellPalette::gradientTop(const QColor& c) const

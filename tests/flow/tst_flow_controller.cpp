@@ -534,6 +534,64 @@ private slots:
         QCOMPARE(left, (QStringList{base + u"vanishes.bin"_s, elsewhere, base + u"keep.bin"_s}));
     }
 
+    // Rows say where each item lives ("~" for the home) wherever a category's items lie in
+    // more than one folder or are duplicate copies, screen readers hear it, and any row's item
+    // can be shown in the file manager. Counts read "1 item", "20,002 items".
+    void rowsSayWhereEachItemLives_data()
+    {
+        QTest::addColumn<QStringList>("paths"); // inside the home unless absolute
+        QTest::addColumn<bool>("copies");
+        QTest::addColumn<bool>("showsFolders");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("elements");
+        QTest::newRow("large files from two folders") << QStringList{"Videos/trip.mkv", "Documents/disk.iso"} << false
+                                                      << true << u"~/Videos"_s << u"2 items"_s;
+        QTest::newRow("duplicate copies in one folder") << QStringList{"a/invoice.pdf", "a/invoice (1).pdf"} << true
+                                                        << true << u"~/a"_s << u"2 items"_s;
+        QTest::newRow("one folder") << QStringList{"/nowhere/x", "/nowhere/y"} << false << false << u"/nowhere"_s
+                                    << u"2 items"_s;
+        QTest::newRow("the home itself, one item") << QStringList{"notes.txt"} << false << false << u"~"_s
+                                                   << u"1 item"_s;
+        QStringList many;
+        for (int i = 0; i < 20002; ++i)
+            many.append(u"/var/many/"_s + QString::number(i));
+        QTest::newRow("thousands") << many << false << false << u"/var/many"_s << u"20,002 items"_s;
+    }
+    void rowsSayWhereEachItemLives()
+    {
+        QFETCH(QStringList, paths);
+        QFETCH(bool, copies);
+        const QString home = QFile::decodeName(homeDir());
+        QList<CleanupFile> files;
+        for (const QString& path : std::as_const(paths)) {
+            files.append(file(path.startsWith(u'/') ? path : home + u'/' + path, 1000, true));
+            if (copies)
+                files.last().stamp = FileStamp{1000, 1, 1, quint64(files.size())};
+        }
+        Fake fake;
+        fake.results = {category(u"Found"_s, files)};
+        FilePaths revealed;
+        FlowServices services = fake.services();
+        services.reveal = [&](const FilePath& path) { revealed.append(path); };
+        SectionFlowController flow(u"smart"_s, services);
+        flow.startScan();
+        QTRY_COMPARE(flow.scanState(), ScanState::results);
+        CategoryListModel* model = flow.categories();
+        FileListModel* rows = model->filesAt(0);
+        const auto role = [](QAbstractItemModel* m, auto r) { return m->data(m->index(0, 0), int(r)); };
+        QTEST(role(model, CategoryListModel::Role::showsFolders).toBool(), "showsFolders");
+        QTEST(role(rows, FileListModel::Role::folder).toString(), "folder");
+        QTEST(role(model, CategoryListModel::Role::elementsText).toString(), "elements");
+        QFETCH(QString, folder);
+        QCOMPARE(role(rows, FileListModel::Role::accessibleName).toString(),
+                 files[0].name + u", "_s + folder + u", "_s + formatBytes(1000));
+        QVERIFY(model->describeAt(0, -1).endsWith(u", selected"_s));
+        flow.revealFile(idOf(model->categories()[0]), idOf(model->categories()[0].files[0]));
+        QCOMPARE(revealed, FilePaths{files[0].url});
+        flow.revealFile(idOf(model->categories()[0]), u"nope"_s);
+        QCOMPARE(revealed.size(), 1);
+    }
+
     void languageSwitchWhileResultsAreShown()
     {
         Fake fake;

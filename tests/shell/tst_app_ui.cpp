@@ -1,12 +1,14 @@
 #include "app_config.h"
 #include "hostile_names.h"
 #include "icons.h"
+#include "palette.h"
 #include "localization_manager.h"
 #include "onboarding.h"
 #include "settings/feed_server.h"
 #include "ui_driver.h"
 #include "updater.h"
 
+#include <QAccessible>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QQuickImageProvider>
@@ -36,6 +38,17 @@ QByteArray offering(const QByteArray& version)
 void setLanguage(AppLanguage language)
 {
     LocalizationManager::shared().setLanguage(language);
+}
+
+// Whether `root` or an item inside it shows its keyboard focus ring.
+bool ringShown(QQuickItem* root)
+{
+    if (!root)
+        return false;
+    if (QByteArray(root->metaObject()->className()).startsWith("FocusRing") && shown(root))
+        return true;
+    const QList<QQuickItem*> children = root->childItems();
+    return std::any_of(children.begin(), children.end(), ringShown);
 }
 
 } // namespace
@@ -85,6 +98,63 @@ class TestAppUi : public QObject
     {
         QTest::mouseClick(m_app.window(), Qt::LeftButton, {}, target->mapToScene(at).toPoint());
     }
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(m_app.window(), key, modifiers); }
+    QQuickItem* focusItem() const { return m_app.window()->activeFocusItem(); }
+    QString focused() const { return focusItem() ? focusItem()->objectName() : QString(); }
+    // Whether the focus is on `name` or inside it (a list gives it to its current row).
+    bool focusedIn(const QString& name) const
+    {
+        for (QQuickItem* i = focusItem(); i; i = i->parentItem())
+            if (i->objectName() == name)
+                return true;
+        return false;
+    }
+    QObject* flow() const { return item("flowView")->property("flow").value<QObject*>(); }
+
+    // What a screen reader finds on screen: every control it can focus, from the window's
+    // accessibility tree. Each has a role and a name; there are at least `atLeast` of them.
+    QStringList checkAccessibleControls(int atLeast)
+    {
+        QStringList names;
+        std::function<void(QAccessibleInterface*, int)> walk = [&](QAccessibleInterface* node, int depth) {
+            QQuickItem* it = node ? qobject_cast<QQuickItem*>(node->object()) : nullptr;
+            if (!node || depth > 100 || (it && !shown(it)))
+                return;
+            if (it && node->state().focusable) {
+                const QString name = node->text(QAccessible::Name).trimmed();
+                const QString what = it->objectName() + u'=' + name;
+                if (name.isEmpty() || node->role() == QAccessible::NoRole || node->role() == QAccessible::Client)
+                    QTest::qFail(qPrintable(QStringLiteral("unnamed control ") + what), __FILE__, __LINE__);
+                names.append(name);
+            }
+            for (int i = 0; i < node->childCount(); ++i)
+                walk(node->child(i), depth + 1);
+        };
+        walk(QAccessible::queryAccessibleInterface(m_app.window()), 0);
+        if (names.size() < atLeast)
+            QTest::qFail(qPrintable(names.join(u'|')), __FILE__, __LINE__);
+        return names;
+    }
+    // Tab from the current focus until it comes round again: the controls in order, each with
+    // its ring; Shift+Tab walks the same way back.
+    QStringList tabRound()
+    {
+        QStringList order;
+        for (int i = 0; i < 60; ++i) {
+            key(Qt::Key_Tab);
+            if (!order.isEmpty() && focused() == order.first())
+                break;
+            order.append(focused());
+            if (!ringShown(focusItem()))
+                QTest::qFail(qPrintable(QStringLiteral("no ring on ") + focused()), __FILE__, __LINE__);
+        }
+        for (qsizetype i = order.size() - 1; i >= 0; --i) {
+            key(Qt::Key_Backtab, Qt::ShiftModifier);
+            if (focused() != order.at(i))
+                QTest::qFail(qPrintable(focused() + QStringLiteral(" instead of ") + order.at(i)), __FILE__, __LINE__);
+        }
+        return order;
+    }
 
 private slots:
     void initTestCase()
@@ -115,8 +185,11 @@ private slots:
         m_feed.route("/appcast.xml", offering("1.1"));
         appSettings().clear();
         setLanguage(AppLanguage::es);
+        QAccessible::setActive(true);
         QVERIFY(m_app.load(false));
         QCOMPARE(m_app.window()->minimumSize(), QSize(960, 640));
+        QVERIFY(m_app.window()->screen()->availableGeometry().size().expandedTo(m_app.window()->size())
+                == m_app.window()->screen()->availableGeometry().size());
         QCOMPARE(m_app.window()->flags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
     }
 
@@ -237,6 +310,13 @@ private slots:
         QCOMPARE(text("categoryCard_0_file_0_name"), QStringLiteral("com.example.editor"));
         clickItem("categoryCard_0_file_1_check");
         QCOMPARE(text("selectedText"), QStringLiteral("Selected: 2.1 MB"));
+        // A row's item shows in the file manager (no session bus here: its folder opens).
+        m_opened.urls.clear();
+        clickItem("categoryCard_0_file_1_reveal");
+        QCOMPARE(m_opened.urls, QList<QUrl>{QUrl::fromLocalFile(m_home + "/.cache")});
+        clickItem("categoryCard_0_file_1_name"); // a click on the name ticks the box too
+        QCOMPARE(text("selectedText"), QStringLiteral("Selected: 3.1 MB"));
+        clickItem("categoryCard_0_file_1_name");
         QCOMPARE(item("categoryCard_0_check")->property("name").toString(), QStringLiteral("minus.square.fill"));
         // Also select the download through its category box, then take it back.
         clickItem("categoryCard_1_check");
@@ -293,6 +373,120 @@ private slots:
         clickItem("analyzeNow");
         QTRY_VERIFY(visible("introView"));
         QCOMPARE(text("planTitle"), QStringLiteral("Smart Care"));
+        clickItem("homeButton");
+        QTRY_VERIFY(visible("dashboard"));
+    }
+
+    // A whole Smart Care cleanup with the keyboard alone, the focus ring always showing, and
+    // every control named for screen readers on each screen, in both languages.
+    void wholeCleanupByKeyboard()
+    {
+        QTRY_VERIFY(visible("dashboard"));
+        setLanguage(AppLanguage::es);
+        QVERIFY(checkAccessibleControls(10).contains(QStringLiteral("Analizar ahora")));
+        setLanguage(AppLanguage::en);
+        const QStringList names = checkAccessibleControls(10);
+        QVERIFY(names.contains(QStringLiteral("Analyze now")) && names.contains(QStringLiteral("Smart Care")));
+        QAccessibleInterface* ring = QAccessible::queryAccessibleInterface(item("dashboardDisk"));
+        QVERIFY(ring && ring->text(QAccessible::Name).contains(QStringLiteral("% in use, ")));
+
+        // Tab goes round the dashboard in reading order, and back with Shift+Tab.
+        const QStringList order = tabRound();
+        qsizetype at = 0;
+        for (const char* name : {"dashboardSettings", "dashboardAbout", "dashboardDonate", "analyzeNow",
+                                 "sectionCard_smart", "sectionCard_dup"}) {
+            at = order.indexOf(QLatin1String(name), at);
+            QVERIFY2(at >= 0, qPrintable(name + (u' ' + order.join(u','))));
+        }
+        // Arrows move in the grid of three columns.
+        while (focused() != u"sectionCard_smart")
+            key(Qt::Key_Tab);
+        key(Qt::Key_Right);
+        QCOMPARE(focusItem()->property("index").toInt(), 1);
+        key(Qt::Key_Down);
+        QCOMPARE(focusItem()->property("index").toInt(), 4);
+        key(Qt::Key_Left);
+        key(Qt::Key_Up);
+        QCOMPARE(focused(), QStringLiteral("sectionCard_smart"));
+        m_app.snap("focus-dashboard", 300);
+
+        // Return opens the plan with its Analyze button focused, ringed in the section's colour.
+        key(Qt::Key_Return);
+        QTRY_VERIFY(visible("introView"));
+        QTRY_COMPARE(focused(), QStringLiteral("analyzeButton"));
+        QTRY_VERIFY(ringShown(focusItem()));
+        checkAccessibleControls(12);
+        key(Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(visible("resultsView"), 15000);
+        QTRY_VERIFY(focusedIn("resultsScroller"));
+        QTRY_VERIFY(item("categoryCard_1"));
+        QQuickItem* list = item("resultsScroller");
+        checkAccessibleControls(14);
+
+        // In the list: Down to the second card, Right opens it and enters its rows, Space ticks.
+        QTRY_VERIFY(ringShown(item("categoryCard_0")));
+        const QString before = text("selectedText");
+        key(Qt::Key_Down);
+        QCOMPARE(list->property("cursorCard").toInt(), 1);
+        key(Qt::Key_Right);
+        QTRY_VERIFY(item("categoryCard_1")->property("expanded").toBool());
+        key(Qt::Key_Right);
+        QCOMPARE(list->property("cursorFile").toInt(), 0);
+        QTRY_VERIFY(ringShown(item("categoryCard_1_file_0")));
+        key(Qt::Key_Space);
+        QVERIFY(text("selectedText") != before);
+        m_app.snap("focus-results-row", 400);
+        key(Qt::Key_Space);
+        QCOMPARE(text("selectedText"), before);
+        key(Qt::Key_Left);
+        QCOMPARE(list->property("cursorFile").toInt(), -1);
+        key(Qt::Key_Left);
+        QTRY_VERIFY(!item("categoryCard_1")->property("expanded").toBool());
+        key(Qt::Key_Home);
+        QCOMPARE(list->property("cursorCard").toInt(), 0);
+        key(Qt::Key_Escape); // does not throw the results away
+        QVERIFY(visible("resultsView"));
+
+        // Tab to the removal style (arrows choose), Tab to Delete, Return asks.
+        key(Qt::Key_Tab);
+        QCOMPARE(focused(), QStringLiteral("removalStyle"));
+        key(Qt::Key_Left);
+        QCOMPARE(flow()->property("removalStyle").toString(), QStringLiteral("trash"));
+        key(Qt::Key_Tab);
+        QCOMPARE(focused(), QStringLiteral("primaryButton"));
+        key(Qt::Key_Return);
+        QTRY_VERIFY(visible("confirmDialog"));
+        // The dialog opens on Cancel, keeps Tab inside, and Escape gives the focus back.
+        QCOMPARE(focused(), QStringLiteral("dialogCancel"));
+        QTRY_VERIFY(ringShown(focusItem()));
+        m_app.snap("focus-confirm", 300);
+        key(Qt::Key_Tab);
+        QCOMPARE(focused(), QStringLiteral("dialogConfirm"));
+        key(Qt::Key_Tab);
+        QCOMPARE(focused(), QStringLiteral("dialogCancel"));
+        key(Qt::Key_Escape);
+        QTRY_VERIFY(!item("confirmDialog")->isVisible());
+        QCOMPARE(focused(), QStringLiteral("primaryButton"));
+        key(Qt::Key_Space);
+        QTRY_VERIFY(visible("confirmDialog"));
+        key(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(focused(), QStringLiteral("dialogConfirm"));
+        key(Qt::Key_Return);
+        QTRY_VERIFY_WITH_TIMEOUT(visible("doneView"), 15000);
+        QTRY_COMPARE(focused(), QStringLiteral("doneBack"));
+        checkAccessibleControls(11);
+        QVERIFY(!QFileInfo::exists(m_home + "/.cache/thumbnails.bin"));
+        QVERIFY(QFileInfo::exists(m_home + "/Downloads/installer.dmg"));
+
+        // Back to the plan, and Escape goes home.
+        key(Qt::Key_Return);
+        QTRY_VERIFY(visible("introView"));
+        QTRY_COMPARE(focused(), QStringLiteral("analyzeButton"));
+        key(Qt::Key_Escape);
+        QTRY_VERIFY(visible("dashboard"));
+        clickItem("sectionCard_smart"); // a click shows no ring
+        QTRY_VERIFY(visible("introView"));
+        QTRY_VERIFY(!ringShown(item("introView")));
         clickItem("homeButton");
         QTRY_VERIFY(visible("dashboard"));
     }
@@ -579,13 +773,28 @@ private slots:
         onlyScreen("flowView");
         clickItem("analyzeButton");
         QTRY_VERIFY_WITH_TIMEOUT(visible("resultsView"), 30000);
-        QTRY_COMPARE(text("categoryCard_0_elements"), QStringLiteral("20001 items"));
+        QTRY_COMPARE(text("categoryCard_0_elements"), QStringLiteral("20,001 items"));
         clickItem("categoryCard_0_header");
         QTRY_VERIFY(item("categoryCard_0_file_0"));
         clickItem("categoryCard_0_check"); // all selected: clears them
         QCOMPARE(text("selectedText"), QStringLiteral("Selected: Zero KB"));
 
-        QMetaObject::invokeMethod(item("resultsScroller"), "positionViewAtEnd");
+        // End reaches the last row by keyboard, with the card's header pinned above it; Page Up
+        // goes a screenful back. The scroll bar's thumb stays big enough to hold, clear of the
+        // window's resize edge.
+        QTRY_VERIFY(focusedIn("resultsScroller"));
+        QQuickItem* list = item("resultsScroller");
+        key(Qt::Key_End);
+        QCOMPARE(list->property("cursorFile").toInt(), 20000);
+        QTRY_VERIFY(visible("categoryCard_0_file_20000"));
+        QTRY_VERIFY(visible("categoryCard_0_pinned"));
+        QQuickItem* bar = item("resultsScrollBar");
+        QVERIFY(bar->property("visualSize").toDouble() >= 0.05);
+        QVERIFY(bar->mapToScene(QPointF(bar->width(), 0)).x() <= m_app.window()->width() - 6);
+        key(Qt::Key_PageUp);
+        QVERIFY(list->property("cursorFile").toInt() < 20000 - 5);
+        QTRY_VERIFY(visible(QStringLiteral("categoryCard_0_file_%1").arg(list->property("cursorFile").toInt())));
+        key(Qt::Key_End);
         QTRY_VERIFY(visible("categoryCard_0_file_20000"));
         QCOMPARE(text("categoryCard_0_file_20000_name"), QStringLiteral("zz-smallest"));
         int rows = 0;
@@ -614,6 +823,15 @@ private slots:
 
 int main(int argc, char* argv[])
 {
+    // The offscreen platform's screen is 800 × 600 unless told otherwise: give it a desktop's.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+        const QString config = QDir::homePath() + QStringLiteral("/offscreen-screen.json");
+        QFile file(config);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(R"({"screens": [{"name": "screen", "x": 0, "y": 0, "width": 1920, "height": 1080,)"
+                       R"( "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config));
+    }
     QGuiApplication app(argc, argv);
     TestAppUi test;
     return QTest::qExec(&test, argc, argv);

@@ -92,6 +92,33 @@ private slots:
         QCOMPARE(accentColor(QString()), brandColor());
     }
 
+    // Text on every filled button, option and highlight reads at 4.5:1 or better over the whole
+    // fill (its lightest point under the hover gloss and its darkest), while the fill keeps the
+    // section's colour. The ratio itself is checked against known pairs first.
+    void textOnEveryAccentReads_data()
+    {
+        QTest::addColumn<QColor>("fill");
+        for (const char* id : {"smart", "cleanup", "apps", "space", "protect", "dup", "settings", "about"})
+            QTest::newRow(id) << accentColor(QString::fromLatin1(id));
+        QTest::newRow("brand") << brandColor();
+        QTest::newRow("destructive") << destructiveColor();
+    }
+    void textOnEveryAccentReads()
+    {
+        QFETCH(QColor, fill);
+        QCOMPARE(contrastRatio(Qt::white, Qt::black), 21.0);
+        QCOMPARE(contrastRatio(fill, fill), 1.0);
+        QVERIFY(qAbs(contrastRatio(QColor(0x77, 0x77, 0x77), Qt::white) - 4.48) < 0.01);
+
+        const QColor text = textOn(fill);
+        const double light = contrastRatio(text, lightestFill(fill));
+        const double dark = contrastRatio(text, darkestFill(fill));
+        qInfo("%-12s fill %s  text %s  %.2f:1 to %.2f:1 (white would be %.2f:1)", QTest::currentDataTag(),
+              qPrintable(fill.name()), qPrintable(text.name()), std::min(light, dark), std::max(light, dark),
+              contrastRatio(Qt::white, lightestFill(fill)));
+        QVERIFY2(std::min(light, dark) >= 4.5, qPrintable(QString::number(std::min(light, dark))));
+    }
+
     // The springs the screens use and the extremes the mapping accepts: within Qt 6.4's ten
     // spline segments (more run past its arrays), time only forward, and close to the spring.
     void curvesFollowTheSpring()

@@ -18,7 +18,17 @@ Item {
     required property string totalSizeText
     required property string checkState
     required property bool expanded
+    required property bool showsFolders
     property Flickable viewport: ListView.view
+    // The keyboard cursor of the list (ResultsView): on this card's header, or on a row of it.
+    readonly property var list: ListView.view
+    readonly property bool listFocused: list ? list.activeFocus : false
+    readonly property int cursorFile: list && list.cursorCard === index ? list.cursorFile : -2
+    // While the list scrolls through an open card, its header stays pinned at the top of the
+    // view (until its last rows leave), so the rows never lose their category.
+    readonly property real headerShift: viewport !== null && expanded && !reused
+        ? Math.max(0, Math.min(viewport.contentY + 8 - (y + 18), drawer.height - 14 - rowHeight)) : 0
+    readonly property real pinnedHeaderHeight: expanded ? headerBox.height + 16 : 0
     // The card's files: asked for only while it is open.
     readonly property var files: expanded || drawer.height > 0 ? flow.categories.filesAt(index) : null
     // Whether it plays the staggered entrance (read once, when the card is made).
@@ -43,6 +53,10 @@ Item {
         : Math.max(0, drawer.height - 14)
 
     objectName: "categoryCard_" + index
+    Accessible.role: Accessible.ListItem
+    Accessible.name: listFocused && cursorFile >= -1 ? list.cursorText : [name, elementsText, totalSizeText].join(", ")
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
     width: ListView.view ? ListView.view.width : parent.width
     height: body.height
     transform: stagger.shift
@@ -56,7 +70,7 @@ Item {
     Item {
         id: body
         x: 30
-        width: parent.width - 60
+        width: parent.width - 48 // the list leaves 12 on the right for its scroll bar
         height: content.height + 36
         scale: card.hovered && !card.tall ? 1.012 : 1
         transformOrigin: card.tall ? Item.Top : Item.Center
@@ -103,6 +117,22 @@ Item {
                 id: headerBox
                 width: parent.width
                 height: header.implicitHeight
+                z: 2
+                transform: Translate { y: card.headerShift }
+                Rectangle {
+                    objectName: card.objectName + "_pinned"
+                    visible: card.headerShift > 0
+                    anchors.fill: parent
+                    anchors.margins: -8
+                    anchors.leftMargin: -18; anchors.rightMargin: -18
+                    radius: 12
+                    color: Qt.rgba(0.17, 0.11, 0.15, 0.97)
+                    border.width: 1
+                    border.color: Theme.tint(card.accent, 0.5)
+                }
+                Accessible.role: Accessible.ListItem
+                Accessible.name: [card.name, card.elementsText, card.totalSizeText].join(", ")
+                FocusRing { inset: -8; radius: 12; shown: card.listFocused && card.cursorFile === -1 }
                 MouseArea {
                     objectName: card.objectName + "_header"
                     anchors.fill: parent
@@ -115,6 +145,15 @@ Item {
                     spacing: 14
                     Symbol {
                         objectName: card.objectName + "_check"
+                        Accessible.ignored: false
+                        Accessible.role: Accessible.CheckBox
+                        Accessible.name: L10n.text(L10n.language, "a11y.selectAll", [card.name])
+                        Accessible.checkable: true
+                        Accessible.checked: card.checkState !== "square"
+                        Accessible.description: L10n.text(L10n.language, card.checkState === "square" ? "a11y.unchecked"
+                            : card.checkState === "minus.square.fill" ? "a11y.partlyChecked" : "a11y.checked")
+                        Accessible.onToggleAction: card.flow.toggleAll(card.categoryId)
+                        Accessible.onPressAction: card.flow.toggleAll(card.categoryId)
                         name: card.checkState
                         size: 18
                         color: card.checkState === "square" ? Theme.white(0.5) : card.accent
@@ -194,6 +233,8 @@ Item {
                         delegate: FileRow {
                             flow: card.flow; categoryId: card.categoryId; accent: card.accent
                             cardName: card.objectName; height: card.rowHeight
+                            showsFolder: card.showsFolders
+                            cursorHere: card.listFocused && card.cursorFile === index
                         }
                     }
                 }

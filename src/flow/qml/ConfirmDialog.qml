@@ -12,17 +12,26 @@ Item {
     visible: opacity > 0
     opacity: flow.showDeleteConfirm ? 1 : 0
     Behavior on opacity { EaseOut { duration: 150 } }
-    onVisibleChanged: if (visible) keys.forceActiveFocus()
+    // Opens with the focus on Cancel; Tab moves between the two buttons only; the focus goes
+    // back where it was when it closes.
+    property Item returnFocus: null
+    Accessible.role: Accessible.Dialog
+    Accessible.name: flow.dialogTitle
+    Accessible.description: flow.dialogMessage
+    onVisibleChanged: if (visible) { returnFocus = Window.activeFocusItem; cancelButton.forceActiveFocus() }
+    Connections {
+        target: dialog.flow
+        function onShowDeleteConfirmChanged() {
+            if (!dialog.flow.showDeleteConfirm && dialog.returnFocus && dialog.returnFocus.visible)
+                dialog.returnFocus.forceActiveFocus()
+        }
+    }
+    Keys.onEscapePressed: flow.cancelClean()
 
     Rectangle {
         anchors.fill: parent
         color: Theme.black(0.45)
         MouseArea { anchors.fill: parent; hoverEnabled: true; onClicked: dialog.flow.cancelClean() }
-    }
-    Item {
-        id: keys
-        focus: true
-        Keys.onEscapePressed: dialog.flow.cancelClean()
     }
     Shadow { target: panel; color: Theme.black(0.5); blur: 30; offsetY: 12; cornerRadius: 14 }
     Rectangle {
@@ -76,7 +85,10 @@ Item {
                 Layout.topMargin: 8
                 spacing: 10
                 GlassButton {
+                    id: cancelButton
                     objectName: "dialogCancel"
+                    KeyNavigation.tab: confirmButton
+                    KeyNavigation.backtab: confirmButton
                     Layout.fillWidth: true
                     prominent: false
                     fixedHeight: 34
@@ -84,10 +96,13 @@ Item {
                     onClicked: dialog.flow.cancelClean()
                 }
                 GlassButton {
+                    id: confirmButton
                     objectName: "dialogConfirm"
+                    KeyNavigation.tab: cancelButton
+                    KeyNavigation.backtab: cancelButton
                     Layout.fillWidth: true
                     fixedHeight: 34
-                    tint: "#FF453A"
+                    tint: Colors.destructive
                     text: dialog.flow.dialogConfirmText
                     onClicked: dialog.flow.performClean()
                 }

@@ -72,7 +72,9 @@ Item {
             anchors.horizontalCenter: parent.horizontalCenter
             width: 180; height: 50 + 8
             GlassButton {
+                id: backButton
                 objectName: "doneBack"
+                Component.onCompleted: Qt.callLater(Theme.offerFocus, backButton, Window.window)
                 y: 8
                 fixedWidth: 180; fixedHeight: 50
                 tint: done.accent

@@ -3,8 +3,10 @@ import QtQuick.Layouts
 import Orvane.Shell
 import Orvane.Flow
 
-// One file of an expanded category: check box, icon, name, leftovers, size. Rows are made and
-// reused as the list scrolls, so a row holds nothing of its own beyond what the model gives it.
+// One file of an expanded category: check box, icon, name (a click on it ticks the box too),
+// its folder where the category's items lie in several, leftovers, size and a button that shows
+// the item in the file manager. Rows are made and reused as the list scrolls, so a row holds
+// nothing of its own beyond what the model gives it.
 Item {
     id: row
     required property SectionFlowController flow
@@ -19,13 +21,23 @@ Item {
     required property string leftoversText
     required property string leftoversList
     required property string iconSource
+    required property string folder
+    required property string accessibleName
+    property bool showsFolder: false
+    property bool cursorHere: false // the list's keyboard cursor is on this row
+    readonly property bool hovered: hover.hovered
+    HoverHandler { id: hover }
+    FocusRing { inset: -1; radius: 8; shown: row.cursorHere }
+    Accessible.role: Accessible.CheckBox
+    Accessible.name: accessibleName
+    Accessible.checkable: true
+    Accessible.checked: selected
+    Accessible.onToggleAction: row.flow.toggleFile(row.categoryId, row.fileId)
+    Accessible.onPressAction: row.flow.toggleFile(row.categoryId, row.fileId)
 
     objectName: cardName + "_file_" + index
     width: ListView.view ? ListView.view.width : (parent ? parent.width : 0)
     implicitHeight: layout.implicitHeight + 10
-
-    // Under the row's controls: only tells whether the pointer is over the row.
-    MouseArea { id: rowHover; anchors.fill: parent; hoverEnabled: true; acceptedButtons: Qt.NoButton }
 
     RowLayout {
         id: layout
@@ -57,7 +69,22 @@ Item {
             text: row.name
             color: Theme.white(0.85)
             elide: Text.ElideMiddle
-            Layout.maximumWidth: layout.width * 0.6
+            Layout.maximumWidth: layout.width * (row.showsFolder ? 0.4 : 0.6)
+            MouseArea {
+                anchors.fill: parent
+                cursorShape: Qt.PointingHandCursor
+                onClicked: row.flow.toggleFile(row.categoryId, row.fileId)
+            }
+        }
+        Label {
+            objectName: row.objectName + "_folder"
+            visible: row.showsFolder
+            text: row.folder
+            textFormat: Text.PlainText
+            size: Theme.caption
+            color: Theme.white(0.5)
+            elide: Text.ElideMiddle
+            Layout.maximumWidth: layout.width * 0.3
         }
         Label {
             objectName: row.objectName + "_leftovers"
@@ -74,7 +101,7 @@ Item {
         // "Never offer this": shown while the pointer is over the row.
         Label {
             objectName: row.objectName + "_keep"
-            opacity: rowHover.containsMouse || keepArea.containsMouse ? 1 : 0
+            opacity: row.hovered || row.cursorHere || keepArea.containsMouse ? 1 : 0
             text: L10n.text(L10n.language, "keep.action")
             size: Theme.caption
             color: keepArea.containsMouse ? Theme.white(0.9) : Theme.white(0.55)
@@ -88,6 +115,18 @@ Item {
                 cursorShape: Qt.PointingHandCursor
                 onClicked: row.flow.keepFile(row.categoryId, row.fileId)
             }
+        }
+        GlassButton {
+            id: reveal
+            objectName: row.objectName + "_reveal"
+            prominent: false
+            fixedWidth: 28; fixedHeight: 22
+            activeFocusOnTab: false // the list's cursor reaches it with Ctrl+Return
+            opacity: row.hovered || row.cursorHere ? 1 : 0.35
+            accessibleName: L10n.text(L10n.language, "settings.viewInFinder")
+            onClicked: row.flow.revealFile(row.categoryId, row.fileId)
+            Symbol { anchors.centerIn: parent; name: "magnifyingglass"; size: Theme.callout }
+            HoverTip { visible: reveal.hovered; text: reveal.accessibleName }
         }
         Label {
             text: row.sizeText

@@ -11,6 +11,17 @@ Item {
 
     SectionFlowController { id: controller; sectionId: view.sectionId }
 
+    // Escape goes back one step: the done screen to the introduction, a scan stops. On the
+    // results it does nothing, so one key never throws a scan away; elsewhere it goes home.
+    Keys.onEscapePressed: (event) => {
+        switch (controller.screen) {
+        case "done": controller.back(); break
+        case "scanning": controller.cancelScan(); break
+        case "results": break
+        default: event.accepted = false
+        }
+    }
+
     Loader {
         id: screen
         objectName: "flowScreen"

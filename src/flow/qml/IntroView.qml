@@ -133,16 +133,19 @@ Item {
             }
         }
 
-        Item { Layout.fillHeight: true }
-
         GlassButton {
+            id: analyzeButton
             objectName: "analyzeButton"
+            Component.onCompleted: Qt.callLater(Theme.offerFocus, analyzeButton, Window.window)
             Layout.alignment: Qt.AlignHCenter
             fixedWidth: 200; fixedHeight: 58
             tint: intro.flow.accent
             text: L10n.text(L10n.language, "action.analyze")
             textSize: Theme.title3
+            Layout.topMargin: 12
             onClicked: intro.flow.startScan()
         }
+
+        Item { Layout.fillHeight: true }
     }
 }

@@ -21,6 +21,10 @@ Item {
         Item {
             anchors.horizontalCenter: parent.horizontalCenter
             width: 150; height: 150
+            // Screen readers hear the work going on and what it is looking at.
+            Accessible.role: Accessible.ProgressBar
+            Accessible.name: L10n.text(L10n.language, "scanning.title")
+            Accessible.description: [scanning.sourceText, scanning.countsText].filter(s => s !== "").join(", ")
             RingArc {
                 anchors.fill: parent
                 lineWidth: 6
@@ -64,7 +68,9 @@ Item {
             }
         }
         GlassButton {
+            id: cancelButton
             objectName: "scanningCancel"
+            Component.onCompleted: if (visible) Qt.callLater(Theme.offerFocus, cancelButton, Window.window)
             visible: scanning.cancellable
             anchors.horizontalCenter: parent.horizontalCenter
             prominent: false

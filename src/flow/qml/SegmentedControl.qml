@@ -2,7 +2,8 @@ import QtQuick
 import Orvane.Shell
 import Orvane.Flow
 
-// A two-or-more segment picker; its label is for accessibility only.
+// A two-or-more segment picker; its label is for accessibility only. One Tab stop: Left and
+// Right choose the neighbouring segment.
 Item {
     id: control
     property var values: []
@@ -13,6 +14,18 @@ Item {
     implicitHeight: 28
     Accessible.name: accessibleLabel
     Accessible.role: Accessible.PageTabList
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
+    Accessible.description: labels[values.indexOf(current)] ?? ""
+    activeFocusOnTab: true
+    function choose(step) {
+        const i = values.indexOf(current) + step
+        if (i >= 0 && i < values.length)
+            chosen(values[i])
+    }
+    Keys.onLeftPressed: choose(-1)
+    Keys.onRightPressed: choose(1)
+    FocusRing { radius: 11 }
 
     Rectangle {
         anchors.fill: parent
@@ -45,6 +58,11 @@ Item {
             Item {
                 required property int index
                 objectName: control.objectName + "_" + control.values[index]
+                Accessible.role: Accessible.PageTab
+                Accessible.name: control.labels[index] ?? ""
+                Accessible.checkable: true
+                Accessible.checked: control.values[index] === control.current
+                Accessible.onPressAction: control.chosen(control.values[index])
                 width: parent.width / control.values.length
                 height: parent.height
                 Label {

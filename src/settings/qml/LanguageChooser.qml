@@ -2,6 +2,7 @@ import QtQuick
 import Orvane.Shell
 
 // The two languages side by side; a highlight in the settings colour slides to the chosen one.
+// One Tab stop: Left and Right choose the neighbouring language.
 Item {
     id: chooser
     readonly property color tint: Theme.accent("settings")
@@ -15,6 +16,19 @@ Item {
     }
     readonly property real optionWidth: (width - 10 - 4 * (options.length - 1)) / options.length
     signal choose(string code)
+    activeFocusOnTab: true
+    Accessible.role: Accessible.PageTabList
+    Accessible.name: L10n.text(L10n.language, "a11y.language")
+    Accessible.description: options[selectedIndex] ? options[selectedIndex].name : ""
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
+    function chooseAt(i) {
+        if (i >= 0 && i < options.length)
+            choose(options[i].code)
+    }
+    Keys.onLeftPressed: chooseAt(selectedIndex - 1)
+    Keys.onRightPressed: chooseAt(selectedIndex + 1)
+    FocusRing { radius: 18 }
     implicitWidth: 300
     implicitHeight: 5 + 11 + 18 + 11 + 5
 
@@ -61,6 +75,11 @@ Item {
                 required property var modelData
                 readonly property bool selected: index === chooser.selectedIndex
                 objectName: "languageOption_" + modelData.code
+                Accessible.role: Accessible.PageTab
+                Accessible.name: modelData.name
+                Accessible.checkable: true
+                Accessible.checked: selected
+                Accessible.onPressAction: chooser.choose(option.modelData.code)
                 width: chooser.optionWidth
                 height: chooser.height - 10
                 Row {
@@ -68,6 +87,7 @@ Item {
                     spacing: 8
                     Text {
                         anchors.verticalCenter: parent.verticalCenter
+                        Accessible.ignored: true
                         text: option.modelData.flag
                         font.pixelSize: 15
                     }
@@ -76,7 +96,8 @@ Item {
                         anchors.verticalCenter: parent.verticalCenter
                         text: option.modelData.name
                         size: 14; semibold: true
-                        color: Theme.white(option.selected ? 1 : 0.55)
+                        // Dark where white would not read on the highlight.
+                        color: option.selected ? Colors.textOn(chooser.tint) : Theme.white(0.55)
                         Behavior on color { ColorAnimation { duration: 200 } }
                     }
                 }

@@ -65,6 +65,7 @@ Item {
                     }
                     ToggleSwitch {
                         objectName: "launchAtLoginToggle"
+                        accessibleName: L10n.text(L10n.language, "settings.launchAtLogin")
                         tint: view.accent
                         // What the desktop reports after each attempt, not what was asked for.
                         checked: view.controller.launchAtLogin.enabled

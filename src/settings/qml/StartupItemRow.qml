@@ -47,6 +47,7 @@ Item {
             bold: false
             fixedHeight: 30
             horizontalPadding: 12
+            accessibleDescription: row.displayName
             onClicked: row.remove()
         }
         GlassButton {
@@ -55,6 +56,8 @@ Item {
             prominent: false
             fixedWidth: 36
             fixedHeight: 30
+            accessibleName: L10n.text(L10n.language, "settings.viewInFinder")
+            accessibleDescription: row.displayName
             onClicked: row.reveal()
             Symbol { anchors.centerIn: parent; name: "magnifyingglass"; size: Theme.callout + 1 }
             HoverTip { visible: revealButton.hovered; text: L10n.text(L10n.language, "settings.viewInFinder") }

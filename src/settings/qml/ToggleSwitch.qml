@@ -2,12 +2,18 @@ import QtQuick
 import Orvane.Shell
 
 // An on/off switch tinted with `tint`. It never flips itself: `checked` comes from outside and a
-// click only asks for the other state through `toggled`.
-Item {
+// click (or Space, Return) only asks for the other state through `toggled`.
+Pressable {
     id: toggle
     property bool checked: false
     property color tint: Theme.accent("settings")
     signal toggled(bool on)
+    onClicked: toggled(!checked)
+    ringRadius: height / 2 + 3
+    Accessible.role: Accessible.CheckBox
+    Accessible.checkable: true
+    Accessible.checked: checked
+    Accessible.onToggleAction: toggled(!checked)
     implicitWidth: 40
     implicitHeight: 24
 
@@ -15,7 +21,7 @@ Item {
         id: track
         anchors.fill: parent
         radius: height / 2
-        color: Theme.white(area.containsMouse ? 0.2 : 0.14)
+        color: Theme.white(toggle.hovered ? 0.2 : 0.14)
         border.width: 1
         border.color: Theme.white(0.12)
     }
@@ -39,12 +45,5 @@ Item {
         x: toggle.checked ? toggle.width - width - 2 : 2
         color: "white"
         Behavior on x { Spring { response: 0.3; dampingFraction: 0.8 } }
-    }
-    MouseArea {
-        id: area
-        anchors.fill: parent
-        hoverEnabled: true
-        cursorShape: Qt.PointingHandCursor
-        onClicked: toggle.toggled(!toggle.checked)
     }
 }

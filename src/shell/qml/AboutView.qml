@@ -91,12 +91,22 @@ Item {
         Item { Layout.fillHeight: true }
     }
 
-    // A plain text button: brighter while the pointer is on it.
+    // A plain text button: brighter while the pointer or the keyboard focus is on it.
     component LinkText: Label {
         id: link
         signal clicked()
         size: Theme.subheadline
-        color: Theme.white(area.containsMouse ? 0.8 : 0.5)
+        activeFocusOnTab: true
+        Accessible.role: Accessible.Link
+        Accessible.name: text
+        Accessible.focusable: true
+        Accessible.focused: activeFocus
+        Accessible.onPressAction: link.clicked()
+        Keys.onSpacePressed: link.clicked()
+        Keys.onReturnPressed: link.clicked()
+        Keys.onEnterPressed: link.clicked()
+        FocusRing { inset: -5; radius: 6 }
+        color: Theme.white(area.containsMouse || (activeFocus && KeyboardMode.active) ? 0.8 : 0.5)
         Behavior on color { ColorAnimation { duration: Theme.hoverMs } }
         MouseArea {
             id: area

@@ -21,17 +21,27 @@ Item {
     visible: opacity > 0
     opacity: shown ? 1 : 0
     Behavior on opacity { EaseOut { duration: 150 } }
-    onShownChanged: if (shown) keys.forceActiveFocus()
+    // Opens with the focus on the cancel button (the only one when there is one); Tab moves
+    // between the buttons only; the focus goes back where it was when it closes.
+    property Item returnFocus: null
+    Accessible.role: Accessible.AlertMessage
+    Accessible.name: title
+    Accessible.description: message
+    onShownChanged: {
+        if (shown) {
+            returnFocus = Window.activeFocusItem
+            const safe = cancelText !== "" ? cancelButton : confirmButton
+            safe.forceActiveFocus()
+        } else if (returnFocus && returnFocus.visible) {
+            returnFocus.forceActiveFocus()
+        }
+    }
+    Keys.onEscapePressed: if (dialog.shown) dialog.rejected()
 
     Rectangle {
         anchors.fill: parent
         color: Theme.black(0.45)
         MouseArea { anchors.fill: parent; hoverEnabled: true; onClicked: if (dialog.shown) dialog.rejected() }
-    }
-    Item {
-        id: keys
-        focus: true
-        Keys.onEscapePressed: if (dialog.shown) dialog.rejected()
     }
     Shadow { target: panel; color: Theme.black(0.5); blur: 30; offsetY: 12; cornerRadius: 14 }
     Rectangle {
@@ -88,7 +98,10 @@ Item {
                 Layout.topMargin: 8
                 spacing: 10
                 GlassButton {
+                    id: cancelButton
                     objectName: dialog.objectName + "Cancel"
+                    KeyNavigation.tab: confirmButton
+                    KeyNavigation.backtab: confirmButton
                     visible: dialog.cancelText !== ""
                     Layout.fillWidth: true
                     Layout.preferredWidth: 1
@@ -98,11 +111,14 @@ Item {
                     onClicked: if (dialog.shown) dialog.rejected()
                 }
                 GlassButton {
+                    id: confirmButton
                     objectName: dialog.objectName + "Confirm"
+                    KeyNavigation.tab: cancelButton.visible ? cancelButton : confirmButton
+                    KeyNavigation.backtab: cancelButton.visible ? cancelButton : confirmButton
                     Layout.fillWidth: true
                     Layout.preferredWidth: 1
                     fixedHeight: 34
-                    tint: dialog.destructive ? "#FF453A" : dialog.accent
+                    tint: dialog.destructive ? Colors.destructive : dialog.accent
                     text: dialog.confirmText
                     onClicked: if (dialog.shown) dialog.accepted()
                 }

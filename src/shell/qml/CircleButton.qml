@@ -1,9 +1,8 @@
 import QtQuick
 import Orvane.Shell
-import QtQuick.Controls.Basic as Controls
 
-// A symbol in a light circle (home, settings, about).
-Item {
+// A symbol in a light circle (home, settings, about); its tooltip is its accessible name.
+Pressable {
     id: button
     property string symbol
     property real symbolSize: 15
@@ -11,14 +10,15 @@ Item {
     property real edge: 0.2
     property real symbolOpacity: 1
     property string tooltip
-    signal clicked()
+    accessibleName: tooltip
+    ringRadius: width / 2 + 3
     implicitWidth: 34
     implicitHeight: 34
 
     Rectangle {
         anchors.fill: parent
         radius: width / 2
-        color: Theme.white(area.containsMouse ? button.fill + 0.06 : button.fill)
+        color: Theme.white(button.hovered ? button.fill + 0.06 : button.fill)
         border.width: 1
         border.color: Theme.white(button.edge)
     }
@@ -28,14 +28,5 @@ Item {
         size: button.symbolSize
         color: Theme.white(button.symbolOpacity)
     }
-    MouseArea {
-        id: area
-        anchors.fill: parent
-        hoverEnabled: true
-        cursorShape: Qt.PointingHandCursor
-        onClicked: button.clicked()
-    }
-    Controls.ToolTip.visible: tooltip !== "" && area.containsMouse
-    Controls.ToolTip.text: tooltip
-    Controls.ToolTip.delay: 600
+    HoverTip { visible: button.tooltip !== "" && button.hovered; text: button.tooltip }
 }

@@ -38,12 +38,14 @@ Item {
                     objectName: "dashboardSettings"
                     implicitWidth: 40; implicitHeight: 40
                     symbol: "gearshape"; symbolSize: 17; fill: 0.14; edge: 0.22
+                    tooltip: L10n.text(L10n.language, "nav.settings")
                     onClicked: dashboard.select("settings")
                 }
                 CircleButton {
                     objectName: "dashboardAbout"
                     implicitWidth: 40; implicitHeight: 40
                     symbol: "info.circle"; symbolSize: 17; fill: 0.14; edge: 0.22
+                    tooltip: L10n.text(L10n.language, "nav.about")
                     onClicked: dashboard.select("about")
                 }
                 GlassButton {
@@ -69,7 +71,10 @@ Item {
                     anchors.margins: 26
                     spacing: 28
                     Item {
+                        objectName: "dashboardDisk"
                         implicitWidth: 150; implicitHeight: 150
+                        Accessible.role: Accessible.ProgressBar
+                        Accessible.name: L10n.text(L10n.language, "a11y.disk", [dash.percentText, dash.freeText])
                         RingArc {
                             objectName: "dashboardRing"
                             anchors.fill: parent
@@ -115,28 +120,44 @@ Item {
                 }
             }
 
-            // Section grid
+            // Section grid: arrows move between the cards.
             GridLayout {
+                id: grid
                 Layout.fillWidth: true
                 columns: 3
                 columnSpacing: 14
                 rowSpacing: 14
                 Repeater {
+                    id: cards
                     model: sections
-                    delegate: Item {
+                    delegate: Pressable {
                         id: card
+                        required property int index
                         required property string sectionId
                         required property string title
                         required property string icon
                         required property color accent
-                        readonly property bool hovered: dash.hoveredID === sectionId
+                        readonly property bool highlighted: dash.hoveredID === sectionId || (activeFocus && KeyboardMode.active)
                         objectName: "sectionCard_" + sectionId
                         Layout.fillWidth: true
                         Layout.minimumWidth: 10
                         Layout.preferredWidth: 10
                         implicitHeight: 112
-                        scale: hovered ? 1.03 : 1
-                        z: hovered ? 1 : 0
+                        accessibleName: title
+                        ringRadius: Theme.cardRadius + 3
+                        onClicked: dashboard.select(card.sectionId)
+                        onHoveredChanged: hovered ? dash.hover(card.sectionId) : dash.unhover(card.sectionId)
+                        function move(step) {
+                            const next = cards.itemAt(index + step)
+                            if (next)
+                                next.forceActiveFocus(Qt.TabFocusReason)
+                        }
+                        Keys.onLeftPressed: move(-1)
+                        Keys.onRightPressed: move(1)
+                        Keys.onUpPressed: move(-grid.columns)
+                        Keys.onDownPressed: move(grid.columns)
+                        scale: highlighted ? 1.03 : 1
+                        z: highlighted ? 1 : 0
                         Behavior on scale { EaseOut {} }
 
                         Shadow {
@@ -145,13 +166,13 @@ Item {
                             blur: 16
                             cornerRadius: Theme.cardRadius
                             knockout: true
-                            opacity: card.hovered ? 1 : 0
+                            opacity: card.highlighted ? 1 : 0
                             Behavior on opacity { EaseOut {} }
                         }
                         CardBackground {
                             id: back
                             anchors.fill: parent
-                            borderColor: Theme.tint(card.accent, card.hovered ? 0.6 : 0.12)
+                            borderColor: Theme.tint(card.accent, card.highlighted ? 0.6 : 0.12)
                         }
                         Column {
                             anchors.centerIn: parent
@@ -169,13 +190,6 @@ Item {
                                 size: Theme.subheadline + 1
                                 bold: true
                             }
-                        }
-                        MouseArea {
-                            anchors.fill: parent
-                            hoverEnabled: true
-                            cursorShape: Qt.PointingHandCursor
-                            onContainsMouseChanged: containsMouse ? dash.hover(card.sectionId) : dash.unhover(card.sectionId)
-                            onClicked: dashboard.select(card.sectionId)
                         }
                     }
                 }

@@ -2,7 +2,8 @@ import QtQuick
 import Orvane.Shell
 
 // A capsule button: "prominent" is filled with a gradient of `tint`, otherwise a light glass pane.
-Item {
+// Its text is white, or dark where white would not read on the tint.
+Pressable {
     id: button
     property string text
     property string symbol
@@ -14,13 +15,14 @@ Item {
     property real verticalPadding: 8
     property real fixedWidth: 0
     property real fixedHeight: 0
-    readonly property bool hovered: area.containsMouse
-    signal clicked()
+    readonly property color textColor: prominent ? Colors.textOn(tint) : "white"
+    accessibleName: text
+    ringRadius: height / 2 + 3
 
     implicitWidth: fixedWidth > 0 ? fixedWidth : row.implicitWidth + 2 * horizontalPadding
     implicitHeight: fixedHeight > 0 ? fixedHeight : row.implicitHeight + 2 * verticalPadding
     opacity: enabled ? 1 : 0.4
-    scale: area.pressed ? 0.97 : 1
+    scale: pressed ? 0.97 : 1
     Behavior on scale { EaseOut { duration: 120 } }
 
     Shadow {
@@ -61,6 +63,7 @@ Item {
             visible: button.symbol !== ""
             name: button.symbol
             size: button.textSize
+            color: button.textColor
             anchors.verticalCenter: parent.verticalCenter
         }
         Label {
@@ -68,14 +71,8 @@ Item {
             text: button.text
             size: button.textSize
             bold: button.bold
+            color: button.textColor
             anchors.verticalCenter: parent.verticalCenter
         }
-    }
-    MouseArea {
-        id: area
-        anchors.fill: parent
-        hoverEnabled: true
-        cursorShape: Qt.PointingHandCursor
-        onClicked: button.clicked()
     }
 }

@@ -103,7 +103,9 @@ Item {
                 onClicked: tour.back()
             }
             GlassButton {
+                id: continueButton
                 objectName: "onboardingContinue"
+                Component.onCompleted: Qt.callLater(Theme.offerFocus, continueButton, Window.window, true)
                 fixedWidth: 180
                 fixedHeight: 48
                 tint: Theme.brand
@@ -177,11 +179,22 @@ Item {
                 spacing: 14
                 topPadding: 8
                 Repeater {
+                    id: languageCards
                     model: Languages.all
-                    delegate: Item {
+                    // Left and Right move between the two cards; Space or Return chooses.
+                    delegate: Pressable {
                         id: card
                         required property var modelData
+                        required property int index
                         readonly property bool current: L10n.language === modelData.code
+                        accessibleName: modelData.name
+                        Accessible.role: Accessible.RadioButton
+                        Accessible.checkable: true
+                        Accessible.checked: current
+                        ringRadius: 21
+                        onClicked: tour.chooseLanguage(card.modelData.code)
+                        Keys.onLeftPressed: if (index > 0) languageCards.itemAt(index - 1).forceActiveFocus(Qt.TabFocusReason)
+                        Keys.onRightPressed: if (index + 1 < languageCards.count) languageCards.itemAt(index + 1).forceActiveFocus(Qt.TabFocusReason)
                         // 0 plain, 1 chosen; the spring carries fill, outline and shadow together.
                         property real chosen: current ? 1 : 0
                         Behavior on chosen { Spring { response: 0.3; dampingFraction: 0.7 } }
@@ -212,6 +225,7 @@ Item {
                             spacing: 10
                             Text {
                                 anchors.horizontalCenter: parent.horizontalCenter
+                                Accessible.ignored: true
                                 text: card.modelData.flag
                                 font.pixelSize: 46
                             }
@@ -221,11 +235,6 @@ Item {
                                 text: card.modelData.name
                                 size: Theme.headline; semibold: true
                             }
-                        }
-                        MouseArea {
-                            anchors.fill: parent
-                            cursorShape: Qt.PointingHandCursor
-                            onClicked: tour.chooseLanguage(card.modelData.code)
                         }
                     }
                 }

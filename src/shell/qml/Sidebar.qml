@@ -12,7 +12,18 @@ Rectangle {
     implicitWidth: 240
     color: Theme.black(0.2)
 
-    component Row_: Item {
+    // Up and Down move between the section rows.
+    function moveFrom(row, step) {
+        const rows = []
+        for (const list of [mainRows, bottomRows])
+            for (let i = 0; i < list.count; ++i)
+                rows.push(list.itemAt(i))
+        const next = rows[rows.indexOf(row) + step]
+        if (next)
+            next.forceActiveFocus(Qt.TabFocusReason)
+    }
+
+    component Row_: Pressable {
         id: row
         required property string sectionId
         required property string title
@@ -22,6 +33,13 @@ Rectangle {
         objectName: "sidebarRow_" + sectionId
         Layout.fillWidth: true
         implicitHeight: content.implicitHeight + 22
+        accessibleName: title
+        Accessible.checkable: true
+        Accessible.checked: selected
+        ringRadius: 12
+        onClicked: sidebar.select(row.sectionId)
+        Keys.onUpPressed: sidebar.moveFrom(row, -1)
+        Keys.onDownPressed: sidebar.moveFrom(row, 1)
 
         Rectangle {
             anchors.fill: parent
@@ -29,7 +47,7 @@ Rectangle {
             color: Theme.tint(row.accent, 0.22)
             border.width: 1
             border.color: Theme.tint(row.accent, 0.5)
-            opacity: row.selected ? 1 : (area.containsMouse ? 0.25 : 0)
+            opacity: row.selected ? 1 : (row.hovered ? 0.25 : 0)
             Behavior on opacity { EaseInOut { duration: Theme.rowSelectMs } }
         }
         RowLayout {
@@ -53,13 +71,6 @@ Rectangle {
                 color: Theme.white(row.selected ? 1 : 0.72)
                 elide: Text.ElideRight
             }
-        }
-        MouseArea {
-            id: area
-            anchors.fill: parent
-            hoverEnabled: true
-            cursorShape: Qt.PointingHandCursor
-            onClicked: sidebar.select(row.sectionId)
         }
     }
 
@@ -92,6 +103,7 @@ Rectangle {
         }
 
         Repeater {
+            id: mainRows
             model: SectionListModel { group: SectionListModel.Main }
             delegate: Row_ {}
         }
@@ -99,19 +111,23 @@ Rectangle {
         Item { Layout.fillHeight: true }
 
         Repeater {
+            id: bottomRows
             model: SectionListModel { group: SectionListModel.Bottom }
             delegate: Row_ {}
         }
 
-        Item {
+        Pressable {
             id: donate
             objectName: "sidebarDonate"
             Layout.fillWidth: true
+            accessibleName: L10n.text(L10n.language, "action.donate")
+            ringRadius: 12
+            onClicked: Links.donate()
             implicitHeight: donateRow.implicitHeight + 22
             Rectangle {
                 anchors.fill: parent
                 radius: 10
-                color: Theme.tint(Theme.brand, donateArea.containsMouse ? 0.35 : 0.25)
+                color: Theme.tint(Theme.brand, donate.hovered ? 0.35 : 0.25)
                 border.width: 1
                 border.color: Theme.tint(Theme.brand, 0.55)
             }
@@ -123,13 +139,6 @@ Rectangle {
                 spacing: 10
                 Symbol { name: "heart.fill"; size: 14 }
                 Label { text: L10n.text(L10n.language, "action.donate"); bold: true; Layout.fillWidth: true }
-            }
-            MouseArea {
-                id: donateArea
-                anchors.fill: parent
-                hoverEnabled: true
-                cursorShape: Qt.PointingHandCursor
-                onClicked: Links.donate()
             }
         }
     }

@@ -13,4 +13,5 @@ Text {
     horizontalAlignment: Text.AlignHCenter
     verticalAlignment: Text.AlignVCenter
     renderType: Text.QtRendering
+    Accessible.ignored: true // a glyph; its control carries the name
 }

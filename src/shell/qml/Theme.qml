@@ -19,6 +19,17 @@ QtObject {
     readonly property int caption2: 10
 
     readonly property color brand: Colors.brand
+    // The focus ring's colour: the open section's accent (the content view sets it).
+    property color focusColor: Colors.brand
+    // A screen that appears gives its main control the keyboard focus, unless the user is moving
+    // through the sidebar (or `always`).
+    function offerFocus(item, window, always) {
+        if (!always)
+            for (let f = window ? window.activeFocusItem : null; f; f = f.parent)
+                if (f.objectName === "sidebar")
+                    return
+        item.forceActiveFocus(Qt.OtherFocusReason)
+    }
     function accent(sectionId) { return Colors.accent(sectionId) }
     function white(opacity) { return Qt.rgba(1, 1, 1, opacity) }
     function black(opacity) { return Qt.rgba(0, 0, 0, opacity) }

@@ -24,6 +24,16 @@ Item {
     signal pointerExited()
 
     objectName: "spaceRow_" + index
+    activeFocusOnTab: true
+    Accessible.role: Accessible.Button
+    Accessible.name: name + ", " + formattedSize
+    Accessible.focusable: true
+    Accessible.focused: activeFocus
+    Accessible.onPressAction: row.activated()
+    Keys.onSpacePressed: row.activated()
+    Keys.onReturnPressed: row.activated()
+    Keys.onEnterPressed: row.activated()
+    FocusRing { radius: 17 }
     implicitHeight: content.implicitHeight + 32
     scale: hovered ? 1.01 : 1
     z: hovered ? 1 : 0

@@ -118,7 +118,7 @@ Item {
                 objectName: "spaceRevealFolder"
                 prominent: false
                 symbol: "arrow.up.forward.square"
-                text: "Finder"
+                text: L10n.text(L10n.language, "settings.viewInFinder")
                 textSize: Theme.callout
                 fixedHeight: 32
                 horizontalPadding: 14
