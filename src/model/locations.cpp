@@ -232,6 +232,19 @@ QByteArray unescapedMountPath(const QByteArray& field)
     return out;
 }
 
+// Network and FUSE file systems can stop answering (a dead sshfs): their Trash folders are not
+// looked into, so a scan never waits on them.
+bool mayNeverAnswer(const QList<QByteArray>& mountFields)
+{
+    const qsizetype dash = mountFields.indexOf("-");
+    if (dash < 0 || dash + 1 >= mountFields.size())
+        return true;
+    const QByteArray& type = mountFields[dash + 1];
+    static const QByteArrayList remote = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "afs", "ceph",
+                                          "glusterfs", "davfs", "fuse", "virtiofs"};
+    return remote.contains(type) || type.startsWith("fuse.");
+}
+
 // The Trash folders of the volumes mounted at or inside the home and of the user's own mounted
 // volumes (/media/$USER/*, /run/media/$USER/*): $topdir/.Trash-$uid and $topdir/.Trash/$uid.
 SourceLocations volumeTrashes(const FilePath& home)
@@ -247,7 +260,7 @@ SourceLocations volumeTrashes(const FilePath& home)
     // "36 35 98:0 /root /mount/point options … - type source options": the fifth field.
     for (const QByteArray& line : mounts.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() < 5)
+        if (fields.size() < 5 || mayNeverAnswer(fields))
             continue;
         const FilePath top = unescapedMountPath(fields[4]);
         if (top != home && !strictlyInsideHome(top, home) && !media.contains(parentPath(top)))

@@ -239,11 +239,12 @@ private slots:
               "derivedData item ~/.yarn/berry/cache (Yarn)", "derivedData item ~/.local/share/pnpm/store (pnpm)"}},
             // Linux, relative and empty values ignored.
             {false, {"XDG_CACHE_HOME=rel/cache", "XDG_DATA_HOME=", "XDG_CONFIG_HOME=./cfg"},
-             {"caches folder ~/.cache", "trash trash ~/.local/share/Trash", "savedAppState folder ~/.config/session"}},
+             {"caches folder ~/.cache", "caches appCaches ~/.var/app", "trash trash ~/.local/share/Trash",
+              "savedAppState folder ~/.config/session"}},
             // Linux, values outside the home folder, or the home folder itself: nothing below
             // either is offered, browser caches included.
             {false, {"XDG_CACHE_HOME=~", "XDG_DATA_HOME=/var/lib/elsewhere", "XDG_CONFIG_HOME=~/link-out/cfg"},
-             {"caches", "trash", "savedAppState", "chrome folder ~/snap/chromium/common/.cache/chromium",
+             {"caches appCaches ~/.var/app", "trash", "savedAppState", "chrome folder ~/snap/chromium/common/.cache/chromium",
               "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
               "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "leftoverRoots ~/.local/state",
               "autostart", "systemdUser", "skipped XDG_CACHE_HOME ~ isHome"},
@@ -251,7 +252,7 @@ private slots:
             // A cache folder that is another base directory, holds one or lies in one is never a
             // source: not as a whole, not for browser caches, not for leftovers.
             {false, {"XDG_CACHE_HOME=~/.config"},
-             {"caches", "savedAppState", "chrome folder ~/snap/chromium/common/.cache/chromium",
+             {"caches appCaches ~/.var/app", "savedAppState", "chrome folder ~/snap/chromium/common/.cache/chromium",
               "chrome folder ~/.var/app/com.google.Chrome/cache/google-chrome",
               "chrome folder ~/.var/app/org.chromium.Chromium/cache/chromium", "leftoverRoots ~/.local/share",
               "leftoverRoots ~/.local/state", "skipped XDG_CACHE_HOME ~/.config sameAs ~/.config",
@@ -260,26 +261,26 @@ private slots:
                       "XDG_CONFIG_HOME (~/.config) is not cleaned: it is the same folder as ~/.config."}},
             // (what lies inside such a folder is in doubt too: the data folder and its Trash here)
             {false, {"XDG_CACHE_HOME=~/.local"},
-             {"caches", "trash", "leftoverRoots ~/.config", "skipped XDG_CACHE_HOME ~/.local holdsBaseDir ~/.local/share",
+             {"caches appCaches ~/.var/app", "trash", "leftoverRoots ~/.config", "skipped XDG_CACHE_HOME ~/.local holdsBaseDir ~/.local/share",
               "skipped XDG_DATA_HOME ~/.local/share insideBaseDir ~/.local",
               "skipped XDG_STATE_HOME ~/.local/state insideBaseDir ~/.local"},
              {}, {}, {"XDG_CACHE_HOME (~/.local) is not cleaned: it holds ~/.local/share.",
                       "XDG_DATA_HOME (~/.local/share) is not cleaned: it lies inside ~/.local."}},
             {false, {"XDG_CACHE_HOME=~/.local/share"},
-             {"caches", "trash", "recentFiles", "logs item ~/.xsession-errors", "logs item ~/.xsession-errors.old",
+             {"caches appCaches ~/.var/app", "trash", "recentFiles", "logs item ~/.xsession-errors", "logs item ~/.xsession-errors.old",
               "leftoverRoots ~/.config", "leftoverRoots ~/.local/state",
               "skipped XDG_CACHE_HOME ~/.local/share sameAs ~/.local/share",
               "skipped XDG_DATA_HOME ~/.local/share sameAs ~/.local/share"}},
             {false, {"XDG_CACHE_HOME=~/.local/state/cache", "XDG_STATE_HOME=~/.local/state"},
-             {"caches", "skipped XDG_CACHE_HOME ~/.local/state/cache insideBaseDir ~/.local/state",
+             {"caches appCaches ~/.var/app", "skipped XDG_CACHE_HOME ~/.local/state/cache insideBaseDir ~/.local/state",
               "skipped XDG_STATE_HOME ~/.local/state holdsBaseDir ~/.local/state/cache"}},
             // User folders (named in user-dirs.dirs or by default) and the Trash.
             {false, {"XDG_CONFIG_HOME=~/cfg", "XDG_CACHE_HOME=~/Documents/cache", "XDG_STATE_HOME=~/work"},
-             {"caches", "skipped XDG_CACHE_HOME ~/Documents/cache insideUserFolder ~/Documents",
+             {"caches appCaches ~/.var/app", "skipped XDG_CACHE_HOME ~/Documents/cache insideUserFolder ~/Documents",
               "skipped XDG_STATE_HOME ~/work holdsUserFolder ~/work/Music"},
              "XDG_MUSIC_DIR=\"$HOME/work/Music\"\n"},
             {false, {"XDG_DATA_HOME=~", "XDG_CACHE_HOME=~/Trash/cache"},
-             {"caches", "trash", "skipped XDG_CACHE_HOME ~/Trash/cache insideTrash ~/Trash",
+             {"caches appCaches ~/.var/app", "trash", "skipped XDG_CACHE_HOME ~/Trash/cache insideTrash ~/Trash",
               "skipped XDG_DATA_HOME ~ isHome"}},
             // Links on a location's way are resolved once: what then leaves the home folder is
             // left out (~/.var, ~/snap, a user folder below a link), what stays is offered by its

@@ -27,28 +27,26 @@ Row {
 
     Repeater {
         model: controls.buttons
-        delegate: Rectangle {
+        delegate: Pressable {
             id: button
             required property string modelData
             readonly property string kind: modelData
             readonly property string key: kind === "maximize" && controls.maximized ? "restore" : kind
-            readonly property bool lit: mouse.containsMouse || activeFocus
+            readonly property bool lit: hovered || activeFocus
             objectName: kind === "close" ? "windowClose" : kind === "minimize" ? "windowMinimize" : "windowZoom"
-            width: 24; height: 24; radius: 12
-            color: kind === "close" && mouse.containsMouse ? "#e5484d"
-                   : mouse.pressed ? Theme.white(0.24) : lit ? Theme.white(0.16) : Theme.white(0.08)
-            border.width: activeFocus ? 2 : 0
-            border.color: Theme.white(0.85)
-            Behavior on color { ColorAnimation { duration: Theme.hoverMs } }
+            width: 24; height: 24
+            ringRadius: 14
+            cursorShape: Qt.ArrowCursor
+            accessibleName: L10n.text(L10n.language, "window." + key)
+            onClicked: controls.press(kind)
 
-            activeFocusOnTab: true
-            Accessible.role: Accessible.Button
-            Accessible.name: L10n.text(L10n.language, "window." + key)
-            Accessible.onPressAction: controls.press(kind)
-            Keys.onSpacePressed: controls.press(kind)
-            Keys.onReturnPressed: controls.press(kind)
-            Keys.onEnterPressed: controls.press(kind)
-
+            Rectangle {
+                anchors.fill: parent
+                radius: 12
+                color: button.kind === "close" && button.hovered ? "#e5484d"
+                       : button.pressed ? Theme.white(0.24) : button.lit ? Theme.white(0.16) : Theme.white(0.08)
+                Behavior on color { ColorAnimation { duration: Theme.hoverMs } }
+            }
             Symbol {
                 anchors.centerIn: parent
                 name: button.kind === "close" ? "xmark" : button.kind === "minimize" ? "minus"
@@ -56,15 +54,9 @@ Row {
                 size: 14
                 color: Theme.white(button.lit ? 1 : 0.75)
             }
-            MouseArea {
-                id: mouse
-                anchors.fill: parent
-                hoverEnabled: true
-                onClicked: controls.press(button.kind)
-            }
             HoverTip {
-                visible: mouse.containsMouse
-                text: button.Accessible.name
+                visible: button.hovered
+                text: button.accessibleName
             }
         }
     }
