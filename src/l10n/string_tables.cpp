@@ -192,6 +192,8 @@ const std::vector<StringEntry>& addedStringTable()
         {u"settings.keptTitle"_s, u"Nunca se ofrecen"_s, u"Never offered"_s},
         {u"settings.keptEmpty"_s, u"Nada por ahora. Usa «No volver a ofrecer» en cualquier fila."_s, u"Nothing yet. Use “Never offer this” on any row."_s},
         {u"settings.keptTakeBack"_s, u"Volver a ofrecer"_s, u"Offer again"_s},
+        // Applications: the Flatpak runtimes no installed app uses.
+        {u"apps.unusedRuntimes"_s, u"Runtimes de Flatpak sin usar"_s, u"Unused Flatpak runtimes"_s},
     };
     return table;
 }
