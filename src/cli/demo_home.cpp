@@ -693,6 +693,21 @@ void makeLinuxApplications(Builder& b)
     link(b, app + "/current", "x86_64/stable");
     b.sparse(".var/app/" + id + "/cache/thumbnails.db", 146 * MiB + 3);
     b.text(".var/app/" + id + "/config/lumen.conf", "[view]\nzoom=fit\n");
+
+    // Its runtime and the graphics driver extending it stay; an older runtime no app names,
+    // with its translations, is unused.
+    const auto runtime = [&](const QByteArray& ref, qint64 size, const QByteArray& extra) {
+        const QByteArray folder = ".local/share/flatpak/runtime/" + ref;
+        b.text(folder + "/8c41d07e/metadata", "[Runtime]\nname=" + ref.left(ref.indexOf('/')) + '\n' + extra);
+        b.sparse(folder + "/8c41d07e/files/lib/libruntime.so", size);
+        link(b, folder + "/active", "8c41d07e");
+    };
+    runtime("org.freedesktop.Platform/x86_64/23.08", 612 * MiB + 5,
+            "\n[Extension org.freedesktop.Platform.GL]\ndirectory=lib/GL\nversion=1.4\nversions=23.08;1.4\n"
+            "subdirectories=true\n");
+    runtime("org.freedesktop.Platform.GL.default/x86_64/23.08", 188 * MiB + 11, {});
+    runtime("org.gnome.Platform/x86_64/44", 903 * MiB + 17, "\n[Extension org.gnome.Platform.Locale]\ndirectory=share/runtime/locale\n");
+    runtime("org.gnome.Platform.Locale/x86_64/44", 14 * MiB + 3, {});
 }
 
 void makeLinuxStartupItems(Builder& b)

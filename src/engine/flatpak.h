@@ -1,6 +1,7 @@
 #pragma once
 
-// Per-user Flatpak apps: their ids, and their removal through flatpak itself.
+// Flatpak apps (per-user and system-wide) and the user's unused runtimes: what they are, worked
+// out from the files alone, and their removal through flatpak itself.
 
 #include "model_types.h"
 
@@ -21,5 +22,28 @@ inline constexpr int flatpakUninstallTimeoutMs = 120 * 1000;
 // then it is killed). True only when flatpak exited 0 and the app's folder `appFolder`
 // ($XDG_DATA_HOME/flatpak/app/<id>) is gone; otherwise nothing else is touched.
 bool uninstallFlatpak(const QString& id, const FilePath& appFolder, int timeoutMs = flatpakUninstallTimeoutMs);
+
+// The system-wide installation as flatpak itself finds it: $FLATPAK_SYSTEM_DIR, else /var/lib/flatpak.
+FilePath flatpakSystemDir();
+
+// The runtimes of the installation `installation` (a ".../flatpak" folder) that none of its apps
+// uses, as their folders runtime/<id>/<arch>/<branch>. Read from the files alone, never by running
+// flatpak: an app's deploys name their runtime and sdk, and a runtime in use brings every runtime
+// that extends it or an app ([Extension <name>] of either, at any version) or says it does
+// ([ExtensionOf]), and its ".Locale" and ".Debug" companions. A pinned runtime (flatpak keeps
+// those) is never among them. When anything needed cannot be read, none is.
+FilePaths unusedFlatpakRuntimes(const FilePath& installation);
+
+// The package id of the row standing for the user's unused runtimes: never an app id.
+QString unusedRuntimesPackage();
+
+// Removes what a row with a package id stands for, through flatpak, and waits for it (at most
+// `timeoutMs`). `path` says which installation: an app folder of the system-wide one runs
+// `flatpak uninstall --system --noninteractive -- <id>` (polkit asks for approval), any other app
+// folder the user one as uninstallFlatpak does; unusedRuntimesPackage() with the user's
+// $XDG_DATA_HOME/flatpak/runtime runs `flatpak uninstall --unused --user --noninteractive`. True
+// only when flatpak exited 0 and what it was to remove is gone from the disk (for runtimes: every
+// one unusedFlatpakRuntimes finds just before). Nothing is ever deleted here.
+bool uninstallFlatpakPackage(const QString& packageId, const FilePath& path, int timeoutMs = flatpakUninstallTimeoutMs);
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include "file_head.h"
 #include "flatpak.h"
 #include "locations.h"
+#include "localization_manager.h"
 #include "paths.h"
 #include "plist_reader.h"
 #include "walker.h"
@@ -399,13 +400,22 @@ QList<CleanupFile> scanFlatpaks(bool autoSelect, const AppLocations& at, const L
     // Without flatpak there is nothing that could uninstall them.
     if (!flatpakAvailable())
         return apps;
-    const auto listed = listFolder(at.flatpakApps, true);
-    if (!listed)
-        return apps;
-    for (const ListedEntry& folder : *listed) {
-        const QByteArray& id = folder.name;
-        if (!S_ISDIR(folder.st.st_mode) || !isFlatpakAppId(id))
+    // The user's apps, then the system-wide ones (flatpak removes those once polkit approves).
+    QList<QPair<ListedEntry, bool>> found;
+    QHash<QByteArray, int> installations;
+    const FilePath systemApps = joinPath(flatpakSystemDir(), QByteArray("app"));
+    for (const FilePath& root : {at.flatpakApps, systemApps}) {
+        if (root.isEmpty())
             continue;
+        const auto listed = listFolder(root, true);
+        for (const ListedEntry& folder : listed.value_or(std::vector<ListedEntry>{}))
+            if (S_ISDIR(folder.st.st_mode) && isFlatpakAppId(folder.name)) {
+                found.append({folder, root == systemApps});
+                ++installations[folder.name];
+            }
+    }
+    for (const auto& [folder, system] : std::as_const(found)) {
+        const QByteArray& id = folder.name;
         if (cancelled(progress))
             return {};
         const qint64 ownSize = folderSizes({folder.path}, progress).front();
@@ -419,15 +429,36 @@ QList<CleanupFile> scanFlatpaks(bool autoSelect, const AppLocations& at, const L
         if (name.isEmpty())
             name = QString::fromUtf8(id);
         // Only what is named by the id: a folder named after the app's display name may belong
-        // to the same program installed another way, which stays.
-        FilePaths found;
-        if (!at.sandboxData.isEmpty()) // empty when ~/.var/app leads out of the home folder
-            found.append(joinPath(at.sandboxData, id));
-        found += leftovers.named({id}, false);
-        found += leftovers.entriesOfFlatpak(id);
-        CleanupFile app = appEntry(name, folder.path, ownSize, autoSelect, existingOnce(found), progress);
+        // to the same program installed another way, which stays. An id installed both for the
+        // user and system-wide leaves data that belongs to neither alone.
+        FilePaths leftoverPaths;
+        if (installations.value(id) == 1) {
+            if (!at.sandboxData.isEmpty()) // empty when ~/.var/app leads out of the home folder
+                leftoverPaths.append(joinPath(at.sandboxData, id));
+            leftoverPaths += leftovers.named({id}, false);
+            leftoverPaths += leftovers.entriesOfFlatpak(id);
+        }
+        // A system-wide app asks for approval: never chosen for the user.
+        CleanupFile app = appEntry(name, folder.path, ownSize, autoSelect && !system, existingOnce(leftoverPaths), progress);
         app.packageId = QString::fromUtf8(id);
         apps.append(std::move(app));
+    }
+
+    // The user's runtimes no app uses, removed together as flatpak removes them. Another
+    // installation named by FLATPAK_USER_DIR would be the one flatpak cleans: none then.
+    const FilePath installation = at.flatpakApps.isEmpty() ? FilePath() : parentPath(at.flatpakApps);
+    const QByteArray userDir = qgetenv("FLATPAK_USER_DIR");
+    if (!installation.isEmpty() && (userDir.isEmpty() || userDir == installation)) {
+        const FilePaths unused = unusedFlatpakRuntimes(installation);
+        qint64 size = 0;
+        for (const qint64 runtimeSize : unused.isEmpty() ? std::vector<qint64>{} : folderSizes(unused, progress))
+            size += runtimeSize;
+        if (size > 0) {
+            CleanupFile runtimes = appEntry(t(QStringLiteral("apps.unusedRuntimes")),
+                                            joinPath(installation, QByteArray("runtime")), size, autoSelect, {}, progress);
+            runtimes.packageId = unusedRuntimesPackage();
+            apps.append(std::move(runtimes));
+        }
     }
     return apps;
 }

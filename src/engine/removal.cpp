@@ -971,7 +971,7 @@ QList<RemovalResult> removeItems(const QList<RemovalTarget>& targets, RemovalSty
         }
         if (!target.packageId.isEmpty()) {
             // Uninstalled by flatpak itself, for good; its data stays if the app does.
-            packageStays = !uninstallFlatpak(target.packageId, key);
+            packageStays = !uninstallFlatpakPackage(target.packageId, key);
             results.push_back(packageStays ? notRemoved(RemovalReason::failed) : removedForGood(target.scanSize));
             continue;
         }

@@ -203,6 +203,8 @@ const std::vector<StringEntry>& addedStringTable()
         {u"a11y.selectAll"_s, u"Seleccionar todo en %@"_s, u"Select all in %@"_s},
         {u"a11y.select"_s, u"Seleccionar %@"_s, u"Select %@"_s},
         {u"a11y.language"_s, u"Idioma"_s, u"Language"_s},
+        // Applications: the Flatpak runtimes no installed app uses.
+        {u"apps.unusedRuntimes"_s, u"Runtimes de Flatpak sin usar"_s, u"Unused Flatpak runtimes"_s},
     };
     return table;
 }

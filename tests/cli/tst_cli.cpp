@@ -711,8 +711,14 @@ private slots:
         QVERIFY(apps["rivet"]["extra"].toArray().isEmpty());
         const QString bin = m_dir.filePath(u"flatpak-bin"_s);
         QVERIFY(QDir().mkpath(bin) && QFile::copy(u"/bin/true"_s, bin + u"/flatpak"_s));
-        apps = appsOf(Run{demo, {{u"PATH"_s, bin + u':' + qEnvironmentVariable("PATH")}}});
+        apps = appsOf(Run{demo, {{u"PATH"_s, bin + u':' + qEnvironmentVariable("PATH")},
+                                 {u"FLATPAK_SYSTEM_DIR"_s, m_dir.filePath(u"no-system"_s)}}});
         QCOMPARE(pathSet(apps["Lumen"]["extra"]), QSet<QByteArray>{demo + "/.var/app/io.example.Lumen"});
+        // The runtime no app uses, with its translations; never Lumen's, nor what extends it.
+        const QJsonValue runtimes = apps["Unused Flatpak runtimes"];
+        QCOMPARE(pathOf(runtimes["path"]), demo + "/.local/share/flatpak/runtime");
+        QCOMPARE(runtimes["size"].toInteger(), fixture::ref::treeSize(demo + "/.local/share/flatpak/runtime/org.gnome.Platform")
+                                                   + fixture::ref::treeSize(demo + "/.local/share/flatpak/runtime/org.gnome.Platform.Locale"));
         for (const char* name : {"Notewise", "Sketchpad Pro", "Tunebox", "CodeLens", "Legacy Scanner"}) {
             const QByteArray icon = readAll(demo + "/Applications/" + name + ".app/Contents/Resources/AppIcon.icns");
             QVERIFY(icon.startsWith("icns"));

@@ -107,6 +107,16 @@ bool makeFlatpak(const QByteArray& apps, const QByteArray& id, qint64 size, cons
            && fixture::makeSymlink("x86_64/stable", apps + '/' + id + "/current");
 }
 
+// A ref deployed below an installation as flatpak does it ("runtime/<id>/<arch>/<branch>"
+// behind its "active" link): `size` bytes of files and, unless "-", `metadata`.
+bool makeDeploy(const QByteArray& installation, const QByteArray& ref, qint64 size, const QByteArray& metadata)
+{
+    const QByteArray deploy = installation + '/' + ref + "/0abc";
+    return fixture::writeSparse(deploy + "/files/lib", size)
+           && (metadata == "-" || writeBytes(deploy + "/metadata", metadata))
+           && fixture::makeSymlink("0abc", installation + '/' + ref + "/active");
+}
+
 // A `flatpak` for PATH that records its arguments, then runs `body`.
 QByteArray fakeFlatpak(const QByteArray& bin, const QByteArray& body)
 {
@@ -146,6 +156,9 @@ private slots:
         m_apps = home + "/Applications";
         m_systemApps = home + "/system/Applications";
         QVERIFY(fixture::makeDirs(m_apps) && fixture::makeDirs(m_systemApps));
+        // Whatever this machine has installed system-wide stays out of every case.
+        qputenv("FLATPAK_SYSTEM_DIR", home + "/system/flatpak");
+        qunsetenv("FLATPAK_USER_DIR");
     }
     void cleanup() { ::alarm(0); }
 
@@ -449,28 +462,54 @@ private slots:
     // gives an uninstall minutes). Only a real app id, the folder's own, ever reaches flatpak.
     void flatpakRemoval_data()
     {
+        QTest::addColumn<QByteArray>("kind"); // "user" or "system" app, or the user's unused "runtimes"
         QTest::addColumn<QByteArray>("script"); // "" no flatpak at removal time
         QTest::addColumn<bool>("removed");
         QTest::addColumn<bool>("folderStays");
         const QByteArray uninstall = "rm -rf \"$XDG_DATA_HOME/flatpak/app/$5\"";
-        QTest::newRow("uninstalled") << uninstall << true << false;
-        QTest::newRow("fails") << QByteArray("exit 1") << false << true;
-        QTest::newRow("fails after removing") << uninstall + "; exit 2" << false << false;
-        QTest::newRow("exit 0, still installed") << QByteArray("exit 0") << false << true;
-        QTest::newRow("missing") << QByteArray() << false << true;
-        QTest::newRow("hangs") << QByteArray("echo $$ > \"$0.pid\"; exec sleep 1000") << false << true;
+        QTest::newRow("uninstalled") << QByteArray("user") << uninstall << true << false;
+        QTest::newRow("fails") << QByteArray("user") << QByteArray("exit 1") << false << true;
+        QTest::newRow("fails after removing") << QByteArray("user") << uninstall + "; exit 2" << false << false;
+        QTest::newRow("exit 0, still installed") << QByteArray("user") << QByteArray("exit 0") << false << true;
+        QTest::newRow("missing") << QByteArray("user") << QByteArray() << false << true;
+        QTest::newRow("hangs") << QByteArray("user") << QByteArray("echo $$ > \"$0.pid\"; exec sleep 1000") << false << true;
+        // A system-wide app goes once polkit approves; a refusal is flatpak failing.
+        const QByteArray approved = "rm -rf \"$FLATPAK_SYSTEM_DIR/app/$5\"";
+        QTest::newRow("system: approved") << QByteArray("system") << approved << true << false;
+        QTest::newRow("system: refused") << QByteArray("system") << QByteArray("exit 1") << false << true;
+        QTest::newRow("system: exit 0, still installed") << QByteArray("system") << QByteArray("exit 0") << false << true;
+        // flatpak removes the unused runtimes; every one offered must be gone.
+        const QByteArray runtimes = "rm -rf \"$XDG_DATA_HOME/flatpak/runtime/org.old.Platform\"";
+        QTest::newRow("runtimes: removed") << QByteArray("runtimes") << runtimes + " \"$XDG_DATA_HOME/flatpak/runtime/org.old.Sdk\""
+                                           << true << false;
+        QTest::newRow("runtimes: one stays") << QByteArray("runtimes") << runtimes << false << true;
+        QTest::newRow("runtimes: fails") << QByteArray("runtimes") << QByteArray("exit 1") << false << true;
     }
     void flatpakRemoval()
     {
+        QFETCH(QByteArray, kind);
         QFETCH(QByteArray, script);
         QFETCH(bool, removed);
         QFETCH(bool, folderStays);
         const QByteArray home = homeDir();
         const BaseDirs dirs = linuxDirs();
         const QByteArray id = "org.example.App";
-        const QByteArray folder = dirs.data + "/flatpak/app/" + id;
-        QVERIFY(makeFlatpak(dirs.data + "/flatpak/app", id, 2 * MiB, "[Desktop Entry]\n"));
-        QVERIFY(fixture::writeFile(home + "/.var/app/" + id + "/x", 100));
+        const QByteArray user = dirs.data + "/flatpak", system = qgetenv("FLATPAK_SYSTEM_DIR");
+        const bool runtimes = kind == "runtimes";
+        // The app (a runtime that stays when flatpak leaves one) whose folder must go.
+        const QByteArray folder =
+            runtimes ? user + "/runtime/org.old.Sdk/x86_64/1" : (kind == "user" ? user : system) + "/app/" + id;
+        if (runtimes) {
+            // The app's runtime stays; the old runtime and sdk no app names go.
+            QVERIFY(makeFlatpak(user + "/app", id, 3 * MiB, "[Desktop Entry]\n"));
+            QVERIFY(writeBytes(user + "/app/" + id + "/x86_64/stable/0abc/metadata",
+                               "[Application]\nname=" + id + "\nruntime=org.new.Platform/x86_64/2\n"));
+            for (const QByteArray ref : {"org.new.Platform/x86_64/2", "org.old.Platform/x86_64/1", "org.old.Sdk/x86_64/1"})
+                QVERIFY(makeDeploy(user + "/runtime", ref, MiB, "[Runtime]\nname=x\n"));
+        } else {
+            QVERIFY(makeFlatpak(folder.left(folder.lastIndexOf('/')), id, 2 * MiB, "[Desktop Entry]\n"));
+            QVERIFY(fixture::writeFile(home + "/.var/app/" + id + "/x", 100));
+        }
         const QByteArray bin = fakeFlatpak(home + "/bin", script);
 
         const QByteArray path = qgetenv("PATH"), dataHome = qgetenv("XDG_DATA_HOME");
@@ -478,18 +517,30 @@ private slots:
         qputenv("XDG_DATA_HOME", dirs.data);
         for (const QByteArray bad : {"--help", "org.example", "org..App", "org.example.App x", "org.example.1App",
                                      "org.example.\xc3\x84pp", "--delete-data.x.y", "org.-x.App", "org.my-foo.App",
-                                     "org.example.-App"})
+                                     "org.example.-App"}) {
             QVERIFY2(!uninstallFlatpak(QString::fromUtf8(bad), dirs.data + "/flatpak/app/" + bad), bad.constData());
+            QVERIFY2(!uninstallFlatpakPackage(QString::fromUtf8(bad), system + "/app/" + bad), bad.constData());
+        }
         QVERIFY(!uninstallFlatpak(QStringLiteral("org.example.Other"), folder)); // not the folder's app
+        QVERIFY(!uninstallFlatpakPackage(QStringLiteral("org.example.Other"), system + "/app/" + id));
+        // Runtimes of no installation but the user's own.
+        QVERIFY(!uninstallFlatpakPackage(unusedRuntimesPackage(), system + "/runtime"));
         QVERIFY(!fixture::exists(bin + "/args"));
         CleanupCategory category;
         category.files = scanInstalledApps(true, Platform::linux, dirs, {"en"});
-        QCOMPARE(category.files.size(), 1);
+        QCOMPARE(category.files.size(), runtimes ? 2 : 1);
+        if (runtimes) { // the runtimes alone
+            QCOMPARE(category.files[1].url, user + "/runtime");
+            category.files.removeFirst();
+        }
+        QCOMPARE(category.files[0].isSelected, kind != "system"); // polkit's approval is never chosen for the user
+        category.files[0].isSelected = true;
         if (script.isEmpty())
             QVERIFY(QFile::remove(QString::fromUtf8(bin + "/flatpak")));
         const bool hangs = script.contains("sleep");
         const QList<RemovalTarget> targets = removalTargets({category});
-        const qint64 leftoverDisk = fixture::ref::allocatedSize(home + "/.var/app/" + id);
+        const qint64 leftoverDisk = runtimes ? 0 : fixture::ref::allocatedSize(home + "/.var/app/" + id);
+        const qint64 oldRuntimes = treeSize(user + "/runtime/org.old.Platform") + treeSize(user + "/runtime/org.old.Sdk");
         // A hanging flatpak is given a short limit of its own; the removal's own is minutes.
         const bool uninstalled = hangs && uninstallFlatpak(QString::fromLatin1(id), folder, 1000);
         const QList<RemovalResult> results = hangs ? QList<RemovalResult>{} : removeItems(targets, RemovalStyle::permanent);
@@ -497,24 +548,113 @@ private slots:
         qputenv("XDG_DATA_HOME", dataHome);
 
         QCOMPARE(uninstalled, false);
-        QCOMPARE(results.size(), hangs ? 0 : 2);
+        QCOMPARE(results.size(), hangs ? 0 : runtimes ? 1 : 2);
         for (const RemovalResult& result : results)
             QCOMPARE(result.gone(), removed);
-        if (!removed && !hangs) // the app's data stays with the app
+        if (!removed && !hangs && !runtimes) // the app's data stays with the app
             QCOMPARE(results[1].reason, RemovalReason::appStillInstalled);
         QCOMPARE(fixture::exists(folder), folderStays);
-        QCOMPARE(fixture::exists(home + "/.var/app/" + id), !removed);
+        if (runtimes) {
+            QVERIFY(fixture::exists(user + "/runtime/org.new.Platform/x86_64/2"));
+            QCOMPARE(targets[0].scanSize, oldRuntimes);
+        } else {
+            QCOMPARE(fixture::exists(home + "/.var/app/" + id), !removed);
+        }
         // The app as scanned (flatpak removes it), its leftover as the disk space that came back.
         QCOMPARE(freedBytes(results), removed ? targets[0].scanSize + leftoverDisk : 0);
         if (!script.isEmpty()) {
             QFile args(QString::fromUtf8(bin + "/args"));
             QVERIFY(args.open(QIODevice::ReadOnly));
-            QCOMPARE(args.readAll(), "uninstall\n--user\n--noninteractive\n--\n" + id + '\n');
+            const QByteArray expected = runtimes ? QByteArray("uninstall\n--unused\n--user\n--noninteractive\n")
+                                                 : "uninstall\n--" + kind + "\n--noninteractive\n--\n" + id + '\n';
+            QCOMPARE(args.readAll(), expected);
         }
         if (hangs) {
             QFile pid(QString::fromUtf8(bin + "/flatpak.pid"));
             QVERIFY(pid.open(QIODevice::ReadOnly));
             QVERIFY2(::kill(pid.readAll().trimmed().toInt(), 0) != 0 && errno == ESRCH, "the hanging flatpak still runs");
+        }
+    }
+
+    // Which of the user's runtimes no app uses, from the files alone: what an app's deploys name,
+    // what extends something in use, and their companions stay; so does a pinned runtime, and
+    // everything when something cannot be read. The Applications plan offers them as one row.
+    void unusedRuntimes_data()
+    {
+        QTest::addColumn<QByteArrayList>("deploys"); // "<app|runtime>/<id>/<arch>/<branch>\n<metadata>", "-" none
+        QTest::addColumn<QByteArray>("pins");        // the repository's xa.pinned
+        QTest::addColumn<QByteArrayList>("unused");  // runtime refs
+        const QByteArray app = "app/org.a.App/x86_64/stable\n[Application]\nname=org.a.App\n"
+                               "runtime=org.gnome.Platform/x86_64/45\nsdk=org.gnome.Sdk/x86_64/45\n";
+        const QByteArray platform = "runtime/org.gnome.Platform/x86_64/45\n[Runtime]\nname=org.gnome.Platform\n"
+                                    "[Extension org.freedesktop.Platform.GL]\ndirectory=lib/GL\nsubdirectories=true\n";
+        const QByteArray old = "runtime/org.gnome.Platform/x86_64/44\n[Runtime]\nname=org.gnome.Platform\n"
+                               "[Extension org.old.Codecs]\ndirectory=lib/codecs\n";
+        const QByteArray other = "runtime/org.other.Runtime/x86_64/1\n[Runtime]\nname=org.other.Runtime\n";
+        QTest::newRow("runtime and sdk in use")
+            << QByteArrayList{app, platform, old, "runtime/org.gnome.Sdk/x86_64/45\n[Runtime]\nname=org.gnome.Sdk\n"}
+            << QByteArray() << QByteArrayList{"org.gnome.Platform/x86_64/44"};
+        QTest::newRow("extensions of what is used, at any version")
+            << QByteArrayList{app, platform, other, "runtime/org.freedesktop.Platform.GL.default/x86_64/23.08\n[Runtime]\n",
+                              "runtime/org.freedesktop.Platform.GL.default/x86_64/22.08\n[Runtime]\n",
+                              "runtime/org.freedesktop.Platform.GLX/x86_64/1\n[Runtime]\n"}
+            << QByteArray() << QByteArrayList{"org.other.Runtime/x86_64/1", "org.freedesktop.Platform.GLX/x86_64/1"};
+        QTest::newRow("an unused runtime's extension goes with it")
+            << QByteArrayList{app, platform, old, "runtime/org.old.Codecs/x86_64/44\n[Runtime]\n"} << QByteArray()
+            << QByteArrayList{"org.gnome.Platform/x86_64/44", "org.old.Codecs/x86_64/44"};
+        QTest::newRow("the app's own extensions and companions")
+            << QByteArrayList{app + "[Extension org.a.App.Plugin]\ndirectory=plugins\n", platform,
+                              "runtime/org.a.App.Plugin.Foo/x86_64/1\n[Runtime]\n", "runtime/org.a.App.Locale/x86_64/stable\n[Runtime]\n",
+                              "runtime/org.a.App.Debug/x86_64/stable\n[Runtime]\n", "runtime/org.gone.App.Locale/x86_64/stable\n[Runtime]\n"}
+            << QByteArray() << QByteArrayList{"org.gone.App.Locale/x86_64/stable"};
+        QTest::newRow("says it extends what is used")
+            << QByteArrayList{app, platform, other,
+                              "runtime/org.gtk.Gtk3theme.Dark/x86_64/3.22\n[Runtime]\n[ExtensionOf]\nref=runtime/org.gnome.Platform/x86_64/45\n"}
+            << QByteArray() << QByteArrayList{"org.other.Runtime/x86_64/1"};
+        QTest::newRow("pinned")
+            << QByteArrayList{app, platform, old, other, "runtime/org.kde.Platform/x86_64/5.15\n[Runtime]\n",
+                              "runtime/org.kde.Sdk/x86_64/5.15\n[Runtime]\n"}
+            << QByteArray("runtime/org.gnome.*;org.kde.Platform//5.15;app/org.other.*")
+            << QByteArrayList{"org.other.Runtime/x86_64/1", "org.kde.Sdk/x86_64/5.15"};
+        // In doubt, nothing: an app or a runtime whose metadata cannot be read.
+        QTest::newRow("an app's metadata unreadable")
+            << QByteArrayList{app, "app/org.b.App/x86_64/stable\n-", platform, other} << QByteArray() << QByteArrayList{};
+        QTest::newRow("a runtime's metadata unreadable")
+            << QByteArrayList{app, platform, other, "runtime/org.some.Runtime/x86_64/1\n-"} << QByteArray() << QByteArrayList{};
+    }
+    void unusedRuntimes()
+    {
+        QFETCH(QByteArrayList, deploys);
+        QFETCH(QByteArray, pins);
+        QFETCH(QByteArrayList, unused);
+        const BaseDirs dirs = linuxDirs();
+        const QByteArray installation = dirs.data + "/flatpak";
+        for (const QByteArray& deploy : deploys) {
+            const qsizetype end = deploy.indexOf('\n');
+            QVERIFY(makeDeploy(installation, deploy.left(end), MiB, deploy.mid(end + 1)));
+        }
+        if (!pins.isEmpty())
+            QVERIFY(writeBytes(installation + "/repo/config", "[core]\nrepo_version=1\nxa.pinned=" + pins + "\n"));
+        QSet<FilePath> expected;
+        qint64 size = 0;
+        for (const QByteArray& ref : unused) {
+            expected.insert(installation + "/runtime/" + ref);
+            size += treeSize(installation + "/runtime/" + ref);
+        }
+        const FilePaths found = unusedFlatpakRuntimes(installation);
+        QCOMPARE(QSet<FilePath>(found.begin(), found.end()), expected);
+
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", fakeFlatpak(homeDir() + "/bin", "exit 0") + ':' + path);
+        const QList<CleanupFile> apps = scanInstalledApps(false, Platform::linux, dirs, {"en"});
+        qputenv("PATH", path);
+        const auto row = std::find_if(apps.cbegin(), apps.cend(),
+                                      [](const CleanupFile& app) { return app.packageId == unusedRuntimesPackage(); });
+        QCOMPARE(row != apps.cend(), !unused.isEmpty());
+        if (row != apps.cend()) {
+            QCOMPARE(row->url, installation + "/runtime");
+            QCOMPARE(row->sizeInBytes, size);
+            QVERIFY(row->extraURLs.isEmpty());
         }
     }
 };
