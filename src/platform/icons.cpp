@@ -101,11 +101,15 @@ PreparedIcon desktopEntryIcon(const FilePath& path, const FilePath& iconFolder, 
 }
 
 // The desktop entry of an installed Linux application (an AppImage file directly inside one of
-// its folders, or a per-user Flatpak app's folder), with the folder of the app's own icons.
+// its folders, or a Flatpak app's folder, the user's or the system's), with the folder of the
+// app's own icons.
 bool linuxAppEntry(const FilePath& path, const AppLocations& at, IconSource& source)
 {
     const FilePath parent = parentPath(path);
-    if (!at.flatpakApps.isEmpty() && parent == at.flatpakApps) {
+    // The system installation where flatpak itself looks for it.
+    const QByteArray systemDir = qgetenv("FLATPAK_SYSTEM_DIR");
+    const FilePath systemApps = (systemDir.startsWith('/') ? systemDir : QByteArray("/var/lib/flatpak")) + "/app";
+    if ((!at.flatpakApps.isEmpty() && parent == at.flatpakApps) || parent == systemApps) {
         const QByteArray id = lastComponent(path);
         source.desktopEntry = resolveInside(path, "current/active/export/share/applications/" + id + ".desktop");
         source.iconFolder = resolveInside(path, "current/active/export/share/icons");

@@ -534,6 +534,9 @@ private slots:
             category.files.removeFirst();
         }
         QCOMPARE(category.files[0].isSelected, kind != "system"); // polkit's approval is never chosen for the user
+        if (!runtimes) // its icon from its own export, wherever it is installed
+            QVERIFY(chooseIconSource(QString::fromLatin1(id), folder, {}, appLocations(Platform::linux, dirs))
+                        .desktopEntry.endsWith("/0abc/export/share/applications/" + id + ".desktop"));
         category.files[0].isSelected = true;
         if (script.isEmpty())
             QVERIFY(QFile::remove(QString::fromUtf8(bin + "/flatpak")));
