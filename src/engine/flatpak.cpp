@@ -291,9 +291,11 @@ bool uninstallFlatpakPackage(const QString& packageId, const FilePath& path, int
     if (parentPath(path) == joinPath(flatpakSystemDir(), QByteArray("app"))) {
         if (!isFlatpakAppId(packageId.toUtf8()) || lastComponent(path) != packageId.toUtf8())
             return false;
-        // A refused approval is an exit status other than 0, or the app still there.
+        // "-y" rather than "--noninteractive": the latter also turns off the desktop's approval
+        // prompt for the system installation. A refused approval is an exit status other than 0,
+        // or the app still there.
         const ChildOutcome outcome = runChild(program, {QStringLiteral("uninstall"), QStringLiteral("--system"),
-                                                        QStringLiteral("--noninteractive"), QStringLiteral("--"), packageId},
+                                                        QStringLiteral("-y"), QStringLiteral("--"), packageId},
                                               timeoutMs);
         return outcome.succeeded() && isGone(path);
     }

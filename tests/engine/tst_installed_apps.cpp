@@ -569,7 +569,7 @@ private slots:
             QFile args(QString::fromUtf8(bin + "/args"));
             QVERIFY(args.open(QIODevice::ReadOnly));
             const QByteArray expected = runtimes ? QByteArray("uninstall\n--unused\n--user\n--noninteractive\n")
-                                                 : "uninstall\n--" + kind + "\n--noninteractive\n--\n" + id + '\n';
+                                                 : "uninstall\n--" + kind + (kind == "system" ? "\n-y" : "\n--noninteractive") + "\n--\n" + id + '\n';
             QCOMPARE(args.readAll(), expected);
         }
         if (hangs) {
