@@ -1,6 +1,7 @@
 #include "app_config.h"
 #include "app_setup.h"
 #include "background_work.h"
+#include "keep_list.h"
 #include "localization_manager.h"
 #include "paths.h"
 #include "updater.h"
@@ -190,6 +191,7 @@ int main(int argc, char* argv[])
     // Before anything reads or writes below the home folder.
     if (const auto foreign = orvane::foreignHome())
         return refuseForeignHome(argc, argv, *foreign);
+    orvane::keepUnreadableKeepList();
 
     // The window is matched to its desktop entry (and so its icon) by this name.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(orvane::config::applicationId));

@@ -681,6 +681,8 @@ int run(const QList<QByteArray>& arguments)
     const std::optional<ForeignHome> foreign = foreignHome();
     if (foreign)
         LocalizationManager::leaveSettingsUntouched();
+    else
+        keepUnreadableKeepList();
     CommandLine cl;
     if (const auto error = parse(arguments, cl))
         return usageError(*error);

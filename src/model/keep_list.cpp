@@ -70,15 +70,22 @@ Stored read(QSettings& settings)
 
 // Writes the list; a file that could not be wholly read is copied beside itself first, so what
 // this process could not understand is not lost.
+bool keepCopyOf(const QSettings& settings)
+{
+    if (!QFile::exists(settings.fileName()))
+        return true;
+    const QString copy = settings.fileName() + QStringLiteral(".unreadable-")
+                         + QString::number(QDateTime::currentSecsSinceEpoch());
+    if (!QFile::exists(copy) && !QFile::copy(settings.fileName(), copy))
+        return false;
+    qWarning("Orvane: the settings file as it was is kept in %s", qPrintable(copy));
+    return true;
+}
+
 bool write(QSettings& settings, const FilePaths& paths, bool unreadable)
 {
-    if (unreadable && QFile::exists(settings.fileName())) {
-        const QString copy = settings.fileName() + QStringLiteral(".unreadable-")
-                             + QString::number(QDateTime::currentSecsSinceEpoch());
-        if (!QFile::exists(copy) && !QFile::copy(settings.fileName(), copy))
-            return false;
-        qWarning("Orvane: the settings file as it was is kept in %s", qPrintable(copy));
-    }
+    if (unreadable && !keepCopyOf(settings))
+        return false;
     QStringList texts;
     for (const FilePath& path : paths)
         texts << encoded(path);
@@ -88,6 +95,15 @@ bool write(QSettings& settings, const FilePaths& paths, bool unreadable)
 }
 
 } // namespace
+
+void keepUnreadableKeepList()
+{
+    QSettings settings(QStringLiteral("Orvane"), QStringLiteral("Orvane"));
+    const Stored stored = read(settings);
+    // Once the file is copied, what could be read is stored again, so the copy is made once.
+    if (stored.unreadable && keepCopyOf(settings) && settings.status() == QSettings::NoError)
+        write(settings, stored.paths, false);
+}
 
 FilePaths keptPaths()
 {

@@ -9,6 +9,11 @@
 
 namespace orvane {
 
+// Copies a settings file whose keep-list cannot be read beside itself, then keeps only what
+// could be read. Called at start-up before anything writes the settings: any write would store
+// that value again as an invalid one.
+void keepUnreadableKeepList();
+
 // The kept paths, in the order they were added.
 FilePaths keptPaths();
 // Adds or takes back one absolute path: true when the list then holds it (keep) or no longer

@@ -603,7 +603,7 @@ private slots:
         QVERIFY(readAll(h + "/.config/Orvane/Orvane.conf").contains("keepList="));
 
         const QByteArray conf = h + "/.config/Orvane/Orvane.conf";
-        QVERIFY(fixture::writeBytes(conf, "[General]\nAppleLanguages=es\napp_language=es\nkeepList=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x3garbage)\n"));
+        QVERIFY(fixture::writeBytes(conf, "[General]\napp_language=es\nkeepList=@Variant(\\0\\0\\0\\x7f\\0\\0\\0\\x3garbage)\n"));
         const Result unreadable = run({"keep", "list", "--lang", "en"});
         QCOMPARE(unreadable.exitCode, 0);
         QVERIFY2(unreadable.out.contains("The list is empty") && unreadable.err.contains("keep-list"), unreadable.err.constData());
