@@ -203,6 +203,10 @@ const std::vector<StringEntry>& addedStringTable()
         {u"a11y.selectAll"_s, u"Seleccionar todo en %@"_s, u"Select all in %@"_s},
         {u"a11y.select"_s, u"Seleccionar %@"_s, u"Select %@"_s},
         {u"a11y.language"_s, u"Idioma"_s, u"Language"_s},
+        // Finishing touches: locked files, the done screen's full list.
+        {u"reason.immutable"_s, u"está bloqueado (inmutable)"_s, u"it is locked (immutable)"_s},
+        {u"done.showAll"_s, u"Mostrar todo lo que sigue en su sitio"_s, u"Show everything still in place"_s},
+        {u"done.showFewer"_s, u"Mostrar menos"_s, u"Show fewer"_s},
     };
     return table;
 }
