@@ -236,6 +236,11 @@ private slots:
         QCOMPARE(text("onbTitle_1"), QStringLiteral("Welcome to Orvane"));
         QVERIFY(visible("onboardingBack"));
         QTRY_COMPARE(item("onbReclaimMock")->property("gb").toDouble(), 62.0); // the counter rolls up
+        // A rolling digit is cut at the digits' baseline, well above "GB" under it.
+        QQuickItem* digits = item("onbReclaimNumber");
+        const qreal cut = digits->parentItem()->mapToScene(QPointF(0, digits->parentItem()->height())).y();
+        const qreal glyphBottom = digits->mapToScene(QPointF(0, digits->property("baselineOffset").toReal())).y();
+        QVERIFY2(digits->parentItem()->clip() && cut - glyphBottom < 4, qPrintable(QString::number(cut - glyphBottom)));
         m_app.snap("onboarding-1-en", 300);
         clickItem("onboardingContinue");
         QCOMPARE(text("onbTitle_2"), QStringLiteral("Your whole computer, in one place"));
