@@ -231,6 +231,23 @@ RemovalReason reasonOf(int error)
     }
 }
 
+// Refused with EPERM while the entry or its folder carries the immutable or append-only flag
+// (chattr +i, +a): no permission would change that.
+bool lockedAt(int parentFd, const char* name)
+{
+    constexpr quint64 locked = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    struct statx st{};
+    if (::statx(parentFd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, 0, &st) == 0 && (st.stx_attributes & locked))
+        return true;
+    return ::statx(parentFd, name, AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, 0, &st) == 0 && (st.stx_attributes & locked);
+}
+
+// Why unlinking or moving `name` of `parentFd` failed with `error`.
+RemovalReason refusalAt(int error, int parentFd, const char* name)
+{
+    return error == EPERM && lockedAt(parentFd, name) ? RemovalReason::immutable : reasonOf(error);
+}
+
 constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // The folder holding the item, opened component by component from "/" without following any
@@ -584,7 +601,7 @@ private:
             if (info->links <= 1)
                 freed += info->allocated;
         } else if (errno != ENOENT) {
-            block(index, reasonOf(errno));
+            block(index, refusalAt(errno, level.fd, name));
             stayed += info->size;
         }
     }
@@ -664,7 +681,8 @@ private:
                 return;
             } else {
                 const int error = errno;
-                block(index, error == ENOTEMPTY || error == EEXIST ? RemovalReason::inUse : reasonOf(error));
+                block(index, error == ENOTEMPTY || error == EEXIST ? RemovalReason::inUse
+                                                                   : refusalAt(error, parentFd, level.name.constData()));
             }
         }
         const bool blocked = level.blocked;
@@ -763,7 +781,7 @@ RemovalResult deleteForGood(int parentFd, const QByteArray& name, const EntryInf
     result.forGood = true;
     if (!S_ISDIR(info.mode)) {
         if (::unlinkat(parentFd, name.constData(), 0) != 0)
-            return notRemovedErrno(errno);
+            return notRemoved(refusalAt(errno, parentFd, name.constData()));
         result.outcome = RemovalOutcome::removed;
         result.freedBytes = info.links <= 1 ? info.allocated : 0;
         return result;
@@ -815,7 +833,7 @@ RemovalResult moveItemToTrash(int parentFd, const QByteArray& name, const Compon
     switch (moveToTrashAt(parentFd, name, path, TrashIdentity{info.device, info.inode}, hook)) {
     case TrashFailure::none: break;
     case TrashFailure::gone: return notRemoved(RemovalReason::gone);
-    case TrashFailure::noPermission: return notRemoved(RemovalReason::noPermission);
+    case TrashFailure::noPermission: return notRemoved(refusalAt(EPERM, parentFd, name.constData()));
     case TrashFailure::readOnlyDisk: return notRemoved(RemovalReason::readOnlyDisk);
     case TrashFailure::noTrash: return notRemoved(RemovalReason::noTrash);
     case TrashFailure::noSpace: return notRemoved(RemovalReason::diskFull);
@@ -1068,6 +1086,7 @@ QString removalReasonName(RemovalReason reason)
     case RemovalReason::lastCopy: return QStringLiteral("lastCopy");
     case RemovalReason::otherDisk: return QStringLiteral("otherDisk");
     case RemovalReason::noPermission: return QStringLiteral("noPermission");
+    case RemovalReason::immutable: return QStringLiteral("immutable");
     case RemovalReason::inUse: return QStringLiteral("inUse");
     case RemovalReason::readOnlyDisk: return QStringLiteral("readOnlyDisk");
     case RemovalReason::protectedLocation: return QStringLiteral("protected");

@@ -33,6 +33,7 @@ enum class RemovalReason {
     lastCopy,          // a duplicate copy with no other copy kept: it would be its group's last
     otherDisk,         // is, or holds, another mounted disk
     noPermission,
+    immutable,         // the entry or its folder is locked (immutable or append-only flag)
     inUse,
     readOnlyDisk,
     protectedLocation, // the home folder, "/", a Trash folder, outside home and Applications

@@ -355,25 +355,25 @@ QString SectionFlowController::doneText() const
 QStringList SectionFlowController::doneNotes() const
 {
     constexpr int kShown = 3;
-    QStringList lines;
-    int more = 0;
-    for (const FilePath& kept : m_lastKept) {
-        if (lines.size() < kShown)
-            lines.append(t(QStringLiteral("done.keptCopy"), {displayPath(lastComponent(kept)), folderText(kept)}));
-        else
-            ++more;
+    QStringList lines = doneAllNotes();
+    const qsizetype more = lines.size() - kShown;
+    if (more > 0) {
+        lines.resize(kShown);
+        lines.append(t(QStringLiteral("done.more"), {QString::number(more)}));
     }
+    return lines;
+}
+
+QStringList SectionFlowController::doneAllNotes() const
+{
+    QStringList lines;
+    for (const FilePath& kept : m_lastKept)
+        lines.append(t(QStringLiteral("done.keptCopy"), {displayPath(lastComponent(kept)), folderText(kept)}));
     for (qsizetype i = 0; i < m_lastResults.size() && i < m_lastTargets.size(); ++i) {
         const QString line = removalStayedLine(displayPath(lastComponent(m_lastTargets[i].path)), m_lastResults[i]);
-        if (line.isEmpty())
-            continue;
-        if (lines.size() < kShown)
+        if (!line.isEmpty())
             lines.append(line);
-        else
-            ++more;
     }
-    if (more > 0)
-        lines.append(t(QStringLiteral("done.more"), {QString::number(more)}));
     return lines;
 }
 

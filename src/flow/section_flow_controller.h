@@ -80,6 +80,7 @@ class SectionFlowController : public QObject
     Q_PROPERTY(QString dialogConfirmText READ dialogConfirmText NOTIFY textsChanged)
     Q_PROPERTY(QString doneText READ doneText NOTIFY textsChanged)
     Q_PROPERTY(QStringList doneNotes READ doneNotes NOTIFY textsChanged)
+    Q_PROPERTY(QStringList doneAllNotes READ doneAllNotes NOTIFY textsChanged)
     Q_PROPERTY(QStringList removalStyleNames READ removalStyleNames CONSTANT)
     Q_PROPERTY(QStringList removalStyleLabels READ removalStyleLabels NOTIFY textsChanged)
     // How far the running scan has got, read a few times a second: what it looks at, and what it
@@ -131,8 +132,10 @@ public:
     QString dialogMessage() const;
     QString dialogConfirmText() const;
     QString doneText() const;
-    // What stayed after the last removal and why, a few lines at most.
+    // What stayed after the last removal and why, a few lines at most ("and N more" last).
     QStringList doneNotes() const;
+    // Every line of it, for the list that "and N more" opens.
+    QStringList doneAllNotes() const;
     QStringList removalStyleNames() const;
     QStringList removalStyleLabels() const;
     QString scanSourceText() const;

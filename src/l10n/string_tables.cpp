@@ -205,6 +205,10 @@ const std::vector<StringEntry>& addedStringTable()
         {u"a11y.language"_s, u"Idioma"_s, u"Language"_s},
         // Applications: the Flatpak runtimes no installed app uses.
         {u"apps.unusedRuntimes"_s, u"Runtimes de Flatpak sin usar"_s, u"Unused Flatpak runtimes"_s},
+        // Finishing touches: locked files, the done screen's full list.
+        {u"reason.immutable"_s, u"está bloqueado (inmutable)"_s, u"it is locked (immutable)"_s},
+        {u"done.showAll"_s, u"Mostrar todo lo que sigue en su sitio"_s, u"Show everything still in place"_s},
+        {u"done.showFewer"_s, u"Mostrar menos"_s, u"Show fewer"_s},
     };
     return table;
 }

@@ -5,6 +5,7 @@
 #include "paths.h"
 #include "trash.h"
 
+#include <QCollator>
 #include <QFile>
 #include <QFutureWatcher>
 #include <QSet>
@@ -92,6 +93,8 @@ QList<StartupItem> listStartupItems(const StartupFolders& folders)
     if (!folders.autostart.isEmpty()) {
         for (const auto& [name, st] : visibleEntries(folders.autostart)) {
             if (!name.endsWith(".desktop") || !(S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)))
+                continue;
+            if (name == "orvane.desktop") // the open-at-login switch owns it
                 continue;
             StartupItem item{joinPath(folders.autostart, name), StartupKind::autostartEntry, {}};
             // A link is listed but not read (where it points is no business of this folder), and
@@ -225,9 +228,40 @@ StartupItemsModel::StartupItemsModel(const StartupFolders& folders, StartupItemS
 {
     // Autostart entries carry their names in both languages.
     connect(&LocalizationManager::shared(), &LocalizationManager::languageChanged, this, [this] {
-        if (!m_items.isEmpty())
-            emit dataChanged(index(0), index(count() - 1), {int(Role::displayName), Qt::DisplayRole});
+        if (m_items.isEmpty())
+            return;
+        // Names change with the language, and so may their order.
+        emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+        const QModelIndexList before = persistentIndexList();
+        FilePaths paths;
+        for (const QModelIndex& i : before)
+            paths.append(m_items.at(i.row()).path);
+        sortByName();
+        QModelIndexList after;
+        for (const FilePath& path : paths) {
+            const auto it = std::find_if(m_items.cbegin(), m_items.cend(), [&](const StartupItem& i) { return i.path == path; });
+            after.append(index(int(it - m_items.cbegin())));
+        }
+        changePersistentIndexList(before, after);
+        emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+        emit dataChanged(index(0), index(count() - 1), {int(Role::displayName), Qt::DisplayRole});
     });
+}
+
+void StartupItemsModel::sortByName()
+{
+    const QStringList locales = this->locales();
+    QCollator collator{QLocale(LocalizationManager::shared().languageCode())};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    QList<std::pair<QString, StartupItem>> named;
+    for (StartupItem& item : m_items)
+        named.append({startupDisplayName(item, locales), std::move(item)});
+    std::stable_sort(named.begin(), named.end(),
+                     [&](const auto& a, const auto& b) { return collator.compare(a.first, b.first) < 0; });
+    m_items.clear();
+    for (auto& [name, item] : named)
+        m_items.append(std::move(item));
 }
 
 QStringList StartupItemsModel::locales() const
@@ -282,6 +316,7 @@ void StartupItemsModel::refresh()
     const int before = count();
     beginResetModel();
     m_items = listStartupItems(m_folders);
+    sortByName();
     endResetModel();
     if (count() != before)
         emit countChanged();

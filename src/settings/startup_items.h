@@ -27,7 +27,8 @@ struct StartupItem {
 StartupFolders startupFolders();
 
 // The items of `folders`, in the order the folders list them: every visible entry of the
-// LaunchAgents folder, whatever its kind; the visible "*.desktop" autostart entries that are not
+// LaunchAgents folder, whatever its kind; the visible "*.desktop" autostart entries (except
+// Orvane's own, which the open-at-login switch controls) that are not
 // switched off (Hidden=true or X-GNOME-Autostart-enabled=false: such an entry hides a
 // system-wide one, and removing it would switch that one on); each unit linked in a "*.wants"
 // folder, once. Missing or unreadable folders give nothing.
@@ -95,7 +96,7 @@ public:
     // readable name of its file.
     QString displayName(const FilePath& item) const;
 
-    // Lists the folders again.
+    // Lists the folders again, sorted by shown name.
     Q_INVOKABLE void refresh();
     Q_INVOKABLE void reveal(int row);
     // Removes a listed item on a worker thread (systemctl may take a while to stop a unit), then
@@ -108,6 +109,8 @@ signals:
 
 private:
     QStringList locales() const;
+    // By shown name in the current language, case-insensitive, as the language sorts.
+    void sortByName();
 
     StartupFolders m_folders;
     StartupItemServices m_services;

@@ -4,6 +4,7 @@
 #include "removal.h"
 #include "removal_p.h"
 #include "locations.h"
+#include "localization_manager.h"
 #include "trash.h"
 #include "walker.h"
 
@@ -14,6 +15,8 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/mount.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <pwd.h>
@@ -179,6 +182,44 @@ void TestRemoval::refusedLocations()
     QVERIFY(writeBytes(home + "/Applications/Tool.app/Contents/Info.plist", "p"));
     const FilePaths inside{home + "/.Trash/old", home + "/Applications/Tool.app"};
     QCOMPARE(went(removeItems(inside, RemovalStyle::permanent)), (QList<bool>{true, true}));
+
+    // Locked entries (chattr +i, +a) say so, whichever of the entry or its folder is locked.
+    const auto setFlag = [](const QByteArray& path, int flag, bool on) {
+        const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        int flags = 0;
+        const bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+                        && (flags = on ? flags | flag : flags & ~flag, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    };
+    const struct {
+        const char* locked; // what carries the flag, inside the fixture
+        int flag;
+        const char* removed; // what is removed
+    } rows[] = {
+        {"/i-file", FS_IMMUTABLE_FL, "/i-file"},
+        {"/a-file", FS_APPEND_FL, "/a-file"},
+        {"/i-folder", FS_IMMUTABLE_FL, "/i-folder"},
+        {"/a-folder", FS_APPEND_FL, "/a-folder"},    // its file cannot go
+        {"/i-parent", FS_IMMUTABLE_FL, "/i-parent/x"}, // its folder is locked
+    };
+    for (RemovalStyle style : bothStyles) {
+        for (const auto& row : rows) {
+            const QByteArray locked = dir + row.locked, removed = dir + row.removed;
+            QVERIFY(writeBytes(QByteArray(row.locked).endsWith("file") ? locked : locked + "/x", "l"));
+            if (!setFlag(locked, row.flag, true))
+                QSKIP("this file system does not take the immutable or append-only flag");
+            const auto unlock = qScopeGuard([&] { setFlag(locked, row.flag, false); });
+            const QList<RemovalResult> done = removeItems(FilePaths{removed}, style);
+            QVERIFY2(!done[0].gone() && exists(removed), row.removed);
+            QCOMPARE(done[0].reason, RemovalReason::immutable);
+        }
+    }
+    LocalizationManager::shared().setLanguage(AppLanguage::es);
+    QCOMPARE(removalReasonText(RemovalReason::immutable), QStringLiteral("está bloqueado (inmutable)"));
+    LocalizationManager::shared().setLanguage(AppLanguage::en);
+    QCOMPARE(removalReasonText(RemovalReason::immutable), QStringLiteral("it is locked (immutable)"));
 }
 
 // Any bytes of a name are removed exactly, and a sibling whose name a lossy conversion would make of

@@ -495,6 +495,20 @@ private slots:
         QCOMPARE(files[1].extraURLs, FilePaths{"/nowhere/prefs"});
         QCOMPARE(files[1].sizeInBytes, 15);
         QCOMPARE(files[1].ownSize(), 0);
+
+        // Past three lines the done screen says "and N more"; the full list has every line.
+        fake.results = {category(u"Apps"_s, {file(u"A"_s, 1, true), file(u"B"_s, 1, true), file(u"C"_s, 1, true),
+                                             file(u"D"_s, 1, true), file(u"E"_s, 1, true)})};
+        fake.outcome = [](const QList<RemovalTarget>& targets) {
+            return QList<RemovalResult>(targets.size(), {RemovalOutcome::notRemoved, RemovalReason::immutable, 0, 0, false});
+        };
+        auto many = scanned(fake, u"apps"_s);
+        many->requestClean();
+        many->performClean();
+        QTRY_COMPARE(many->scanState(), ScanState::done);
+        const QString locked = u": it is locked (immutable)"_s;
+        QCOMPARE(many->doneNotes(), (QStringList{"A" + locked, "B" + locked, "C" + locked, u"and 2 more"_s}));
+        QCOMPARE(many->doneAllNotes(), (QStringList{"A" + locked, "B" + locked, "C" + locked, "D" + locked, "E" + locked}));
     }
 
     // With the real removal, in the test's own home: a file that vanished since the scan and one

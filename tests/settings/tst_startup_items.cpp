@@ -238,8 +238,7 @@ private slots:
             {"Example", StartupKind::launchAgent},        {"Notes", StartupKind::launchAgent},
             {"A folder", StartupKind::launchAgent},       {QString::fromUtf8("Bad\uFFFDname"), StartupKind::launchAgent},
             {"Sincronizar", StartupKind::autostartEntry}, {"Example Keystone", StartupKind::autostartEntry},
-            {"Binary", StartupKind::autostartEntry},      {"Orvane", StartupKind::autostartEntry},
-            {"Linked", StartupKind::autostartEntry},      {"Indexer", StartupKind::systemdUnit},
+            {"Binary", StartupKind::autostartEntry},      {"Linked", StartupKind::autostartEntry},      {"Indexer", StartupKind::systemdUnit},
             {"Backup", StartupKind::systemdUnit},
         };
         QCOMPARE(namesOf(items, {QStringLiteral("es")}), expected);
@@ -454,6 +453,8 @@ private slots:
         fixture::TempDir dir;
         QVERIFY(writeBytes(dir.path() + "/agents/com.example.keystone.agent.plist", "<plist/>"));
         QVERIFY(writeBytes(dir.path() + "/autostart/sync.desktop", "[Desktop Entry]\nName=Sync\nName[es]=Sincronizar\n"));
+        QVERIFY(writeBytes(dir.path() + "/autostart/apple.desktop", "[Desktop Entry]\nName=apple\n"));
+        QVERIFY(writeBytes(dir.path() + "/autostart/notes.desktop", "[Desktop Entry]\nName=Notes\nName[es]=Apuntes\n"));
         int calls = 0;
         const StartupItemServices services{[&](const StartupItem&) { ++calls; },
                                            [&](const FilePath& p) { return (++calls, ::unlink(p.constData()) == 0); },
@@ -465,23 +466,31 @@ private slots:
         QCOMPARE(model->rowCount(), 0); // nothing read before refresh
         settings.refresh();
         settings.refresh();
-        QCOMPARE(model->rowCount(), 2);
+        QCOMPARE(model->rowCount(), 4);
         QCOMPARE(countSpy.size(), 1);
-        const auto name = [&] { return model->data(model->index(1), int(StartupItemsModel::Role::displayName)).toString(); };
+        // Sorted by the shown name, case-insensitively, and again when the language changes.
+        const auto names = [&] {
+            QStringList shown;
+            for (int row = 0; row < model->rowCount(); ++row)
+                shown << model->data(model->index(row), int(StartupItemsModel::Role::displayName)).toString();
+            return shown;
+        };
         LocalizationManager::shared().setLanguage(AppLanguage::es);
-        QCOMPARE(name(), QStringLiteral("Sincronizar"));
+        QCOMPARE(names(), (QStringList{"apple", "Apuntes", "Example Keystone", "Sincronizar"}));
         QSignalSpy changed(model, &QAbstractItemModel::dataChanged);
+        QPersistentModelIndex notes = model->index(1);
         LocalizationManager::shared().setLanguage(AppLanguage::en);
         QCOMPARE(changed.size(), 1);
-        QCOMPARE(name(), QStringLiteral("Sync"));
-        QCOMPARE(model->displayName(model->itemAt(1)), QStringLiteral("Sync"));
+        QCOMPARE(names(), (QStringList{"apple", "Example Keystone", "Notes", "Sync"}));
+        QCOMPARE(notes.row(), 2);
+        QCOMPARE(model->displayName(model->itemAt(3)), QStringLiteral("Sync"));
 
         settings.requestRemoval(7); // no such row
         QVERIFY(!settings.showRemoveConfirm());
         settings.revealStartupItem(7);
         QCOMPARE(calls, 0);
         // A dialog that reports itself closed before its button's action still removes, once.
-        settings.requestRemoval(0);
+        settings.requestRemoval(1);
         QVERIFY(settings.showRemoveConfirm());
         QCOMPARE(settings.itemToRemoveName(), QStringLiteral("Example Keystone"));
         settings.setShowRemoveConfirm(false);
@@ -490,7 +499,7 @@ private slots:
         settings.confirmRemoval();
         QVERIFY(done.wait());
         QCOMPARE(calls, 2);
-        QCOMPARE(model->count(), 1);
+        QCOMPARE(model->count(), 3);
         QCOMPARE(countSpy.size(), 2);
         QCOMPARE(settings.itemToRemoveName(), QStringLiteral("Example Keystone")); // no longer listed
 

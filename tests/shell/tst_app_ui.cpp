@@ -236,6 +236,11 @@ private slots:
         QCOMPARE(text("onbTitle_1"), QStringLiteral("Welcome to Orvane"));
         QVERIFY(visible("onboardingBack"));
         QTRY_COMPARE(item("onbReclaimMock")->property("gb").toDouble(), 62.0); // the counter rolls up
+        // A rolling digit is cut at the digits' baseline, well above "GB" under it.
+        QQuickItem* digits = item("onbReclaimNumber");
+        const qreal cut = digits->parentItem()->mapToScene(QPointF(0, digits->parentItem()->height())).y();
+        const qreal glyphBottom = digits->mapToScene(QPointF(0, digits->property("baselineOffset").toReal())).y();
+        QVERIFY2(digits->parentItem()->clip() && cut - glyphBottom < 4, qPrintable(QString::number(cut - glyphBottom)));
         m_app.snap("onboarding-1-en", 300);
         clickItem("onboardingContinue");
         QCOMPARE(text("onbTitle_2"), QStringLiteral("Your whole computer, in one place"));
@@ -290,6 +295,22 @@ private slots:
         QCOMPARE(text("planTitle"), QStringLiteral("Smart Care"));
         QVERIFY(text("diskHeadline").endsWith(QStringLiteral("% in use")));
         m_app.snap("03-intro", 1300);
+
+        // Narrow enough for the highlights to wrap: each line is centred under the title.
+        QQuickWindow* window = m_app.window();
+        const QSize size = window->size();
+        setLanguage(AppLanguage::es);
+        clickItem("sidebarRow_dup");
+        window->resize(970, size.height());
+        QTRY_VERIFY(item("introChipLine_1"));
+        m_app.snap("03-intro-narrow", 500);
+        const auto centre = [](QQuickItem* i) { return i->mapToScene(QPointF(i->width() / 2, 0)).x(); };
+        for (int line = 0; item(QStringLiteral("introChipLine_%1").arg(line)); ++line)
+            QTRY_VERIFY(qAbs(centre(item(QStringLiteral("introChipLine_%1").arg(line))) - centre(item("planTitle"))) < 2);
+        window->resize(size);
+        setLanguage(AppLanguage::en);
+        clickItem("sidebarRow_smart");
+        QTRY_COMPARE(text("planTitle"), QStringLiteral("Smart Care"));
     }
 
     void analyzeSelectAndMoveToTrash()
@@ -475,6 +496,24 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(visible("doneView"), 15000);
         QTRY_COMPARE(focused(), QStringLiteral("doneBack"));
         checkAccessibleControls(11);
+        // "and N more" opens every line that stayed, by keyboard too, and closes again.
+        QQuickItem* doneView = item("doneView");
+        const QStringList all{"a: in use", "b: in use", "c: in use", "d: in use", "e: in use"};
+        doneView->setProperty("allNotes", all);
+        doneView->setProperty("notes", QStringList{all[0], all[1], all[2], "and 2 more"});
+        QTRY_VERIFY(visible("doneMore"));
+        key(Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(focused(), QStringLiteral("doneMore"));
+        QCOMPARE(accessibleName(focusItem()), QStringLiteral("and 2 more"));
+        key(Qt::Key_Space);
+        QTRY_VERIFY(visible("doneAllNotes"));
+        QCOMPARE(item("doneAllNotes")->property("count").toInt(), all.size());
+        QCOMPARE(accessibleName(focusItem()), QStringLiteral("Show fewer"));
+        m_app.snap("done-all-notes", 300);
+        key(Qt::Key_Return);
+        QTRY_VERIFY(!visible("doneAllNotes"));
+        key(Qt::Key_Tab);
+        QCOMPARE(focused(), QStringLiteral("doneBack"));
         QVERIFY(!QFileInfo::exists(m_home + "/.cache/thumbnails.bin"));
         QVERIFY(QFileInfo::exists(m_home + "/Downloads/installer.dmg"));
 
@@ -567,6 +606,9 @@ private slots:
             clickItem("startupRow_0_remove");
             QTRY_VERIFY(visible("removeAlert"));
             QVERIFY2(text("removeAlertMessage").startsWith(QString::fromUtf8(cancel.message)), cancel.message);
+            // Centred on the window, as the other alerts are.
+            const QRectF box = item("removeAlertMessage")->mapRectToScene(item("removeAlertMessage")->boundingRect());
+            QVERIFY2(qAbs(box.center().x() - window->width() / 2.0) < 2, qPrintable(QString::number(box.center().x())));
             m_app.snap("settings-remove-alert-" + LocalizationManager::shared().languageCode(), 250);
             cancel.dismiss();
             QTRY_VERIFY(!visible("removeAlert"));

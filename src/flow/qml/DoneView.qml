@@ -1,4 +1,5 @@
 import QtQuick
+import QtQuick.Controls as Controls
 import Orvane.Shell
 import Orvane.Flow
 
@@ -7,7 +8,10 @@ Item {
     id: done
     objectName: "doneView"
     property string freedText
-    property var notes: [] // what stayed and why, a few lines
+    property var notes: [] // what stayed and why, a few lines ("and N more" last)
+    property var allNotes: [] // every such line, opened from "and N more"
+    property bool showAll: false
+    readonly property bool hasMore: allNotes.length > notes.length // the last note is "and N more"
     property color accent: "white"
     signal back()
     property bool pop: false
@@ -54,17 +58,57 @@ Item {
                 color: Theme.white(0.6)
             }
             Repeater {
-                model: done.notes
-                Label {
+                // The lines before "and N more", or all of them once opened.
+                model: done.showAll ? [] : (done.hasMore ? done.notes.slice(0, done.notes.length - 1) : done.notes)
+                NoteLine { required property string modelData; text: modelData }
+            }
+            ListView {
+                id: allList
+                objectName: "doneAllNotes"
+                anchors.horizontalCenter: parent.horizontalCenter
+                visible: done.showAll
+                width: 540
+                height: visible ? Math.min(contentHeight, 200) : 0
+                clip: true
+                spacing: 4
+                boundsBehavior: Flickable.StopAtBounds
+                model: done.showAll ? done.allNotes : []
+                delegate: NoteLine {
                     required property string modelData
-                    anchors.horizontalCenter: parent.horizontalCenter
-                    width: Math.min(implicitWidth, 520)
-                    horizontalAlignment: Text.AlignHCenter
-                    elide: Text.ElideMiddle
+                    x: (allList.width - width) / 2
                     text: modelData
+                }
+                activeFocusOnTab: visible && contentHeight > height
+                Keys.onUpPressed: flick(0, 800)
+                Keys.onDownPressed: flick(0, -800)
+                Accessible.role: Accessible.List
+                Accessible.name: L10n.text(L10n.language, "done.stayedTitle")
+                FocusRing { inset: -4 }
+                Controls.ScrollBar.vertical: Controls.ScrollBar {
+                    policy: allList.contentHeight > allList.height ? Controls.ScrollBar.AlwaysOn : Controls.ScrollBar.AlwaysOff
+                }
+            }
+            // "and N more", pressed to see every line; then "Show fewer".
+            Pressable {
+                id: moreLink
+                objectName: "doneMore"
+                anchors.horizontalCenter: parent.horizontalCenter
+                visible: done.hasMore
+                width: moreText.implicitWidth + 12
+                height: moreText.implicitHeight + 4
+                accessibleName: moreText.text
+                accessibleDescription: done.showAll ? "" : L10n.text(L10n.language, "done.showAll")
+                ringRadius: 6
+                onClicked: done.showAll = !done.showAll
+                Label {
+                    id: moreText
+                    anchors.centerIn: parent
+                    text: done.showAll ? L10n.text(L10n.language, "done.showFewer")
+                                       : (done.notes.length > 0 ? done.notes[done.notes.length - 1] : "")
                     textFormat: Text.PlainText
                     size: Theme.callout
-                    color: Theme.white(0.55)
+                    font.underline: true
+                    color: moreLink.hovered ? Theme.white(0.85) : Theme.white(0.65)
                 }
             }
         }
@@ -83,5 +127,14 @@ Item {
                 onClicked: done.back()
             }
         }
+    }
+
+    component NoteLine: Label {
+        width: Math.min(implicitWidth, 520)
+        horizontalAlignment: Text.AlignHCenter
+        elide: Text.ElideMiddle
+        textFormat: Text.PlainText
+        size: Theme.callout
+        color: Theme.white(0.55)
     }
 }

@@ -54,7 +54,7 @@ Item {
     Component { id: cleaning; CleaningView { accent: controller.accent } }
     Component {
         id: doneView
-        DoneView { accent: controller.accent; freedText: controller.doneText; notes: controller.doneNotes; onBack: controller.back() }
+        DoneView { accent: controller.accent; freedText: controller.doneText; notes: controller.doneNotes; allNotes: controller.doneAllNotes; onBack: controller.back() }
     }
 
     // Over the whole window (the sidebar dims too); only the window's own buttons stay above it.

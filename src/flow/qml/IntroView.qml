@@ -103,31 +103,61 @@ Item {
             }
         }
 
-        Flow {
+        // The highlights, wrapped into lines that are each centred under the title.
+        Column {
+            id: chips
+            objectName: "introChips"
             Layout.alignment: Qt.AlignHCenter
             Layout.topMargin: 2
             Layout.maximumWidth: parent.width
-            Layout.preferredWidth: Math.min(parent.width, chipsWidth)
-            property real chipsWidth: 0
-            id: chips
-            spacing: 12
+            spacing: 10
+            readonly property real available: intro.width - 80
+            // Greedy lines from each chip's measured width (text, seal, padding).
+            readonly property var lines: {
+                const result = []
+                let line = [], used = 0
+                for (const text of intro.flow.planHighlights) {
+                    const w = Math.ceil(chipMetrics.advanceWidth(text)) + Math.ceil(seal.implicitWidth) + 7 + 32
+                    if (line.length > 0 && used + 12 + w > available) {
+                        result.push(line)
+                        line = []
+                        used = 0
+                    }
+                    used += (line.length > 0 ? 12 : 0) + w
+                    line.push(text)
+                }
+                if (line.length > 0)
+                    result.push(line)
+                return result
+            }
+            FontMetrics { id: chipMetrics; font.family: Theme.fontFamily; font.pixelSize: Theme.body }
+            Symbol { id: seal; name: "checkmark.seal.fill"; size: 13; visible: false }
             Repeater {
-                model: intro.flow.planHighlights
-                delegate: Rectangle {
-                    required property string modelData
-                    implicitWidth: chipRow.implicitWidth + 32
-                    implicitHeight: chipRow.implicitHeight + 20
-                    radius: height / 2
-                    color: Theme.white(0.07)
-                    border.width: 1
-                    border.color: Theme.white(0.12)
-                    Component.onCompleted: chips.chipsWidth += implicitWidth + (chips.chipsWidth > 0 ? chips.spacing : 0)
-                    Row {
-                        id: chipRow
-                        anchors.centerIn: parent
-                        spacing: 7
-                        Symbol { name: "checkmark.seal.fill"; size: 13; color: intro.flow.accent; anchors.verticalCenter: parent.verticalCenter }
-                        Label { text: modelData; color: Theme.white(0.9); anchors.verticalCenter: parent.verticalCenter }
+                model: chips.lines
+                delegate: Row {
+                    required property var modelData
+                    required property int index
+                    objectName: "introChipLine_" + index
+                    anchors.horizontalCenter: parent.horizontalCenter
+                    spacing: 12
+                    Repeater {
+                        model: modelData
+                        delegate: Rectangle {
+                            required property string modelData
+                            implicitWidth: chipRow.implicitWidth + 32
+                            implicitHeight: chipRow.implicitHeight + 20
+                            radius: height / 2
+                            color: Theme.white(0.07)
+                            border.width: 1
+                            border.color: Theme.white(0.12)
+                            Row {
+                                id: chipRow
+                                anchors.centerIn: parent
+                                spacing: 7
+                                Symbol { name: "checkmark.seal.fill"; size: 13; color: intro.flow.accent; anchors.verticalCenter: parent.verticalCenter }
+                                Label { text: modelData; color: Theme.white(0.9); anchors.verticalCenter: parent.verticalCenter }
+                            }
+                        }
                     }
                 }
             }

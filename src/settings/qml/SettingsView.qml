@@ -173,8 +173,10 @@ Item {
     AlertDialog {
         id: removeAlert
         objectName: "removeAlert"
+        // Over the whole window, centred on it like the other alerts.
+        parent: view.Window.window ? view.Window.window.contentItem : view
         anchors.fill: parent
-        z: 10
+        z: 55
         shown: view.controller.showRemoveConfirm
         symbol: "xmark.circle"
         accent: view.accent

@@ -11,14 +11,19 @@ Item {
     implicitWidth: probe.implicitWidth
     implicitHeight: probe.implicitHeight
     Symbol { id: probe; name: root.name; size: root.size; visible: false }
+    // Composed once at its own size, then scaled and faded as one picture: scaled or faded band
+    // by band, the bands' edges showed as horizontal stripes.
+    layer.enabled: true
+    layer.smooth: true
     Repeater {
         model: root.bands
         Item {
             required property int index
             clip: true
             width: root.width
+            // Whole pixels that meet exactly: no band overlaps the next.
             y: Math.floor(index * root.height / root.bands)
-            height: Math.ceil(root.height / root.bands) + 1
+            height: Math.floor((index + 1) * root.height / root.bands) - y
             Symbol {
                 y: -parent.y
                 width: root.width

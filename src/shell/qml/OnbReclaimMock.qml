@@ -29,22 +29,27 @@ Item {
     Column {
         anchors.centerIn: parent
         spacing: 2
-        // Rolling digits: each new value slides up into place.
+        // Rolling digits: each new value slides up into place, cut at the digits' baseline so a
+        // rolling digit never comes down onto "GB" (the layout keeps the label's full height).
         Item {
             anchors.horizontalCenter: parent.horizontalCenter
             width: number.implicitWidth
             height: number.implicitHeight
-            clip: true
-            Label {
-                id: number
-                objectName: "onbReclaimNumber"
-                property real roll: 0
-                text: Math.floor(mock.gb)
-                size: 46; bold: true
-                y: roll * height * 0.35
-                opacity: 1 - roll * 0.6
-                onTextChanged: { rollIn.restart() }
-                NumberAnimation { id: rollIn; target: number; property: "roll"; from: 1; to: 0; duration: 110 }
+            Item {
+                width: parent.width
+                height: Math.ceil(number.baselineOffset) + 2
+                clip: true
+                Label {
+                    id: number
+                    objectName: "onbReclaimNumber"
+                    property real roll: 0
+                    text: Math.floor(mock.gb)
+                    size: 46; bold: true
+                    y: roll * height * 0.35
+                    opacity: 1 - roll * 0.6
+                    onTextChanged: { rollIn.restart() }
+                    NumberAnimation { id: rollIn; target: number; property: "roll"; from: 1; to: 0; duration: 110 }
+                }
             }
         }
         Label {
