@@ -273,7 +273,7 @@ void printCategories(const CleanupPlan& plan, const QList<CleanupCategory>& cate
         line();
         line(QStringLiteral("%1 · %2 · %3")
                  .arg(readableName(category.name), formatBytes(category.totalSize()),
-                      t(QStringLiteral("results.elements"), {QString::number(category.files.size())})));
+                      formatItemCount(category.files.size())));
         for (const CleanupFile& file : category.files) {
             QString row = QStringLiteral("  [%1] %2  %3")
                               .arg(file.isSelected ? QStringLiteral("x") : QStringLiteral(" "),

@@ -41,12 +41,6 @@ void release(T&& old, qsizetype weight)
 
 } // namespace
 
-QString elementsText(qsizetype count)
-{
-    return count == 1 ? t(QStringLiteral("results.element"))
-                      : t(QStringLiteral("results.elements"), {formatCount(count)});
-}
-
 QString checkStateFor(qsizetype selectedCount, qsizetype fileCount)
 {
     // A category without files counts as fully selected.
@@ -241,7 +235,7 @@ QVariant CategoryListModel::data(const QModelIndex& index, int role) const
     case Role::icon: return c.icon;
     case Role::files: return QVariant::fromValue(static_cast<QObject*>(filesAt(row)));
     case Role::fileCount: return int(c.files.size());
-    case Role::elementsText: return elementsText(c.files.size());
+    case Role::elementsText: return formatItemCount(c.files.size());
     case Role::totalSize: return totals.total;
     case Role::totalSizeText: return formatBytes(totals.total);
     case Role::selectedSize: return m_results.countedSelected(row);
@@ -419,7 +413,7 @@ QString CategoryListModel::describeAt(int row, int file) const
         const QString selection = state == u"square" ? t(QStringLiteral("a11y.unchecked"))
             : state == u"minus.square.fill"          ? t(QStringLiteral("a11y.partlyChecked"))
                                                      : t(QStringLiteral("a11y.checked"));
-        return QStringList{c.name, elementsText(c.files.size()),
+        return QStringList{c.name, formatItemCount(c.files.size()),
                            formatBytes(m_results.totals.at(row).total), selection}
             .join(QStringLiteral(", "));
     }

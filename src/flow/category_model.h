@@ -184,7 +184,5 @@ private:
 // the copies that can go (all but the first): it is full when they all are selected.
 QString categoryCheckState(const CleanupCategory& category, qsizetype selectedCount);
 QString checkStateFor(qsizetype selectedCount, qsizetype fileCount);
-// "1 item", "20,002 items" in the current language.
-QString elementsText(qsizetype count);
 
 } // namespace orvane

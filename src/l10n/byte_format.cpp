@@ -93,4 +93,10 @@ QString formatCount(qint64 count)
     return locale.toString(count);
 }
 
+QString formatItemCount(qint64 count)
+{
+    return count == 1 ? t(QStringLiteral("results.element"))
+                      : t(QStringLiteral("results.elements"), {formatCount(count)});
+}
+
 } // namespace orvane

@@ -13,5 +13,7 @@ QString formatBytes(qint64 bytes, AppLanguage language);
 QString formatBytes(qint64 bytes);
 // A count with the current language's digit grouping ("12,345", "12.345").
 QString formatCount(qint64 count);
+// "1 item", "20,002 items" in the current language.
+QString formatItemCount(qint64 count);
 
 } // namespace orvane

@@ -186,7 +186,7 @@ const std::vector<StringEntry>& addedStringTable()
         {u"src.devCaches"_s, u"Cachés de desarrollo"_s, u"Developer caches"_s},
         {u"src.otherBrowsers"_s, u"Otros navegadores"_s, u"Other browsers"_s},
         {u"space.empty"_s, u"Aquí no hay nada que ocupe espacio."_s, u"Nothing here takes up space."_s},
-        {u"space.selected"_s, u"%@ elementos seleccionados · %@"_s, u"%@ items selected · %@"_s},
+        {u"space.selected"_s, u"Selección: %@ · %@"_s, u"Selected: %@ · %@"_s},
         {u"keep.action"_s, u"No volver a ofrecer"_s, u"Never offer this"_s},
         {u"keep.done"_s, u"No se volverá a ofrecer: %@"_s, u"Never offered again: %@"_s},
         {u"settings.keptTitle"_s, u"Nunca se ofrecen"_s, u"Never offered"_s},

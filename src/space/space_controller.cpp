@@ -285,7 +285,7 @@ QString SpaceController::selectedText() const
     qint64 bytes = 0;
     for (int row : m_entries.selectedRows())
         bytes += m_entries.entries().at(row).sizeInBytes;
-    return t(QStringLiteral("space.selected"), {QString::number(selectedCount()), formatBytes(bytes)});
+    return t(QStringLiteral("space.selected"), {formatItemCount(selectedCount()), formatBytes(bytes)});
 }
 
 QList<RemovalTarget> SpaceController::selectedTargets() const

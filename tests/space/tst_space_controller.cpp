@@ -221,7 +221,7 @@ private slots:
         c.toggleSelected(1);
         c.toggleSelected(2);
         QCOMPARE(c.selectedCount(), 1);
-        QCOMPARE(c.selectedText(), QStringLiteral("1 items selected · 200 bytes"));
+        QCOMPARE(c.selectedText(), QStringLiteral("Selected: 1 item · 200 bytes"));
         c.requestRemoval(true);
         QVERIFY(c.showConfirm() && c.confirmsDeletion());
         QCOMPARE(c.confirmTitle(), QStringLiteral("Delete permanently?"));

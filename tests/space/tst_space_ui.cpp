@@ -234,7 +234,7 @@ private slots:
         QVERIFY(!shown(item("spaceSelectionBar")));
         clickItem("spaceRow_2_check");
         QTRY_VERIFY(shown(item("spaceSelectionBar")));
-        QCOMPARE(text("spaceSelectedText"), QStringLiteral("1 items selected · %1").arg(formatBytes(500'000)));
+        QCOMPARE(text("spaceSelectedText"), QStringLiteral("Selected: 1 item · %1").arg(formatBytes(500'000)));
         QCOMPARE(rowNames(), QStringList({"Documents", "Downloads", "Music"})); // a tick does not drill in
         clickItem("spaceMoveToTrash");
         QTRY_VERIFY(shown(item("spaceConfirm")));
