@@ -176,6 +176,7 @@ Item {
                             objectName: card.objectName + "_name"
                             width: parent.width
                             text: card.name
+                            textFormat: Text.PlainText // a duplicate group is named after a file
                             bold: true
                             elide: Text.ElideMiddle
                         }

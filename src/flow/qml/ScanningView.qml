@@ -55,6 +55,7 @@ Item {
                 visible: scanning.cancellable
                 anchors.horizontalCenter: parent.horizontalCenter
                 text: scanning.sourceText
+                textFormat: Text.PlainText
                 color: Theme.white(0.7)
                 size: Theme.callout
             }
