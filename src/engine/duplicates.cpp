@@ -741,7 +741,7 @@ std::optional<QByteArray> contentDigest(const FilePath& file)
         return std::nullopt;
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     duplicates::Sha256 sha;
-    std::vector<char> buf(size_t(duplicates::kMaxChunk));
+    std::vector<char> buf(static_cast<size_t>(duplicates::kMaxChunk));
     for (;;) {
         const ssize_t n = ::read(fd, buf.data(), buf.size());
         if (n < 0 && errno == EINTR)
