@@ -20,10 +20,10 @@
 #include "file_id.h"
 #include "flatpak.h"
 #include "localization_manager.h"
+#include "mount_table.h"
 #include "paths.h"
 #include "trash.h"
 
-#include <QFile>
 #include <QSet>
 
 #include <dirent.h>
@@ -340,40 +340,12 @@ struct Run {
     }
 };
 
-// "\040" and the like in /proc/self/mountinfo stand for the byte of that octal value.
-QByteArray unescapedMountPath(const QByteArray& field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool ok = false;
-            const int value = digits.toInt(&ok, 8);
-            if (ok && digits.size() == 3) {
-                out.append(char(value));
-                i += 3;
-                continue;
-            }
-        }
-        out.append(field[i]);
-    }
-    return out;
-}
-
 const QList<QByteArray>& mountPoints(Run& run)
 {
     if (!run.mountPoints) {
         run.mountPoints.emplace();
-        QFile file(QStringLiteral("/proc/self/mountinfo"));
-        if (file.open(QIODevice::ReadOnly)) {
-            // "36 35 98:0 /root /mount/point options … - type source options": the fifth field.
-            for (const QByteArray& line : file.readAll().split('\n')) {
-                const QList<QByteArray> fields = line.split(' ');
-                if (fields.size() > 4)
-                    run.mountPoints->push_back(unescapedMountPath(fields[4]));
-            }
-        }
+        for (const MountEntry& mount : mountTable())
+            run.mountPoints->push_back(mount.point);
     }
     return *run.mountPoints;
 }

@@ -1,6 +1,6 @@
 #include "walker.h"
 
-#include "file_head.h"
+#include "mount_table.h"
 
 #include <QSet>
 
@@ -96,43 +96,13 @@ struct MountPoints {
     }
 };
 
-// A mountinfo field with its octal escapes (\040 for a space and so on) decoded.
-QByteArray unescapedMountField(const QByteArray& field)
-{
-    QByteArray out;
-    out.reserve(field.size());
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            const QByteArray digits = field.mid(i + 1, 3);
-            bool ok = false;
-            const int value = digits.toInt(&ok, 8);
-            if (ok && digits.size() == 3) {
-                out += char(value);
-                i += 3;
-                continue;
-            }
-        }
-        out += field[i];
-    }
-    return out;
-}
-
 // Every mount point of the process's mount table.
-std::vector<QByteArray> mountTable()
+std::vector<QByteArray> mountPointList()
 {
     std::vector<QByteArray> points;
-    const std::optional<FileHead> info = readFileHead(AT_FDCWD, "/proc/self/mountinfo", 4 * 1024 * 1024);
-    if (!info)
-        return points;
-    for (const QByteArray& line : info->bytes.split('\n')) {
-        // "id parent major:minor root mount-point options ..."
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() < 5)
-            continue;
-        const QByteArray point = unescapedMountField(fields[4]);
-        if (point.size() >= 2 && point.startsWith('/'))
-            points.push_back(point);
-    }
+    for (const MountEntry& mount : mountTable())
+        if (mount.point.size() >= 2 && mount.point.startsWith('/'))
+            points.push_back(mount.point);
     return points;
 }
 
@@ -141,7 +111,7 @@ std::vector<QByteArray> mountTable()
 MountPoints mountPointsBelow(const std::vector<std::pair<FilePath, int>>& roots)
 {
     MountPoints below;
-    const std::vector<QByteArray> table = mountTable();
+    const std::vector<QByteArray> table = mountPointList();
     for (const auto& [spelled, fd] : roots) {
         char buffer[PATH_MAX];
         const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);

@@ -1,9 +1,9 @@
 #include "locations.h"
+#include "mount_table.h"
 
 #include "file_head.h"
 #include "paths.h"
 
-#include <QFile>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -215,36 +215,6 @@ void keepInsideHome(SourceLocations& locations, const FilePath& home)
     locations = std::move(kept);
 }
 
-// "\040" and the like in /proc/self/mountinfo stand for the byte of that octal value.
-QByteArray unescapedMountPath(const QByteArray& field)
-{
-    QByteArray out;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        bool ok = false;
-        const int value = field[i] == '\\' && i + 3 < field.size() ? field.mid(i + 1, 3).toInt(&ok, 8) : 0;
-        if (ok) {
-            out.append(char(value));
-            i += 3;
-        } else {
-            out.append(field[i]);
-        }
-    }
-    return out;
-}
-
-// Network and FUSE file systems can stop answering (a dead sshfs): their Trash folders are not
-// looked into, so a scan never waits on them.
-bool mayNeverAnswer(const QList<QByteArray>& mountFields)
-{
-    const qsizetype dash = mountFields.indexOf("-");
-    if (dash < 0 || dash + 1 >= mountFields.size())
-        return true;
-    const QByteArray& type = mountFields[dash + 1];
-    static const QByteArrayList remote = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "9p", "afs", "ceph",
-                                          "glusterfs", "davfs", "fuse", "virtiofs"};
-    return remote.contains(type) || type.startsWith("fuse.");
-}
-
 // The Trash folders of the volumes mounted at or inside the home and of the user's own mounted
 // volumes (/media/$USER/*, /run/media/$USER/*): $topdir/.Trash-$uid and $topdir/.Trash/$uid.
 SourceLocations volumeTrashes(const FilePath& home)
@@ -254,15 +224,10 @@ SourceLocations volumeTrashes(const FilePath& home)
         media = {QByteArray("/media/") + user->pw_name, QByteArray("/run/media/") + user->pw_name};
     const QByteArray uid = QByteArray::number(quint64(::getuid()));
     SourceLocations found;
-    QFile mounts(QStringLiteral("/proc/self/mountinfo"));
-    if (!mounts.open(QIODevice::ReadOnly))
-        return found;
-    // "36 35 98:0 /root /mount/point options … - type source options": the fifth field.
-    for (const QByteArray& line : mounts.readAll().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() < 5 || mayNeverAnswer(fields))
+    for (const MountEntry& mount : mountTable()) {
+        if (mayNeverAnswer(mount))
             continue;
-        const FilePath top = unescapedMountPath(fields[4]);
+        const FilePath& top = mount.point;
         if (top != home && !strictlyInsideHome(top, home) && !media.contains(parentPath(top)))
             continue;
         for (const FilePath& trash : {joinPath(top, ".Trash-" + uid), joinPath(top, ".Trash/" + uid)})
