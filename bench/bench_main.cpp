@@ -298,7 +298,9 @@ int removeJob(const QByteArray& dir, bool leaf)
     };
     const double cpuStart = cpu();
     const auto start = std::chrono::steady_clock::now();
-    const auto results = removeItems(FilePaths{dir}, RemovalStyle::permanent);
+    RemovalTarget target;
+    target.path = dir;
+    const auto results = removeItems(QList<RemovalTarget>{target}, RemovalStyle::permanent);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("seconds %.6f cpu %.6f outcome %s\n", seconds, cpu() - cpuStart,
                 results.isEmpty() ? "none" : outcomeText(results.first()).constData());

@@ -18,6 +18,8 @@
 #   depth  100, 1000, 2000 levels (two entries a level), with and without an undeletable leaf
 #   steps  12 to 20 levels with an undeletable leaf: where a removal that retries grows fastest
 #   fds    2000 levels under `ulimit -n 256`
+#   versus 100k entries, 10 levels: orvane, `rm -rf` and `find DIR -delete` on the same tree, one
+#          after the other in each run (CASES=versus runs only this)
 # The undeletable leaf is a tmpfs mounted at the bottom of the tree when run as root (in a mount
 # namespace of the benchmark's own), a read-only folder holding a file otherwise.
 set -euo pipefail
@@ -27,6 +29,7 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$repo/build-bench}
 work=${1:-/tmp/orvane-removal-bench}
 runs=${RUNS:-3}
+cases=${CASES:-all}
 limit=${LIMIT:-30}
 
 mkdir -p "$work"
@@ -84,6 +87,44 @@ measure() { # label entries depth leaf [ulimit]
     "$depth" "$leaf" "$(median "${times[@]}")" "$(median "${cpus[@]}")" "$outcome"
 }
 
+# The same tree removed by orvane, `rm -rf` and `find -delete`, in turns, so that all three see
+# the same disk and the same load.
+versus() { # entries
+  local entries=$1 i tool out status
+  declare -A walls cpus
+  for ((i = 0; i < runs; i++)); do
+    for tool in orvane rm find; do
+      rm -rf "$home/tree"
+      "$bench" tree "$home/tree" "$entries" 10
+      sync
+      status=0
+      case $tool in
+        orvane) out=$(timeout "$limit" "$bench" remove "$home/tree" none 2>&1) || status=$?
+                out=$(awk '{ print $2, $4 }' <<<"$out") ;;
+        rm)     out=$( { TIMEFORMAT='%R %U %S'; time timeout "$limit" rm -rf "$home/tree"; } 2>&1) || status=$? ;;
+        find)   out=$( { TIMEFORMAT='%R %U %S'; time timeout "$limit" find "$home/tree" -delete; } 2>&1) || status=$? ;;
+      esac
+      if ((status != 0)) || [[ -e "$home/tree" ]]; then
+        out="$limit $limit"
+      fi
+      walls[$tool]+="$(awk '{ print $1 }' <<<"$out") "
+      cpus[$tool]+="$(awk '{ print ($3 == "" ? $2 : $2 + $3) }' <<<"$out") "
+    done
+  done
+  for tool in orvane rm find; do
+    # shellcheck disable=SC2086
+    printf '   %-10s %7s entries  wall %9.4f s  cpu %9.4f s\n' "$tool" "$entries" \
+      "$(median ${walls[$tool]})" "$(median ${cpus[$tool]})"
+  done
+}
+
+if [[ $cases == versus ]]; then
+  echo "== versus rm -rf and find -delete (10 levels)"
+  versus 100000
+  rm -rf "$home/tree"
+  exit 0
+fi
+
 echo "== size (10 levels)"
 for entries in 1000 10000 100000; do
   measure "size" "$entries" 10 none
@@ -101,4 +142,6 @@ done
 echo "== descriptors: 2000 levels under ulimit -n 256"
 measure "ulimit -n 256" 0 2000 none 256
 measure "ulimit -n 256, undeletable leaf" 0 2000 leaf 256
+echo "== versus rm -rf and find -delete (10 levels)"
+versus 100000
 rm -rf "$home/tree"

@@ -10,6 +10,7 @@
 #include "localization_manager.h"
 #include "path_text.h"
 #include "paths.h"
+#include "removal_texts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

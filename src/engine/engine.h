@@ -20,8 +20,6 @@ DiskInfo diskInfo();
 // With `progress`, reports how far it has got there; a scan cancelled through it returns nothing.
 QList<CleanupCategory> scanPlan(const CleanupPlan& plan, ScanProgress* progress = nullptr);
 
-// Items directly inside `folder`, each with its whole size, largest first.
-QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect, ScanProgress* progress = nullptr);
 // The items of every location of a folder source (each location once, each item once, none of
 // `neverOffered`), largest first; equal sizes keep location order, then listing order.
 QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect, ScanProgress* progress = nullptr);
@@ -48,10 +46,7 @@ QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const B
 QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots, ScanProgress* progress = nullptr);
 FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName);
 
-// Folder sizes for the space explorer.
-qint64 folderSize(const FilePath& folder);
-qint64 itemSize(const FilePath& item);
-// The home folder's top level: on macOS its classic folders; on Linux every entry, hidden ones
+// The space explorer. The home folder's top level: on macOS its classic folders; on Linux every entry, hidden ones
 // included, the user folders (user-dirs.dirs) with their symbols. Largest first.
 // Cancelled through `progress`, a listing returns nothing.
 QList<SpaceEntry> topLevelEntries(ScanProgress* progress = nullptr);

@@ -74,17 +74,6 @@ QList<SpaceEntry> homeEntries(const BaseDirs& dirs, ScanProgress* progress)
 
 } // namespace
 
-qint64 folderSize(const FilePath& folder)
-{
-    // Not a folder (or a link to one): nothing below it to count.
-    return folderSizes({folder}).front();
-}
-
-qint64 itemSize(const FilePath& item)
-{
-    return treeSize(item);
-}
-
 QList<SpaceEntry> topLevelEntries(ScanProgress* progress)
 {
     return topLevelEntries(runningPlatform(), baseDirs(), progress);

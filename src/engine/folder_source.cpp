@@ -2,6 +2,7 @@
 #include "file_head.h"
 #include "flatpak.h"
 #include "paths.h"
+#include "removal_rules.h"
 #include "walker.h"
 
 #include <QSet>
@@ -37,17 +38,6 @@ CleanupFile itemOf(const QByteArray& name, const FilePath& path, qint64 size, bo
     return file;
 }
 
-// A volume's Trash folder ($topdir/.Trash, $topdir/.Trash-$uid): it belongs to the Trash
-// category, and removal refuses it whole.
-bool isTrashFolderName(const QByteArray& name)
-{
-    if (name == ".Trash")
-        return true;
-    const QByteArray uid = name.mid(7);
-    return name.startsWith(".Trash-") && !uid.isEmpty()
-           && std::all_of(uid.begin(), uid.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // The entries directly inside `folder` that `keep` accepts, each with its whole size. Hidden
 // items are offered too (but never a Trash folder); empty files and folders never are; a folder
 // that cannot be listed offers nothing.
@@ -58,8 +48,9 @@ QList<CleanupFile> listItems(const FilePath& folder, bool autoSelect, ScanProgre
     if (!listed || cancelled(progress))
         return {};
     QList<CleanupFile> files;
+    // A volume's Trash folder belongs to the Trash category, and removal refuses it whole.
     for (const auto& [entry, size] : *listed)
-        if (size >= 1 && !isTrashFolderName(entry.name) && (!keep || keep(entry)))
+        if (size >= 1 && !removal::isTrashFolderName(entry.name) && (!keep || keep(entry)))
             files.append(itemOf(entry.name, entry.path, size, autoSelect));
     return files;
 }
@@ -259,13 +250,6 @@ QList<CleanupFile> itemsAt(const SourceLocation& location, bool autoSelect, Scan
 }
 
 } // namespace
-
-QList<CleanupFile> scanFolder(const FilePath& folder, bool autoSelect, ScanProgress* progress)
-{
-    QList<CleanupFile> files = listItems(folder, autoSelect, progress);
-    sortBySize(files);
-    return files;
-}
 
 QList<CleanupFile> scanFolderSource(const FolderSource& source, bool autoSelect, ScanProgress* progress)
 {

@@ -1,15 +1,15 @@
 #include "walker.h"
 
+#include "file_entry.h"
+#include "folder_reader.h"
 #include "mount_table.h"
 
 #include <QSet>
 
-#include <dirent.h>
 #include <climits>
 #include <fcntl.h>
 #include <sched.h>
 #include <sys/resource.h>
-#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,13 +23,6 @@
 namespace orvane {
 
 namespace {
-
-constexpr int kFolderOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-bool isDotOrDotDot(const char* name)
-{
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
 
 bool leftOut(const char* name, const WalkOptions& options)
 {
@@ -52,32 +45,13 @@ void appendName(FilePath& path, const char* name, size_t length)
     path.append(name, qsizetype(length));
 }
 
-// Opens `path` as a folder without following a link in its last component.
-int openFolder(const FilePath& path)
-{
-    return ::open(path.constData(), kFolderOpenFlags);
-}
+using fs::openFolder;
+using fs::openFolderAt;
 
-// The mounted file system a folder or entry belongs to: its device, and the mount itself where
-// the kernel tells it (a bind mount of a folder of the same device is another mount).
-struct MountId {
-    quint64 device = 0;
-    quint64 mount = 0;
-    bool operator==(const MountId&) const = default;
-};
-
-std::optional<MountId> mountOf(int dirFd, const char* name, int flags)
+// The mounted file system a folder or entry belongs to (see fs::sameMount).
+std::optional<fs::Entry> mountOf(int fd)
 {
-    struct statx stx;
-    if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_MNT_ID, &stx) != 0)
-        return std::nullopt;
-    const quint64 mount = (stx.stx_mask & STATX_MNT_ID) ? stx.stx_mnt_id : 0;
-    return MountId{quint64(makedev(stx.stx_dev_major, stx.stx_dev_minor)), mount};
-}
-
-std::optional<MountId> mountOf(int fd)
-{
-    return mountOf(fd, "", AT_EMPTY_PATH);
+    return fs::entryOf(fd);
 }
 
 // The mount points of the system's mount table, known before a walk: a walk never opens or
@@ -143,43 +117,6 @@ int walkThreadCount()
     }();
     return count;
 }
-
-// Reads one folder with getdents64 into a caller-owned buffer: no allocation per folder.
-class EntryReader
-{
-public:
-    EntryReader(int fd, std::vector<char>& buffer)
-        : m_fd(fd)
-        , m_buffer(buffer)
-    {
-    }
-
-    // Next entry other than "." and "..", or null at the end (or on a read error).
-    const dirent64* next()
-    {
-        for (;;) {
-            if (m_pos >= m_end) {
-                const ssize_t n = ::getdents64(m_fd, m_buffer.data(), m_buffer.size());
-                if (n <= 0)
-                    return nullptr;
-                m_pos = 0;
-                m_end = n;
-            }
-            const auto* entry = reinterpret_cast<const dirent64*>(m_buffer.data() + m_pos);
-            m_pos += entry->d_reclen;
-            if (!isDotOrDotDot(entry->d_name))
-                return entry;
-        }
-    }
-
-private:
-    int m_fd;
-    std::vector<char>& m_buffer;
-    ssize_t m_pos = 0;
-    ssize_t m_end = 0;
-};
-
-constexpr size_t kEntryBufferSize = 64 * 1024;
 
 // How many folders of its path one thread keeps open: the deepest ones. An ancestor closed
 // earlier is opened again through its child's ".." and checked to be the same folder, so a tree
@@ -288,7 +225,7 @@ public:
         , m_options(options)
         , m_visitor(visitor)
         , m_mounts(mounts)
-        , m_buffer(kEntryBufferSize)
+        , m_buffer(fs::FolderReader::kBufferSize)
         , m_openLevels(openLevels)
     {
     }
@@ -349,7 +286,7 @@ private:
             const SubFolder sub = level->subFolders[level->next++];
             const char* name = level->names.data() + sub.offset;
             // O_NOFOLLOW: a folder swapped for a link since it was listed is not entered.
-            const int child = ::openat(level->fd, name, kFolderOpenFlags);
+            const int child = openFolderAt(level->fd, name);
             if (child < 0)
                 continue; // unreadable or vanished: passed over
             if (!m_visitor.enters(m_slot, child)) {
@@ -375,7 +312,7 @@ private:
             Level& parent = m_levels[m_depth - 2];
             if (parent.fd < 0 && !parent.lost) {
                 if (level.fd >= 0 && !cancelled(m_options.progress))
-                    parent.fd = ::openat(level.fd, "..", kFolderOpenFlags);
+                    parent.fd = openFolderAt(level.fd, "..");
                 struct stat st;
                 if (parent.fd >= 0 && (::fstat(parent.fd, &st) != 0 || st.st_dev != parent.device || st.st_ino != parent.inode)) {
                     ::close(parent.fd);
@@ -418,7 +355,7 @@ private:
                 continue;
             const SubFolder sub = level.subFolders[level.next++];
             const char* name = level.names.data() + sub.offset;
-            const int child = ::openat(level.fd, name, kFolderOpenFlags);
+            const int child = openFolderAt(level.fd, name);
             if (child < 0)
                 return;
             if (!m_visitor.enters(m_slot, child)) {
@@ -457,7 +394,7 @@ private:
         level.subFolders.clear();
         level.next = 0;
 
-        EntryReader reader(fd, m_buffer);
+        fs::FolderReader reader(fd, m_buffer);
         uint32_t ordinal = 0;
         qint64 files = 0; // entries other than folders, counted once per folder read
         const bool holdsMounts = m_mounts.holdsOne(m_path);
@@ -547,11 +484,15 @@ std::vector<Visitor> bulkWalk(std::vector<Task> tasks, const WalkOptions& option
 struct SizeVisitor {
     static constexpr bool ordered = false;
     std::vector<qint64> sums;
-    std::vector<MountId> rootMounts; // a size counts only what removal of its root would delete
+    std::vector<std::optional<fs::Entry>> rootMounts; // a size counts only what removal of its root would delete
 
     // Folders add nothing; every other entry adds its own st_size.
     bool wantsStat(unsigned char) const { return true; }
-    bool enters(uint32_t slot, int fd) const { return mountOf(fd) == rootMounts[slot]; }
+    bool enters(uint32_t slot, int fd) const
+    {
+        const std::optional<fs::Entry> self = mountOf(fd);
+        return self && rootMounts[slot] && fs::sameMount(*self, *rootMounts[slot]);
+    }
     void visit(uint32_t slot, const FilePath&, const std::vector<uint32_t>&, const char*, uint32_t,
                const struct stat& st)
     {
@@ -586,64 +527,7 @@ struct FileCollector {
     }
 };
 
-// ---- The sequential walk -------------------------------------------------------------------
-
-class SequentialWalker
-{
-public:
-    SequentialWalker(const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit, FilePath root)
-        : m_options(options)
-        , m_visit(visit)
-        , m_path(std::move(root))
-    {
-    }
-
-    // Takes ownership of `fd`, an open folder whose path is m_path.
-    void walkFolder(int fd)
-    {
-        DIR* dir = ::fdopendir(fd);
-        if (!dir) {
-            ::close(fd);
-            return;
-        }
-        const qsizetype base = m_path.size();
-        while (const dirent* entry = ::readdir(dir)) {
-            const char* name = entry->d_name;
-            if (isDotOrDotDot(name) || leftOut(name, m_options))
-                continue;
-            struct stat st;
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-                continue; // vanished or unreadable: left out
-            m_path.truncate(base);
-            appendName(m_path, name, std::strlen(name));
-            m_visit(WalkEntry{m_path, st});
-            if (!S_ISDIR(st.st_mode))
-                continue;
-            const int child = ::openat(fd, name, kFolderOpenFlags);
-            if (child >= 0)
-                walkFolder(child);
-        }
-        m_path.truncate(base);
-        ::closedir(dir);
-    }
-
-private:
-    const WalkOptions& m_options;
-    const std::function<void(const WalkEntry&)>& m_visit;
-    FilePath m_path;
-};
-
 } // namespace
-
-bool walkTree(const FilePath& root, const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit)
-{
-    const FilePath path = trimmed(root);
-    const int fd = openFolder(path);
-    if (fd < 0)
-        return false;
-    SequentialWalker(options, visit, path).walkFolder(fd);
-    return true;
-}
 
 qint64 treeSize(const FilePath& root)
 {
@@ -676,7 +560,7 @@ std::vector<qint64> folderSizes(const FilePaths& roots, ScanProgress* progress)
             task.fd = openFolder(task.path);
             if (task.fd < 0)
                 continue;
-            prototype.rootMounts[size_t(i)] = mountOf(task.fd).value_or(MountId{});
+            prototype.rootMounts[size_t(i)] = mountOf(task.fd);
             task.slot = uint32_t(i);
             tasks.push_back(std::move(task));
         }
@@ -725,11 +609,11 @@ std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool 
     const int fd = openFolder(path);
     if (fd < 0)
         return std::nullopt;
-    std::vector<char> buffer(kEntryBufferSize);
-    EntryReader reader(fd, buffer);
+    std::vector<char> buffer;
+    fs::FolderReader reader(fd, buffer);
     WalkOptions options;
     options.skipHidden = skipHidden;
-    const std::optional<MountId> folderMount = mountOf(fd);
+    const std::optional<fs::Entry> folderMount = mountOf(fd);
     const MountPoints mounts = mountPointsBelow({{path, fd}});
     const bool holdsMounts = mounts.holdsOne(path);
     std::vector<ListedEntry> entries;
@@ -746,8 +630,10 @@ std::optional<std::vector<ListedEntry>> listFolder(const FilePath& folder, bool 
         } else if (::fstatat(fd, name, &listed.st, AT_SYMLINK_NOFOLLOW) != 0) {
             continue;
         } else {
-            listed.otherMount = S_ISDIR(listed.st.st_mode) ? mountOf(fd, name, 0) != folderMount
-                                                           : folderMount && quint64(listed.st.st_dev) != folderMount->device;
+            const std::optional<fs::Entry> entry = S_ISDIR(listed.st.st_mode) ? fs::entryAt(fd, name) : std::nullopt;
+            listed.otherMount = S_ISDIR(listed.st.st_mode)
+                                    ? !entry || !folderMount || !fs::sameMount(*entry, *folderMount)
+                                    : folderMount && quint64(listed.st.st_dev) != folderMount->id.device;
         }
         const size_t length = std::strlen(name);
         listed.name = QByteArray(name, qsizetype(length));

@@ -15,15 +15,14 @@
 //
 // Enumeration order is pre-order in the file system's listing order: a folder's entries in
 // the order readdir returns them, each sub-folder's contents right after the sub-folder.
-// The bulk walks (treeSizes, collectFiles) use every core and still return exactly what a
-// sequential pre-order walk would.
+// The bulk walks (folderSizes, collectFiles) use every core and still return exactly what a
+// one-thread pre-order walk would. Folders are read with fs::FolderReader.
 
 #include "model_types.h"
 #include "scan_progress.h"
 
 #include <sys/stat.h>
 
-#include <functional>
 #include <optional>
 #include <vector>
 
@@ -36,17 +35,6 @@ struct WalkOptions {
     // result is then partial: the caller throws it away).
     ScanProgress* progress = nullptr;
 };
-
-// One entry met by walkTree. `path` is valid only during the callback.
-struct WalkEntry {
-    const FilePath& path;
-    const struct stat& st; // lstat semantics: links are never followed
-};
-
-// Sequential pre-order walk below `root` (the root itself is not reported), calling `visit` on
-// the calling thread for every entry with its lstat. Returns false when `root` cannot be opened
-// as a folder (a root that is a link is not opened).
-bool walkTree(const FilePath& root, const WalkOptions& options, const std::function<void(const WalkEntry&)>& visit);
 
 // The one size rule for one location: a folder measures the st_size sum of everything below it,
 // any other entry its own st_size (a link its own length). 0 when nothing can be read.

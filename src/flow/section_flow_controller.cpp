@@ -9,6 +9,7 @@
 #include "localization_manager.h"
 #include "palette.h"
 #include "paths.h"
+#include "removal_texts.h"
 
 #include <QEasingCurve>
 #include <QSet>

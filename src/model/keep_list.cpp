@@ -17,7 +17,7 @@ constexpr QLatin1StringView base64Prefix("base64:");
 QString encoded(const FilePath& path)
 {
     const QString text = QString::fromUtf8(path);
-    if (text.toUtf8() == path && !text.startsWith(base64Prefix))
+    if (path.isValidUtf8() && !text.startsWith(base64Prefix))
         return text;
     return base64Prefix + QString::fromLatin1(path.toBase64());
 }

@@ -10,7 +10,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 
 namespace orvane {
 
@@ -22,12 +21,13 @@ using Kind = SourceLocation::Kind;
 // reached through a link out of the home folder is seen to lie outside it.
 FilePath resolved(const FilePath& path)
 {
-    if (char* real = ::realpath(path.constData(), nullptr)) {
-        FilePath result(real);
-        std::free(real);
-        return result;
-    }
-    return path;
+    return realPath(path).value_or(path);
+}
+
+// A home of "/" would hold everything.
+bool strictlyInsideHome(const FilePath& path, const FilePath& home)
+{
+    return home != "/" && isWithin(path, home, Within::strictly);
 }
 
 // user-dirs.dirs is a few lines; anything bigger is not one.
@@ -260,22 +260,6 @@ QList<UserFolder> userFolders(const BaseDirs& dirs)
     return folders;
 }
 
-bool strictlyInsideHome(const FilePath& path, const FilePath& home)
-{
-    if (!path.startsWith('/') || !home.startsWith('/') || home == "/")
-        return false;
-    for (const QByteArray& part : path.split('/'))
-        if (part == "." || part == "..")
-            return false;
-    QByteArray base = home;
-    while (base.endsWith('/'))
-        base.chop(1);
-    QByteArray inner = path;
-    while (inner.endsWith('/'))
-        inner.chop(1);
-    return inner.size() > base.size() + 1 && inner.startsWith(base + '/');
-}
-
 FilePath resolvedParents(const FilePath& path)
 {
     if (!path.startsWith('/'))
@@ -289,11 +273,8 @@ FilePath resolvedParents(const FilePath& path)
     FilePath head = parentPath(trimmed);
     QByteArray below = lastComponent(trimmed);
     for (;;) {
-        if (char* real = ::realpath(head.constData(), nullptr)) {
-            const FilePath result = joinPath(FilePath(real), below);
-            std::free(real);
-            return result;
-        }
+        if (const std::optional<FilePath> real = realPath(head))
+            return joinPath(*real, below);
         if (head == "/")
             return trimmed;
         below = lastComponent(head) + '/' + below;

@@ -119,9 +119,6 @@ struct UserFolder {
 // those strictly inside the home folder.
 QList<UserFolder> userFolders(const BaseDirs& dirs);
 
-// Whether `path` lies strictly below `home` (both absolute, no "." or ".." parts).
-bool strictlyInsideHome(const FilePath& path, const FilePath& home);
-
 // `path` with the links on its way resolved, its last component kept as written: the real path
 // of its deepest existing parent folder, followed by the parts below it. `path` itself when it
 // is not absolute.

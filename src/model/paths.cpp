@@ -19,10 +19,7 @@ FilePath homeDir()
     }
     // The real path, so that a home reached through a link is still walked while links
     // inside it are never followed.
-    if (char* real = ::realpath(home.constData(), nullptr)) {
-        home = real;
-        ::free(real);
-    }
+    home = realPath(home).value_or(home);
     while (home.size() > 1 && home.endsWith('/'))
         home.chop(1);
     return home;
@@ -46,9 +43,57 @@ QByteArray lastComponent(const FilePath& path)
     return slash < 0 ? path : path.mid(slash + 1);
 }
 
-bool isWithin(const FilePath& path, const FilePath& folder)
+namespace {
+
+// The next component of `path` from `at` on, repeated slashes skipped; false at the end.
+bool nextPart(QByteArrayView path, qsizetype& at, QByteArrayView& part)
 {
-    return path == folder || path.startsWith(folder + '/');
+    while (at < path.size() && path[at] == '/')
+        ++at;
+    if (at >= path.size())
+        return false;
+    const qsizetype begin = at;
+    while (at < path.size() && path[at] != '/')
+        ++at;
+    part = path.sliced(begin, at - begin);
+    return true;
+}
+
+bool isDots(QByteArrayView part)
+{
+    return part == "." || part == "..";
+}
+
+} // namespace
+
+bool isWithin(const FilePath& path, const FilePath& folder, Within how)
+{
+    if (!path.startsWith('/') || !folder.startsWith('/'))
+        return false;
+    qsizetype i = 0;
+    qsizetype j = 0;
+    QByteArrayView inner;
+    QByteArrayView outer;
+    while (nextPart(folder, j, outer))
+        if (isDots(outer) || !nextPart(path, i, inner) || inner != outer)
+            return false;
+    bool deeper = false;
+    while (nextPart(path, i, inner)) {
+        if (isDots(inner))
+            return false;
+        deeper = true;
+    }
+    return deeper || how == Within::orSame;
+}
+
+std::optional<FilePath> realPath(const FilePath& path)
+{
+    char* real = path.isEmpty() ? nullptr : ::realpath(path.constData(), nullptr);
+    if (!real)
+        return std::nullopt;
+    FilePath result(real);
+    ::free(real);
+    return result;
 }
 
 FilePath parentPath(const FilePath& path)

@@ -12,8 +12,14 @@ FilePath joinPath(const FilePath& base, const QByteArray& relative);
 FilePath joinPath(const FilePath& base, const QString& relative);
 QByteArray lastComponent(const FilePath& path);
 FilePath parentPath(const FilePath& path);
-// Whether `path` is `folder` or lies inside it (by name: links are not resolved).
-bool isWithin(const FilePath& path, const FilePath& folder);
+// The one "is inside" check. Whether `path` is `folder` or lies inside it (`Within::strictly`:
+// inside it, not itself), by name: links are not resolved. Repeated and trailing slashes carry no
+// meaning; a relative path, or one with a "." or ".." component, lies inside nothing.
+enum class Within { orSame, strictly };
+bool isWithin(const FilePath& path, const FilePath& folder, Within how = Within::orSame);
+// The one realpath: `path` with every link on it resolved; none when a part of it is missing.
+std::optional<FilePath> realPath(const FilePath& path);
+// (The one UTF-8 check is Qt's: QByteArray::isValidUtf8.)
 // Readable text for a path or name: UTF-8 where valid, other bytes shown as U+FFFD.
 QString displayPath(const QByteArray& path);
 // Readable text of a folder for a row: "~" for `home`, "~/…" inside it, else the full path.

@@ -3,12 +3,12 @@
 #include "locations.h"
 #include "desktop_entry.h"
 #include "file_head.h"
+#include "folder_reader.h"
 #include "paths.h"
 #include "plist_reader.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
@@ -17,6 +17,10 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
+
+#include <sys/stat.h>
+
+#include <algorithm>
 
 namespace orvane {
 
@@ -135,10 +139,14 @@ QStringList typeIconNames(const FilePath& item)
 FilePath bundleWithIdentifier(const QString& identifier, const FilePaths& folders)
 {
     for (const FilePath& folder : folders) {
-        const QDir dir(QFile::decodeName(folder));
-        const QStringList bundles = dir.entryList({QStringLiteral("*.app")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
-        for (const QString& b : bundles) {
-            const FilePath path = joinPath(folder, QFile::encodeName(b));
+        // Bundles by name (any case of ".app"), a link to one too, in name order.
+        QByteArrayList bundles;
+        for (const fs::FolderEntry& entry : fs::readFolder(folder, {.throughLink = true}).value_or(std::vector<fs::FolderEntry>{}))
+            if (entry.name.toLower().endsWith(".app") && (S_ISDIR(entry.st.st_mode) || S_ISLNK(entry.st.st_mode)))
+                bundles.append(entry.name);
+        std::sort(bundles.begin(), bundles.end());
+        for (const QByteArray& bundle : bundles) {
+            const FilePath path = joinPath(folder, bundle);
             if (bundleInfoValue(path, "CFBundleIdentifier") == identifier)
                 return path;
         }

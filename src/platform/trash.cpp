@@ -4,6 +4,7 @@
 #include "trash.h"
 
 #include "base_dirs.h"
+#include "file_entry.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,80 +20,7 @@ namespace orvane {
 
 namespace {
 
-constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    explicit Fd(int f)
-        : fd(f)
-    {
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    Fd(Fd&& o) noexcept
-        : fd(std::exchange(o.fd, -1))
-    {
-    }
-    Fd& operator=(Fd&& o) noexcept
-    {
-        if (this != &o) {
-            reset();
-            fd = std::exchange(o.fd, -1);
-        }
-        return *this;
-    }
-    ~Fd() { reset(); }
-    void reset()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-    bool ok() const { return fd >= 0; }
-};
-
-struct Identity {
-    quint64 device = 0;
-    quint64 inode = 0;
-    quint64 mount = 0;
-    bool hasMount = false;
-    mode_t mode = 0;
-    uid_t owner = 0;
-};
-
-std::optional<Identity> identity(int dirFd, const char* name, int flags = 0)
-{
-    struct statx stx;
-    if (::statx(dirFd, name, flags | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-                STATX_TYPE | STATX_MODE | STATX_INO | STATX_UID | STATX_MNT_ID, &stx)
-        != 0)
-        return std::nullopt;
-    Identity id;
-    id.device = (quint64(stx.stx_dev_major) << 32) | stx.stx_dev_minor;
-    id.inode = stx.stx_ino;
-    id.hasMount = (stx.stx_mask & STATX_MNT_ID) != 0;
-    id.mount = stx.stx_mnt_id;
-    id.mode = stx.stx_mode;
-    id.owner = stx.stx_uid;
-    return id;
-}
-
-std::optional<Identity> selfIdentity(int fd)
-{
-    return identity(fd, "", AT_EMPTY_PATH);
-}
-
-bool sameItem(const Identity& a, const Identity& b)
-{
-    return a.device == b.device && a.inode == b.inode;
-}
-
-// A rename works only within one mount (a bind mount of the same disk is another one).
-bool sameMount(const Identity& a, const Identity& b)
-{
-    return a.device == b.device && (!(a.hasMount && b.hasMount) || a.mount == b.mount);
-}
+using fs::UniqueFd;
 
 TrashFailure failureOf(int error)
 {
@@ -125,52 +53,52 @@ TrashFailure setupFailure(int error)
 
 // The folder `name` of `dirFd`, made (mode 0700) when missing, never through a link. With
 // `ownOnly` it must be the user's and writable by no one else, as a volume's Trash must be.
-Fd folder(int dirFd, const char* name, bool ownOnly)
+UniqueFd folder(int dirFd, const char* name, bool ownOnly)
 {
     if (::mkdirat(dirFd, name, 0700) != 0 && errno != EEXIST)
-        return Fd();
-    Fd fd(::openat(dirFd, name, kFolderFlags));
+        return UniqueFd();
+    UniqueFd fd(::openat(dirFd, name, fs::kFolderFlags));
     if (!fd.ok() || !ownOnly)
         return fd;
-    const std::optional<Identity> self = selfIdentity(fd.fd);
+    const std::optional<fs::Entry> self = fs::entryOf(fd.get());
     if (!self || self->owner != ::getuid() || (self->mode & (S_IWGRP | S_IWOTH))) {
         errno = EACCES;
-        return Fd();
+        return UniqueFd();
     }
     return fd;
 }
 
 // The data home, made when missing (as the home Trash is). Its own path may hold links: it is the
 // user's setting.
-Fd dataHome()
+UniqueFd dataHome()
 {
     const FilePath data = baseDirs().data;
     if (!data.startsWith('/'))
-        return Fd();
-    Fd fd(::open(data.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        return UniqueFd();
+    UniqueFd fd(::open(data.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.ok() || errno != ENOENT)
         return fd;
     for (qsizetype at = data.indexOf('/', 1); at != -1; at = data.indexOf('/', at + 1))
         ::mkdir(data.left(at).constData(), 0700);
     ::mkdir(data.constData(), 0700);
-    return Fd(::open(data.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return UniqueFd(::open(data.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
 // The root folder of the mount holding `folderFd`, reached through ".." (no path involved), and
 // how many levels up it is.
-std::optional<std::pair<Fd, int>> topOf(int folderFd)
+std::optional<std::pair<UniqueFd, int>> topOf(int folderFd)
 {
-    Fd current(::openat(folderFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    std::optional<Identity> self = current.ok() ? selfIdentity(current.fd) : std::nullopt;
+    UniqueFd current(::openat(folderFd, ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    std::optional<fs::Entry> self = current.ok() ? fs::entryOf(current.get()) : std::nullopt;
     if (!self)
         return std::nullopt;
     for (int levels = 0; levels < 4096; ++levels) {
-        Fd up(::openat(current.fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        const std::optional<Identity> above = up.ok() ? selfIdentity(up.fd) : std::nullopt;
+        UniqueFd up(::openat(current.get(), "..", O_PATH | O_DIRECTORY | O_CLOEXEC));
+        const std::optional<fs::Entry> above = up.ok() ? fs::entryOf(up.get()) : std::nullopt;
         if (!above)
             return std::nullopt;
-        if (sameItem(*above, *self) || !sameMount(*above, *self))
-            return std::pair<Fd, int>{std::move(current), levels};
+        if (fs::sameFile(*above, *self) || !fs::sameMount(*above, *self))
+            return std::pair<UniqueFd, int>{std::move(current), levels};
         current = std::move(up);
         self = above;
     }
@@ -178,22 +106,22 @@ std::optional<std::pair<Fd, int>> topOf(int folderFd)
 }
 
 struct Place {
-    Fd trash;
+    UniqueFd trash;
     int levelsToTop = -1; // a volume's Trash: how far above the item's folder its top is
 };
 
 // The Trash for an item on the mount of `item`, which lies in `parentFd`.
-std::optional<Place> trashFor(int parentFd, const Identity& item, TrashFailure& failure)
+std::optional<Place> trashFor(int parentFd, const fs::Entry& item, TrashFailure& failure)
 {
-    Fd data = dataHome();
+    UniqueFd data = dataHome();
     if (data.ok()) {
         // The home Trash, when it (or the data home, before it exists) is on the item's mount.
-        std::optional<Identity> ref = identity(data.fd, "Trash");
+        std::optional<fs::Entry> ref = fs::entryAt(data.get(), "Trash");
         if (!ref)
-            ref = selfIdentity(data.fd);
-        if (ref && sameMount(*ref, item)) {
+            ref = fs::entryOf(data.get());
+        if (ref && fs::sameMount(*ref, item)) {
             Place place;
-            place.trash = folder(data.fd, "Trash", false);
+            place.trash = folder(data.get(), "Trash", false);
             if (!place.trash.ok()) {
                 failure = setupFailure(errno);
                 return std::nullopt;
@@ -201,7 +129,7 @@ std::optional<Place> trashFor(int parentFd, const Identity& item, TrashFailure& 
             return place;
         }
     }
-    std::optional<std::pair<Fd, int>> top = topOf(parentFd);
+    std::optional<std::pair<UniqueFd, int>> top = topOf(parentFd);
     if (!top) {
         failure = TrashFailure::noTrash;
         return std::nullopt;
@@ -210,12 +138,12 @@ std::optional<Place> trashFor(int parentFd, const Identity& item, TrashFailure& 
     Place place;
     place.levelsToTop = top->second;
     // $topdir/.Trash/$uid when .Trash is a sticky folder (not a link); never made by us.
-    Fd shared(::openat(top->first.fd, ".Trash", kFolderFlags));
-    const std::optional<Identity> sharedId = shared.ok() ? selfIdentity(shared.fd) : std::nullopt;
+    UniqueFd shared(::openat(top->first.get(), ".Trash", fs::kFolderFlags));
+    const std::optional<fs::Entry> sharedId = shared.ok() ? fs::entryOf(shared.get()) : std::nullopt;
     if (sharedId && S_ISDIR(sharedId->mode) && (sharedId->mode & S_ISVTX))
-        place.trash = folder(shared.fd, uid.constData(), true);
+        place.trash = folder(shared.get(), uid.constData(), true);
     if (!place.trash.ok())
-        place.trash = folder(top->first.fd, (".Trash-" + uid).constData(), true);
+        place.trash = folder(top->first.get(), (".Trash-" + uid).constData(), true);
     if (!place.trash.ok()) {
         failure = setupFailure(errno);
         return std::nullopt;
@@ -300,19 +228,19 @@ FilePath recordedPath(const FilePath& original, int levelsToTop)
 } // namespace
 
 TrashFailure moveToTrashAt(int parentFd, const QByteArray& name, const FilePath& originalPath,
-                           std::optional<TrashIdentity> expected, const std::function<void()>& beforeRename)
+                           std::optional<fs::FileId> expected, const std::function<void()>& beforeRename)
 {
-    const std::optional<Identity> item = identity(parentFd, name.constData());
+    const std::optional<fs::Entry> item = fs::entryAt(parentFd, name.constData());
     if (!item)
         return failureOf(errno);
-    if (expected && (expected->device != item->device || expected->inode != item->inode))
+    if (expected && *expected != item->id)
         return TrashFailure::changed;
     TrashFailure failure = TrashFailure::noTrash;
     const std::optional<Place> place = trashFor(parentFd, *item, failure);
     if (!place)
         return failure;
-    const Fd files = folder(place->trash.fd, "files", false);
-    const Fd info = files.ok() ? folder(place->trash.fd, "info", false) : Fd();
+    const UniqueFd files = folder(place->trash.get(), "files", false);
+    const UniqueFd info = files.ok() ? folder(place->trash.get(), "info", false) : UniqueFd();
     if (!files.ok() || !info.ok())
         return setupFailure(errno);
     const QByteArray text = infoText(recordedPath(originalPath, place->levelsToTop));
@@ -324,7 +252,7 @@ TrashFailure moveToTrashAt(int parentFd, const QByteArray& name, const FilePath&
         if (infoName.size() > NAME_MAX)
             return TrashFailure::noTrash;
         // The info file first, so an interrupted move leaves at worst an info file without entry.
-        const int fd = ::openat(info.fd, infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = ::openat(info.get(), infoName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -332,25 +260,25 @@ TrashFailure moveToTrashAt(int parentFd, const QByteArray& name, const FilePath&
         }
         if (!writeWhole(fd, text)) {
             const int error = errno;
-            ::unlinkat(info.fd, infoName.constData(), 0);
+            ::unlinkat(info.get(), infoName.constData(), 0);
             return failureOf(error);
         }
         if (beforeRename && !hookRan) {
             hookRan = true;
             beforeRename();
         }
-        if (renameNoReplace(parentFd, name.constData(), files.fd, entry.constData()) != 0) {
+        if (renameNoReplace(parentFd, name.constData(), files.get(), entry.constData()) != 0) {
             const int error = errno;
-            ::unlinkat(info.fd, infoName.constData(), 0);
+            ::unlinkat(info.get(), infoName.constData(), 0);
             if (error == EEXIST || error == ENOTEMPTY)
                 continue; // an entry of that name without its info file
             return failureOf(error);
         }
         // Only the checked item may stay there; anything swapped in goes back where it was.
-        const std::optional<Identity> moved = identity(files.fd, entry.constData());
-        if (moved && !sameItem(*moved, *item)) {
-            if (renameNoReplace(files.fd, entry.constData(), parentFd, name.constData()) == 0)
-                ::unlinkat(info.fd, infoName.constData(), 0);
+        const std::optional<fs::Entry> moved = fs::entryAt(files.get(), entry.constData());
+        if (moved && !fs::sameFile(*moved, *item)) {
+            if (renameNoReplace(files.get(), entry.constData(), parentFd, name.constData()) == 0)
+                ::unlinkat(info.get(), infoName.constData(), 0);
             return TrashFailure::changed;
         }
         return TrashFailure::none;
@@ -368,10 +296,8 @@ bool moveToTrash(const FilePath& path, QString* error, TrashFailure* failure)
     if (!plain) {
         result = TrashFailure::other;
     } else {
-        Fd folderFd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-        for (qsizetype i = 1; folderFd.ok() && i + 1 < parts.size(); ++i)
-            folderFd = Fd(::openat(folderFd.fd, parts[i].constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        result = folderFd.ok() ? moveToTrashAt(folderFd.fd, parts.last(), path) : failureOf(errno);
+        const UniqueFd folderFd(fs::openParentFolder(parts.mid(1)));
+        result = folderFd.ok() ? moveToTrashAt(folderFd.get(), parts.last(), path) : failureOf(errno);
     }
     if (failure)
         *failure = result;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model_types.h"
+#include "file_entry.h"
 
 #include <QString>
 
@@ -21,12 +21,8 @@ enum class TrashFailure { none, gone, noPermission, readOnlyDisk, noTrash, noSpa
 // anything. Whatever fails, nothing half-done stays: the info file is removed again, and an entry
 // that is not `expected` (when given) is put back. `originalPath` is the path the info file
 // records; `beforeRename` runs once the info file is written (for tests).
-struct TrashIdentity {
-    quint64 device = 0;
-    quint64 inode = 0;
-};
 TrashFailure moveToTrashAt(int parentFd, const QByteArray& name, const FilePath& originalPath,
-                           std::optional<TrashIdentity> expected = std::nullopt,
+                           std::optional<fs::FileId> expected = std::nullopt,
                            const std::function<void()>& beforeRename = {});
 
 // The same for a path, whose folders are opened one by one without following a link. Returns

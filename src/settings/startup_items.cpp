@@ -1,6 +1,7 @@
 #include "startup_items.h"
 #include "child_process.h"
 #include "desktop_services.h"
+#include "folder_reader.h"
 #include "localization_manager.h"
 #include "paths.h"
 #include "trash.h"
@@ -11,8 +12,6 @@
 #include <QSet>
 #include <QtConcurrent>
 
-#include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace orvane {
@@ -41,22 +40,11 @@ QString capitalised(const QString& word)
     return word.left(first).toUpper() + word.mid(first);
 }
 
-// The visible entries of a folder, in listing order, with their lstat; links are not followed.
-QList<QPair<QByteArray, struct stat>> visibleEntries(const FilePath& folder)
+// The visible entries of a folder, in listing order, with their lstat; links in it are not
+// followed (the folder itself may be one, as dotfile managers make it).
+std::vector<fs::FolderEntry> visibleEntries(const FilePath& folder)
 {
-    QList<QPair<QByteArray, struct stat>> entries;
-    DIR* dir = ::opendir(folder.constData());
-    if (!dir)
-        return entries;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
-        struct stat st;
-        if (name.startsWith('.') || ::fstatat(::dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // hidden (and "." / ".."), or gone meanwhile
-        entries.append({name, st});
-    }
-    ::closedir(dir);
-    return entries;
+    return fs::readFolder(folder, {.skipHidden = true, .throughLink = true}).value_or(std::vector<fs::FolderEntry>{});
 }
 
 // A unit name systemctl takes as a name and not as an option: "name.service", "name@x.timer"…

@@ -6,6 +6,7 @@
 #include "keep_list.h"
 #include "localization_manager.h"
 #include "paths.h"
+#include "removal_texts.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 

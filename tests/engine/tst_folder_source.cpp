@@ -55,7 +55,7 @@ private slots:
                 expected.append({e.name, 50});
         expected += {{"link-out", 17}, {"only-hidden", 10}, {".hidden-file", 7}};
         for (bool autoSelect : {false, true}) {
-            const QList<CleanupFile> files = scanFolder(root, autoSelect);
+            const QList<CleanupFile> files = scanFolderSource({{{SourceLocation::Kind::folder, root}}, {}}, autoSelect);
             QCOMPARE(files.size(), expected.size());
             for (qsizetype i = 0; i < files.size(); ++i) {
                 QCOMPARE(files[i].url, root + '/' + expected[i].first);
@@ -67,7 +67,7 @@ private slots:
         }
         QVERIFY(fixture::makeSymlink(root, dir.path() + "/link"));
         for (const QByteArray& none : {root + "/missing", root + "/zero", dir.path() + "/link"})
-            QVERIFY2(scanFolder(none, true).isEmpty(), none.constData());
+            QVERIFY2(scanFolderSource({{{SourceLocation::Kind::folder, none}}, {}}, true).isEmpty(), none.constData());
     }
 
     // One source over several locations: each location's items once (a repeated location is

@@ -3,6 +3,7 @@
 #include "paths.h"
 #include "removal.h"
 #include "removal_p.h"
+#include "removal_texts.h"
 #include "locations.h"
 #include "localization_manager.h"
 #include "trash.h"
@@ -45,6 +46,20 @@ RemovalTarget target(const QByteArray& path, qint64 size = 0)
     t.path = path;
     t.scanSize = size;
     return t;
+}
+
+QList<RemovalResult> removePaths(const FilePaths& paths, RemovalStyle style)
+{
+    QList<RemovalTarget> targets;
+    for (const FilePath& path : paths)
+        targets << target(path);
+    return removeItems(targets, style);
+}
+
+// What a folder source offers from `folder`.
+QList<CleanupFile> folderItems(const FilePath& folder)
+{
+    return scanFolderSource({{{SourceLocation::Kind::folder, folder}}, {}}, true);
 }
 
 CleanupFile file(const QByteArray& url, qint64 size, bool selected)
@@ -126,7 +141,7 @@ void TestRemoval::permanentFolderKeepsLinkTargets()
     // A link chosen itself goes as a link.
     const qint64 disk = allocatedSize(dir + "/chosen") + allocatedSize(dir + "/file.txt") + allocatedSize(dir + "/link");
     const QList<RemovalResult> done =
-        removeItems(FilePaths{dir + "/chosen", dir + "/file.txt", dir + "/link"}, RemovalStyle::permanent);
+        removePaths(FilePaths{dir + "/chosen", dir + "/file.txt", dir + "/link"}, RemovalStyle::permanent);
     QCOMPARE(went(done), (QList<bool>{true, true, true}));
     // Files, folders and links went, counted as the disk space they took; the link targets stay.
     QCOMPARE(freedBytes(done), disk);
@@ -167,7 +182,7 @@ void TestRemoval::refusedLocations()
                             dir + QByteArray("/victim\0.txt", 12)}; // a NUL would cut the path to "victim"
     const FilePaths throughLinks{dir + "/to-outside/secret", dir + "/to-real/inner"};
     for (RemovalStyle style : bothStyles) {
-        const QList<RemovalResult> done = removeItems(refused + throughLinks, style);
+        const QList<RemovalResult> done = removePaths(refused + throughLinks, style);
         QCOMPARE(went(done), QList<bool>(done.size(), false));
         for (qsizetype i = 0; i < done.size(); ++i)
             QCOMPARE(done[i].reason, i < refused.size() ? RemovalReason::protectedLocation : RemovalReason::changed);
@@ -181,7 +196,7 @@ void TestRemoval::refusedLocations()
     QVERIFY(writeBytes(home + "/.Trash/old", "o"));
     QVERIFY(writeBytes(home + "/Applications/Tool.app/Contents/Info.plist", "p"));
     const FilePaths inside{home + "/.Trash/old", home + "/Applications/Tool.app"};
-    QCOMPARE(went(removeItems(inside, RemovalStyle::permanent)), (QList<bool>{true, true}));
+    QCOMPARE(went(removePaths(inside, RemovalStyle::permanent)), (QList<bool>{true, true}));
 
     // Locked entries (chattr +i, +a) say so, whichever of the entry or its folder is locked.
     const auto setFlag = [](const QByteArray& path, int flag, bool on) {
@@ -211,7 +226,7 @@ void TestRemoval::refusedLocations()
             if (!setFlag(locked, row.flag, true))
                 QSKIP("this file system does not take the immutable or append-only flag");
             const auto unlock = qScopeGuard([&] { setFlag(locked, row.flag, false); });
-            const QList<RemovalResult> done = removeItems(FilePaths{removed}, style);
+            const QList<RemovalResult> done = removePaths(FilePaths{removed}, style);
             QVERIFY2(!done[0].gone() && exists(removed), row.removed);
             QCOMPARE(done[0].reason, RemovalReason::immutable);
         }
@@ -241,7 +256,7 @@ void TestRemoval::oddNamesRemovedExactly()
             QVERIFY(writeBytes(dir + '/' + row.sibling, "y"));
             QVERIFY(writeBytes(dir + "/folder/" + row.name, "z"));
             const qint64 disk = allocatedSize(dir + '/' + row.name);
-            const QList<RemovalResult> done = removeItems(FilePaths{dir + '/' + row.name, dir + "/folder"}, style);
+            const QList<RemovalResult> done = removePaths(FilePaths{dir + '/' + row.name, dir + "/folder"}, style);
             const bool expected = style == RemovalStyle::permanent || row.trashable;
             QCOMPARE(went(done), (QList<bool>{expected, true}));
             QCOMPARE(done[0].reason, expected ? RemovalReason::none : RemovalReason::noTrash);
@@ -265,7 +280,7 @@ void TestRemoval::trashTour()
     const QByteArray name = "Trash me " + QByteArray::number(QDateTime::currentMSecsSinceEpoch());
     QVERIFY(writeBytes(dir + '/' + name + "/sub/data.bin", QByteArray(5000, 'd')));
     QVERIFY(writeBytes(dir + '/' + name + "/note.txt", "n"));
-    const QList<RemovalResult> done = removeItems(FilePaths{dir + '/' + name}, RemovalStyle::trash);
+    const QList<RemovalResult> done = removePaths(FilePaths{dir + '/' + name}, RemovalStyle::trash);
     QCOMPARE(went(done), QList<bool>{true});
     QCOMPARE(done[0].freedBytes, 5001);
     QVERIFY(!done[0].forGood && !exists(dir + '/' + name));
@@ -278,7 +293,7 @@ void TestRemoval::trashTour()
     QVERIFY(text.contains("\nDeletionDate="));
 
     QVERIFY(writeBytes(dir + '/' + name, "again"));
-    QCOMPARE(went(removeItems(FilePaths{dir + '/' + name}, RemovalStyle::trash)), QList<bool>{true});
+    QCOMPARE(went(removePaths(FilePaths{dir + '/' + name}, RemovalStyle::trash)), QList<bool>{true});
     QVERIFY(exists(trash + "/files/" + name + "/note.txt"));
     const QStringList inTrash =
         QDir(QString::fromLocal8Bit(trash + "/files")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
@@ -286,7 +301,7 @@ void TestRemoval::trashTour()
 
     QVERIFY(fixture::makeSymlink(dir + "/target", dir + "/a-link"));
     QVERIFY(writeBytes(dir + "/target/inside", "i"));
-    QCOMPARE(went(removeItems(FilePaths{dir + "/a-link"}, RemovalStyle::trash)), QList<bool>{true});
+    QCOMPARE(went(removePaths(FilePaths{dir + "/a-link"}, RemovalStyle::trash)), QList<bool>{true});
     struct stat st;
     QCOMPARE(::lstat((trash + "/files/a-link").constData(), &st), 0);
     QVERIFY(S_ISLNK(st.st_mode) && exists(dir + "/target/inside"));
@@ -395,7 +410,7 @@ void TestRemoval::mountsAndTheDisk()
     QVERIFY(fixture::writeFile(dir + "/odd", page + 904));
 
     QHash<QString, qint64> offered;
-    for (const CleanupFile& f : scanFolder(dir, true))
+    for (const CleanupFile& f : folderItems(dir))
         offered.insert(f.name, f.sizeInBytes);
     QCOMPARE(offered.size(), 8);
     QVERIFY(!offered.contains("mounted"));
@@ -405,7 +420,7 @@ void TestRemoval::mountsAndTheDisk()
 
     struct statvfs before, after;
     QCOMPARE(::statvfs(dir.constData(), &before), 0);
-    const QList<RemovalResult> done = removeItems(FilePaths{dir + "/cache", mounted, dir + "/pair-a", dir + "/pair-b",
+    const QList<RemovalResult> done = removePaths(FilePaths{dir + "/cache", mounted, dir + "/pair-a", dir + "/pair-b",
                                                             dir + "/sparse", dir + "/tiny", dir + "/odd"},
                                                   RemovalStyle::permanent);
     QCOMPARE(::statvfs(dir.constData(), &after), 0);
@@ -637,7 +652,7 @@ void TestRemoval::deepTreesStayLinear()
         // Restorable as a whole; then cleared from the Trash for good.
         const QByteArray trashed = trashDir() + "/files/chosen";
         QVERIFY(exists(trashed + "/d/d/d/f"));
-        QCOMPARE(went(removeItems(FilePaths{trashed}, RemovalStyle::trash)), QList<bool>{true});
+        QCOMPARE(went(removePaths(FilePaths{trashed}, RemovalStyle::trash)), QList<bool>{true});
     }
 }
 
@@ -826,7 +841,7 @@ void TestRemoval::trashOnVolumes()
     QList<TrashFailure> failures;
     QList<RemovalReason> reasons;
     if (where == "home") {
-        for (const RemovalResult& r : removeItems(chosen, RemovalStyle::trash))
+        for (const RemovalResult& r : removePaths(chosen, RemovalStyle::trash))
             reasons << r.reason;
     } else { // outside the home, only the Trash itself takes things there
         for (const FilePath& path : chosen) {
@@ -858,7 +873,7 @@ void TestRemoval::trashOnVolumes()
     const Locations locations = currentLocations();
     QVERIFY(locations.trash.contains(SourceLocation{SourceLocation::Kind::trash, trash}));
     for (const FilePath& folder : {volume, volume + "/.Trash"})
-        for (const CleanupFile& f : scanFolder(folder, true))
+        for (const CleanupFile& f : folderItems(folder))
             QVERIFY2(!f.name.startsWith(QStringLiteral(".Trash")), qPrintable(f.name));
     CleanupCategory category;
     category.files = scanFolderSource({locations.trash, {}}, true);
@@ -873,7 +888,7 @@ void TestRemoval::trashOnVolumes()
     const FilePaths refused = where == "media" ? FilePaths{trash, trash + "/files", trash + "/info", volume + "/cache",
                                                            trash + "/files/folder/x"}
                                                : FilePaths{trash, trash + "/files", trash + "/info"};
-    const QList<RemovalResult> stays = removeItems(refused, RemovalStyle::permanent);
+    const QList<RemovalResult> stays = removePaths(refused, RemovalStyle::permanent);
     QCOMPARE(went(stays), QList<bool>(refused.size(), false));
     QCOMPARE(stays[0].reason, RemovalReason::protectedLocation);
     QCOMPARE(stays.last().reason, RemovalReason::protectedLocation);
