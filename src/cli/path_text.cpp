@@ -67,8 +67,7 @@ bool actsOnTerminal(char32_t c)
            || (c >= 0x2066 && c <= 0x2069);
 }
 
-} // namespace
-
+// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
 bool isValidUtf8(const QByteArray& bytes)
 {
     for (qsizetype i = 0; i < bytes.size();) {
@@ -80,24 +79,13 @@ bool isValidUtf8(const QByteArray& bytes)
     return true;
 }
 
+} // namespace
+
 QString jsonPath(const QByteArray& path)
 {
     if (isValidUtf8(path))
         return QString::fromUtf8(path);
     return base64Prefix + QString::fromLatin1(path.toBase64());
-}
-
-QByteArray pathFromJson(const QString& text)
-{
-    if (text.startsWith(u'/'))
-        return text.toUtf8();
-    if (text.startsWith(base64Prefix)) {
-        const auto decoded = QByteArray::fromBase64Encoding(text.mid(base64Prefix.size()).toLatin1(),
-                                                            QByteArray::AbortOnBase64DecodingErrors);
-        if (decoded)
-            return *decoded;
-    }
-    return {};
 }
 
 QString readablePath(const QByteArray& path)

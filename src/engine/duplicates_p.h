@@ -5,8 +5,6 @@
 #include "model_types.h"
 #include "scan_progress.h"
 
-#include <string>
-
 namespace orvane::duplicates {
 
 // Work done by one search, for tests and benchmarks.
@@ -23,11 +21,5 @@ struct Options {
 };
 
 QList<CleanupCategory> find(const FilePaths& roots, qint64 minSize, const QString& icon, const Options& options);
-
-// Order key of a path: the path's code points after NFC normalisation. Bytes that are not
-// valid UTF-8 keep their place and sort after every character, by byte value, so the order is
-// total and stable for any name the file system can hold.
-std::u32string pathOrderKey(const QByteArray& path);
-bool pathLess(const QByteArray& a, const QByteArray& b);
 
 } // namespace orvane::duplicates

@@ -32,19 +32,15 @@ QList<CleanupFile> findBigFiles(const FilePath& root, qint64 minSize, bool autoS
 QList<CleanupCategory> findDuplicates(const FilePaths& roots, qint64 minSize, const QString& icon,
                                       ScanProgress* progress = nullptr);
 
-// SHA-256 of the whole file (32 bytes), or none when it cannot be read.
-std::optional<QByteArray> contentDigest(const FilePath& file);
-
 // The user's applications with their leftovers, largest first, on the running platform (macOS:
 // the bundles of "/Applications" and ~/Applications; Linux: AppImage files in ~/Applications
-// and ~/.local/bin, per-user Flatpak apps when flatpak is installed), names in the current language.
-QList<CleanupFile> scanInstalledApps(bool autoSelect, ScanProgress* progress = nullptr);
-// The same for `platform` and the folders of `dirs`; desktop-entry names in the first of `locales`.
-QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const BaseDirs& dirs, const QStringList& locales,
+// and ~/.local/bin, Flatpak apps when flatpak is installed), names in the current language.
+QList<CleanupFile> scanInstalledApps(const InstalledAppsSource& source, bool autoSelect,
                                      ScanProgress* progress = nullptr);
-// macOS bundles of `roots`, leftovers below ~/Library.
-QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots, ScanProgress* progress = nullptr);
-FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName);
+// The same for `platform` and the folders of `dirs`; desktop-entry names in the first of `locales`.
+QList<CleanupFile> scanInstalledApps(const InstalledAppsSource& source, bool autoSelect, Platform platform,
+                                     const BaseDirs& dirs, const QStringList& locales,
+                                     ScanProgress* progress = nullptr);
 
 // The space explorer. The home folder's top level: on macOS its classic folders; on Linux every entry, hidden ones
 // included, the user folders (user-dirs.dirs) with their symbols. Largest first.

@@ -76,8 +76,8 @@ QList<CleanupCategory> scanPlan(const CleanupPlan& plan, ScanProgress* progress)
                                categories.append(std::move(group));
                            }
                        },
-                       [&](const InstalledAppsSource&) {
-                           addCategory(source, scanInstalledApps(source.autoSelect, progress));
+                       [&](const InstalledAppsSource& apps) {
+                           addCategory(source, scanInstalledApps(apps, source.autoSelect, progress));
                        },
                    },
                    source.kind);

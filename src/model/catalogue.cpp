@@ -73,25 +73,7 @@ SidebarSection section(const char* id, const char* icon)
     return {QString::fromLatin1(id), t(key), QString::fromLatin1(icon)};
 }
 
-} // namespace
-
-QList<SidebarSection> mainSections()
-{
-    return {
-        section("smart", "sparkles"),
-        section("cleanup", "trash"),
-        section("apps", "square.grid.2x2"),
-        section("space", "internaldrive"),
-        section("protect", "shield"),
-        section("dup", "doc.on.doc"),
-    };
-}
-
-QList<SidebarSection> bottomSections()
-{
-    return {section("settings", "gearshape"), section("about", "info.circle")};
-}
-
+// The plans of one platform's location table.
 CleanupPlan smartPlan(const Locations& l)
 {
     return makePlan("smart",
@@ -126,7 +108,7 @@ CleanupPlan appsPlan(const Locations& l)
     // Leftovers are looked for in every base directory.
     return makePlan("apps",
                     {{t(QStringLiteral("src.installedApps")), QStringLiteral("square.grid.2x2"),
-                      InstalledAppsSource{}, false}},
+                      InstalledAppsSource{t(QStringLiteral("apps.unusedRuntimes"))}, false}},
                     RemovalStyle::trash,
                     skippedNotes(l, {"XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_STATE_HOME"}));
 }
@@ -153,6 +135,25 @@ CleanupPlan duplicatesPlan(const Locations& l)
                     {{t(QStringLiteral("src.duplicates")), QStringLiteral("doc.on.doc"),
                       DuplicatesSource{l.duplicateRoots, duplicateThreshold}, true}},
                     RemovalStyle::trash);
+}
+
+} // namespace
+
+QList<SidebarSection> mainSections()
+{
+    return {
+        section("smart", "sparkles"),
+        section("cleanup", "trash"),
+        section("apps", "square.grid.2x2"),
+        section("space", "internaldrive"),
+        section("protect", "shield"),
+        section("dup", "doc.on.doc"),
+    };
+}
+
+QList<SidebarSection> bottomSections()
+{
+    return {section("settings", "gearshape"), section("about", "info.circle")};
 }
 
 std::optional<CleanupPlan> planFor(const QString& sectionId, const Locations& locations)

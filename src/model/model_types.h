@@ -78,7 +78,10 @@ struct DuplicatesSource {
     FilePaths roots;
     qint64 minSize = 0;
 };
-struct InstalledAppsSource {};
+struct InstalledAppsSource {
+    // The name of the item that removes the user's unused Flatpak runtimes, in the current language.
+    QString unusedRuntimesName;
+};
 
 using SourceKind = std::variant<FolderSource, BigFilesSource, DuplicatesSource, InstalledAppsSource>;
 

