@@ -64,7 +64,6 @@ private:
 
 // Scan size of the targets that will be deleted for good with this style: all of them for
 // permanent removal, those already inside a Trash and package apps (uninstalled) otherwise.
-qint64 forGoodBytes(const RemovalTarget& target, RemovalStyle style, const InsideTrash& inTrash);
 qint64 forGoodBytes(const QList<RemovalTarget>& targets, RemovalStyle style);
 
 } // namespace orvane

@@ -163,18 +163,13 @@ bool InsideTrash::operator()(const FilePath& path) const
     return parts && removal::allowed(*parts, *m_rules) && removal::insideTrash(*parts, *m_rules);
 }
 
-qint64 forGoodBytes(const RemovalTarget& target, RemovalStyle style, const InsideTrash& inTrash)
-{
-    const bool forGood = style == RemovalStyle::permanent || !target.packageId.isEmpty() || inTrash(target.path);
-    return forGood ? target.scanSize : 0;
-}
-
 qint64 forGoodBytes(const QList<RemovalTarget>& targets, RemovalStyle style)
 {
     const InsideTrash inTrash;
     qint64 sum = 0;
     for (const RemovalTarget& target : targets)
-        sum += forGoodBytes(target, style, inTrash);
+        if (style == RemovalStyle::permanent || !target.packageId.isEmpty() || inTrash(target.path))
+            sum += target.scanSize;
     return sum;
 }
 

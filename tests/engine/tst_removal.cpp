@@ -3,9 +3,7 @@
 #include "paths.h"
 #include "removal.h"
 #include "removal_p.h"
-#include "removal_texts.h"
 #include "locations.h"
-#include "localization_manager.h"
 #include "trash.h"
 #include "walker.h"
 
@@ -231,10 +229,6 @@ void TestRemoval::refusedLocations()
             QCOMPARE(done[0].reason, RemovalReason::immutable);
         }
     }
-    LocalizationManager::shared().setLanguage(AppLanguage::es);
-    QCOMPARE(removalReasonText(RemovalReason::immutable), QStringLiteral("está bloqueado (inmutable)"));
-    LocalizationManager::shared().setLanguage(AppLanguage::en);
-    QCOMPARE(removalReasonText(RemovalReason::immutable), QStringLiteral("it is locked (immutable)"));
 }
 
 // Any bytes of a name are removed exactly, and a sibling whose name a lossy conversion would make of
