@@ -16,11 +16,11 @@ packages=(
   libssl-dev libglib2.0-dev libplist-dev
   fonts-material-design-icons-iconfont fonts-inter fonts-noto-color-emoji
 )
-# Testing: the QML test module, a session bus and X server for the desktop tests, the
-# freedesktop validators, the Debian package checks, and what the benchmarks compare against.
+# Testing: the QML test module, the QtQml.Models type descriptions qmllint checks C++ models against,
+# a session bus and X server for the desktop tests, the freedesktop validators, the Debian package checks, and what the benchmarks compare against.
 if [[ ${1:-} == --test ]]; then
   packages+=(
-    qml6-module-qttest dbus-daemon xvfb xauth
+    qml6-module-qttest qml6-module-qtqml-models dbus-daemon xvfb xauth
     desktop-file-utils appstream lintian man-db
     jdupes rdfind fdupes time
   )

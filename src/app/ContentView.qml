@@ -7,32 +7,15 @@ import Orvane.Settings
 Item {
     id: root
     objectName: "contentView"
-    readonly property Navigation navigation: nav
-    // The section the split view shows; kept while it fades out towards the dashboard.
-    property string shownId
-    property string lastSelected
 
-    Navigation { id: nav }
     // Focus rings take the open section's accent.
-    Binding { target: Theme; property: "focusColor"; value: nav.selectedId !== "" ? Colors.accent(nav.selectedId) : Theme.brand }
-    Connections {
-        target: nav
-        function onSelectedIdChanged() {
-            if (nav.selectedId !== "") {
-                // Coming from the dashboard always starts the section afresh.
-                if (root.lastSelected === "")
-                    root.shownId = ""
-                root.shownId = nav.selectedId
-            }
-            root.lastSelected = nav.selectedId
-        }
-    }
+    Binding { target: Theme; property: "focusColor"; value: Navigation.selectedId !== "" ? Colors.accent(Navigation.selectedId) : Theme.brand }
 
     DiagonalGradient { anchors.fill: parent; colors: Colors.appBackground }
     DiagonalGradient {
         anchors.fill: parent
-        colors: Colors.sectionBackground(Colors.accent(root.shownId))
-        opacity: nav.selectedId !== "" ? 1 : 0
+        colors: Colors.sectionBackground(Colors.accent(Navigation.shownId))
+        opacity: Navigation.selectedId !== "" ? 1 : 0
         Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
     }
 
@@ -40,36 +23,36 @@ Item {
         id: dashboardLayer
         objectName: "dashboardLayer"
         anchors.fill: parent
-        enabled: nav.onboardingDone // the keyboard stays in the tour while it is shown
-        readonly property bool shown: nav.selectedId === ""
+        enabled: Navigation.onboardingDone // the keyboard stays in the tour while it is shown
+        readonly property bool shown: Navigation.selectedId === ""
         opacity: shown ? 1 : 0
         visible: opacity > 0
         active: shown || opacity > 0
         Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
-        sourceComponent: Dashboard { onSelect: (sectionId) => nav.select(sectionId) }
+        sourceComponent: Dashboard { onSelect: (sectionId) => Navigation.select(sectionId) }
     }
 
     Loader {
         id: splitLayer
         objectName: "splitLayer"
         anchors.fill: parent
-        enabled: nav.onboardingDone
-        readonly property bool shown: nav.selectedId !== ""
+        enabled: Navigation.onboardingDone
+        readonly property bool shown: Navigation.selectedId !== ""
         opacity: shown ? 1 : 0
         visible: opacity > 0
         active: shown || opacity > 0
         Behavior on opacity { EaseInOut { duration: Theme.navigationMs } }
         sourceComponent: Item {
             // Escape that no screen took goes back to the dashboard.
-            Keys.onEscapePressed: nav.home()
+            Keys.onEscapePressed: Navigation.home()
             Sidebar {
                 id: sidebar
                 objectName: "sidebar"
                 width: 240
                 height: parent.height
-                selectedId: nav.selectedId !== "" ? nav.selectedId : root.shownId
-                onSelect: (sectionId) => nav.select(sectionId)
-                onHome: nav.home()
+                selectedId: Navigation.selectedId !== "" ? Navigation.selectedId : Navigation.shownId
+                onSelect: (sectionId) => Navigation.select(sectionId)
+                onHome: Navigation.home()
             }
             Item {
                 objectName: "detailArea"
@@ -78,7 +61,7 @@ Item {
                 height: parent.height
                 // One detail screen per section id: another id starts afresh, the same id keeps it.
                 Repeater {
-                    model: root.shownId !== "" ? [root.shownId] : []
+                    model: Navigation.shownId !== "" ? [Navigation.shownId] : []
                     delegate: DetailView {
                         required property string modelData
                         width: parent.width
@@ -95,11 +78,11 @@ Item {
         objectName: "onboardingLayer"
         anchors.fill: parent
         z: 1
-        opacity: nav.onboardingDone ? 0 : 1
+        opacity: Navigation.onboardingDone ? 0 : 1
         visible: opacity > 0
-        active: !nav.onboardingDone || opacity > 0
+        active: !Navigation.onboardingDone || opacity > 0
         Behavior on opacity { EaseInOut { duration: Theme.onboardingFadeMs } }
-        sourceComponent: OnboardingView { lastStep: 3; onFinish: nav.finishOnboarding() }
+        sourceComponent: OnboardingView { lastStep: 3; onFinish: Navigation.finishOnboarding() }
     }
 
     // The updater's dialogs, above everything else wherever the user is.

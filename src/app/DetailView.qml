@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
 import Orvane.Flow
@@ -5,25 +6,19 @@ import Orvane.Settings
 import Orvane.Space
 
 // The screen of one section: space, settings and about have their own; plans run the cleanup flow.
+// Made once: the content view makes a new detail view for another section id.
 Item {
     id: detail
     objectName: "detailView"
-    property string sectionId
+    required property string sectionId
 
-    Loader {
-        anchors.fill: parent
-        sourceComponent: {
-            switch (detail.sectionId) {
-            case "space": return spaceScreen
-            case "settings": return settingsScreen
-            case "about": return aboutScreen
-            default:
-                return flowScreen
-            }
-        }
+    // Not a Loader: Qt 6.4's Loader cannot make a component declared in a bound file.
+    Component.onCompleted: {
+        const screens = { space: spaceScreen, settings: settingsScreen, about: aboutScreen }
+        ;(screens[sectionId] ?? flowScreen).createObject(detail)
     }
-    Component { id: flowScreen; FlowView { sectionId: detail.sectionId } }
-    Component { id: spaceScreen; SpaceView {} }
-    Component { id: settingsScreen; SettingsView {} }
-    Component { id: aboutScreen; AboutView {} }
+    Component { id: flowScreen; FlowView { anchors.fill: parent; sectionId: detail.sectionId } }
+    Component { id: spaceScreen; SpaceView { anchors.fill: parent } }
+    Component { id: settingsScreen; SettingsView { anchors.fill: parent } }
+    Component { id: aboutScreen; AboutView { anchors.fill: parent } }
 }

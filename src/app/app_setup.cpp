@@ -1,6 +1,7 @@
 #include "app_setup.h"
 
-#include "shell_qml.h"
+#include "icons.h"
+#include "item_icon_provider.h"
 #include "symbols.h"
 
 #include <QFont>
@@ -31,7 +32,8 @@ void setupApplication()
 void setupEngine(QQmlEngine& engine)
 {
     engine.addImportPath(QStringLiteral("qrc:/"));
-    prepareEngine(engine);
+    loadSymbolFont();
+    engine.addImageProvider(QLatin1String(itemIconProviderId), new ItemIconProvider);
 }
 
 QUrl mainQmlUrl()

@@ -1,5 +1,4 @@
 #include "palette.h"
-#include "painted_items.h"
 
 #include <QHash>
 
@@ -123,14 +122,27 @@ QColor textOn(const QColor& tint)
     return worst(white) >= worst(inkColor()) ? white : inkColor();
 }
 
+QColor gradientTop(const QColor& c)
+{
+    return c.lighter(118);
+}
+
+QColor gradientBottom(const QColor& c)
+{
+    return c.darker(112);
+}
+
 QList<QColor> Palette::appBackground() const
 {
     return colorsOf(appBackgroundStops());
 }
 
-QList<QColor> Palette::sectionBackground(const QColor& accent) const
+QVariantList Palette::sectionBackground(const QColor& accent) const
 {
-    return colorsOf(sectionBackgroundStops(accent));
+    QVariantList colors;
+    for (const QColor& c : colorsOf(sectionBackgroundStops(accent)))
+        colors.append(c);
+    return colors;
 }
 
 } // namespace orvane

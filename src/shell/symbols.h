@@ -29,7 +29,6 @@ public:
     using QObject::QObject;
     QString fontFamily() const { return QLatin1String(symbolFontFamily); }
     Q_INVOKABLE QString glyph(const QString& name) const { return symbolGlyph(name); }
-    Q_INVOKABLE bool known(const QString& name) const { return symbolTable().contains(name); }
 };
 
 } // namespace orvane

@@ -3,7 +3,7 @@
 #include "icons.h"
 #include "palette.h"
 #include "localization_manager.h"
-#include "onboarding.h"
+#include "onboarding_steps.h"
 #include "settings/feed_server.h"
 #include "ui_driver.h"
 #include "updater.h"
@@ -235,7 +235,7 @@ private slots:
         clickItem("onboardingContinue");
         QCOMPARE(text("onbTitle_1"), QStringLiteral("Welcome to Orvane"));
         QVERIFY(visible("onboardingBack"));
-        QTRY_COMPARE(item("onbReclaimMock")->property("gb").toDouble(), 62.0); // the counter rolls up
+        QTRY_COMPARE(item("onbReclaimIllustration")->property("gb").toDouble(), 62.0); // the counter rolls up
         // A rolling digit is cut at the digits' baseline, well above "GB" under it.
         QQuickItem* digits = item("onbReclaimNumber");
         const qreal cut = digits->parentItem()->mapToScene(QPointF(0, digits->parentItem()->height())).y();
@@ -247,7 +247,7 @@ private slots:
         QTRY_COMPARE(item("onbTile_5")->scale(), 1.0); // the last tile has popped in
         clickItem("onboardingContinue");
         QCOMPARE(text("onboardingContinueText"), QStringLiteral("Get started"));
-        QTRY_COMPARE(item("onbControlMock")->property("checked").toList(), QVariantList({true, true, true}));
+        QTRY_COMPARE(item("onbControlIllustration")->property("checked").toList(), QVariantList({true, true, true}));
         m_app.snap("onboarding-3-en", 500);
         setLanguage(AppLanguage::es);
         QCOMPARE(text("onbTitle_3"), QStringLiteral("Tú tienes el control"));

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Controls.Basic as Controls
@@ -111,9 +112,10 @@ Item {
             Repeater {
                 model: view.controller.startupItems
                 delegate: StartupItemRow {
+                    id: startupRow
                     Layout.fillWidth: true
-                    onRemove: view.controller.requestRemoval(index)
-                    onReveal: view.controller.revealStartupItem(index)
+                    onRemove: view.controller.requestRemoval(startupRow.index)
+                    onReveal: view.controller.revealStartupItem(startupRow.index)
                 }
             }
             Card {
@@ -132,6 +134,7 @@ Item {
             Repeater {
                 model: view.controller.keptItems
                 delegate: Card {
+                    id: kept
                     required property int index
                     required property string modelData
                     objectName: "keptRow_" + index
@@ -139,20 +142,20 @@ Item {
                         width: parent.width
                         spacing: 12
                         Label {
-                            objectName: "keptRow_" + index + "_path"
+                            objectName: "keptRow_" + kept.index + "_path"
                             Layout.fillWidth: true
-                            text: modelData
+                            text: kept.modelData
                             textFormat: Text.PlainText
                             elide: Text.ElideMiddle
                         }
                         GlassButton {
-                            objectName: "keptRow_" + index + "_takeBack"
+                            objectName: "keptRow_" + kept.index + "_takeBack"
                             prominent: false
                             text: L10n.text(L10n.language, "settings.keptTakeBack")
                             textSize: Theme.callout
                             fixedHeight: 30
                             horizontalPadding: 14
-                            onClicked: view.controller.takeBack(index)
+                            onClicked: view.controller.takeBack(kept.index)
                         }
                     }
                 }

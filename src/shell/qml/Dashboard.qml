@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
 import QtQuick.Layouts
@@ -8,6 +9,9 @@ Item {
     id: dashboard
     objectName: "dashboard"
     signal select(string sectionId)
+    // The card under the pointer: only the card holding it clears it, whatever order enter and
+    // leave arrive in.
+    property string hoveredId: ""
 
     DashboardController { id: dash }
     SectionListModel { id: sections; group: SectionListModel.Main }
@@ -56,7 +60,7 @@ Item {
                     textSize: Theme.callout
                     horizontalPadding: 16
                     verticalPadding: 10
-                    onClicked: Links.donate()
+                    onClicked: AboutLinks.open(AboutLinks.donation)
                 }
             }
 
@@ -85,7 +89,8 @@ Item {
                             color: Theme.brand
                             glowColor: Theme.tint(Theme.brand, 0.3)
                             glowRadius: 6
-                            to: dash.ringFill
+                            to: dash.usedFraction
+                            Behavior on to { EaseOut { duration: Theme.ringMs } }
                         }
                         Column {
                             anchors.centerIn: parent
@@ -137,7 +142,7 @@ Item {
                         required property string title
                         required property string icon
                         required property color accent
-                        readonly property bool highlighted: dash.hoveredID === sectionId || (activeFocus && KeyboardMode.active)
+                        readonly property bool highlighted: dashboard.hoveredId === sectionId || (activeFocus && KeyboardMode.active)
                         objectName: "sectionCard_" + sectionId
                         Layout.fillWidth: true
                         Layout.minimumWidth: 10
@@ -146,7 +151,12 @@ Item {
                         accessibleName: title
                         ringRadius: Theme.cardRadius + 3
                         onClicked: dashboard.select(card.sectionId)
-                        onHoveredChanged: hovered ? dash.hover(card.sectionId) : dash.unhover(card.sectionId)
+                        onHoveredChanged: {
+                            if (hovered)
+                                dashboard.hoveredId = card.sectionId
+                            else if (dashboard.hoveredId === card.sectionId)
+                                dashboard.hoveredId = ""
+                        }
                         function move(step) {
                             const next = cards.itemAt(index + step)
                             if (next)

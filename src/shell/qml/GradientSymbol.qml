@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
 
@@ -18,6 +19,7 @@ Item {
     Repeater {
         model: root.bands
         Item {
+            id: band
             required property int index
             clip: true
             width: root.width
@@ -32,7 +34,7 @@ Item {
                 size: root.size
                 color: Qt.tint(Theme.gradientTop(root.color),
                                Qt.rgba(Theme.gradientBottom(root.color).r, Theme.gradientBottom(root.color).g,
-                                       Theme.gradientBottom(root.color).b, (index + 0.5) / root.bands))
+                                       Theme.gradientBottom(root.color).b, (band.index + 0.5) / root.bands))
             }
         }
     }

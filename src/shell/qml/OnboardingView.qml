@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
@@ -10,7 +11,7 @@ Item {
     property int lastStep: 3
     readonly property OnboardingSteps steps: tour
     // The step on screen (the one sliding in while a transition runs).
-    property Item currentPage
+    property Page currentPage
     signal finish()
 
     OnboardingSteps {
@@ -105,7 +106,8 @@ Item {
             GlassButton {
                 id: continueButton
                 objectName: "onboardingContinue"
-                Component.onCompleted: Qt.callLater(Theme.offerFocus, continueButton, Window.window, true)
+                // Once the tour is in its window.
+                Timer { running: true; interval: 0; onTriggered: Theme.offerFocus(continueButton, continueButton.Window.window, true) }
                 fixedWidth: 180
                 fixedHeight: 48
                 tint: Theme.brand
@@ -116,36 +118,34 @@ Item {
         }
     }
 
-    Component {
-        id: pageComponent
-        Item {
-            id: page
-            property int step
-            // 1: off at the trailing edge, 0: in place, -1: gone past the leading edge.
-            property real phase: 0
-            objectName: "onboardingPage_" + step
-            width: stage.width
-            height: stage.height
-            x: phase * width
-            opacity: 1 - Math.min(1, Math.abs(phase))
+    component Page: Item {
+        id: page
+        property int step
+        // 1: off at the trailing edge, 0: in place, -1: gone past the leading edge.
+        property real phase
+        objectName: "onboardingPage_" + step
+        width: stage.width
+        height: stage.height
+        x: phase * width
+        opacity: 1 - Math.min(1, Math.abs(phase))
 
-            NumberAnimation on phase { id: arrive; to: 0; duration: 350; easing.type: Easing.BezierSpline; easing.bezierCurve: Theme.easeInOut }
-            NumberAnimation {
-                id: depart
-                target: page; property: "phase"; to: -1
-                duration: 350; easing.type: Easing.BezierSpline; easing.bezierCurve: Theme.easeInOut
-                onFinished: page.destroy()
-            }
-            function leave() { arrive.stop(); depart.start() }
+        NumberAnimation on phase { id: arrive; to: 0; duration: 350; easing.type: Easing.BezierSpline; easing.bezierCurve: Theme.easeInOut }
+        NumberAnimation {
+            id: depart
+            target: page; property: "phase"; to: -1
+            duration: 350; easing.type: Easing.BezierSpline; easing.bezierCurve: Theme.easeInOut
+            onFinished: page.destroy()
+        }
+        function leave() { arrive.stop(); depart.start() }
 
-            // Built with its step already known, so the slide makes only its own picture.
-            Component.onCompleted: {
-                const content = (step === 0 ? languageStep : slide).createObject(page, { step: step })
-                content.width = Qt.binding(() => page.width)
-                content.y = Qt.binding(() => Math.round((page.height - content.height) / 2))
-            }
+        // Built with its step already known, so the slide makes only its own picture.
+        Component.onCompleted: {
+            const content = (step === 0 ? languageStep : slide).createObject(page, { step: step })
+            content.width = Qt.binding(() => page.width)
+            content.y = Qt.binding(() => Math.round((page.height - content.height) / 2))
         }
     }
+    Component { id: pageComponent; Page {} }
 
     Component {
         id: languageStep
@@ -251,9 +251,11 @@ Item {
             Item {
                 width: parent.width
                 height: 190
+                // By address: Qt 6.4's Loader cannot make a component declared in this bound file.
                 Loader {
                     anchors.centerIn: parent
-                    sourceComponent: [reclaim, modules, control][slideColumn.step - 1] ?? null
+                    source: ["OnbReclaimIllustration.qml", "OnbModulesIllustration.qml",
+                             "OnbControlIllustration.qml"][slideColumn.step - 1] ?? ""
                 }
             }
             Column {
@@ -282,8 +284,4 @@ Item {
             }
         }
     }
-
-    Component { id: reclaim; OnbReclaimMock {} }
-    Component { id: modules; OnbModulesMock {} }
-    Component { id: control; OnbControlMock {} }
 }

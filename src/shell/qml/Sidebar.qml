@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
 import QtQuick.Layouts
@@ -122,7 +123,7 @@ Rectangle {
             Layout.fillWidth: true
             accessibleName: L10n.text(L10n.language, "action.donate")
             ringRadius: 12
-            onClicked: Links.donate()
+            onClicked: AboutLinks.open(AboutLinks.donation)
             implicitHeight: donateRow.implicitHeight + 22
             Rectangle {
                 anchors.fill: parent

@@ -1,5 +1,4 @@
 import QtQuick
-import Orvane.Shell
 
 // The wordmark: 92 high when large, 42 otherwise; the width follows the artwork.
 Image {

@@ -4,9 +4,9 @@ import Orvane.Shell
 // Step 1's picture: a ring that fills to 68 % while the counter rolls from 0 to 62 GB.
 Item {
     id: mock
-    objectName: "onbReclaimMock"
-    property real progress: 0
-    property real gb: 0
+    objectName: "onbReclaimIllustration"
+    property real progress
+    property real gb
     implicitWidth: 176
     implicitHeight: 176
 

@@ -4,8 +4,6 @@
 // The screen only draws; which step shows, when Back exists and when the tour ends live here.
 
 #include <QObject>
-#include <QUrl>
-#include <QVariantList>
 #include <QtQml/qqmlregistration.h>
 
 namespace orvane {
@@ -50,44 +48,6 @@ private:
     int m_step = 0;
     int m_lastStep = 3;
     bool m_done = false;
-};
-
-// The languages in the order the choosers show them, with their fixed flag and native name.
-class LanguageOptions : public QObject
-{
-    Q_OBJECT
-    QML_NAMED_ELEMENT(Languages)
-    QML_SINGLETON
-    // [{ code: "es", flag: "🇲🇽", name: "Español" }, { code: "en", … }]
-    Q_PROPERTY(QVariantList all READ all CONSTANT)
-
-public:
-    using QObject::QObject;
-    static QVariantList all();
-};
-
-// The About screen's fixed version text and the four outside pages it opens (donation,
-// contact mail, terms, privacy).
-class AboutLinks : public QObject
-{
-    Q_OBJECT
-    QML_ELEMENT
-    QML_SINGLETON
-    Q_PROPERTY(QString version READ version CONSTANT)
-    Q_PROPERTY(QUrl donation READ donation CONSTANT)
-    Q_PROPERTY(QUrl contact READ contact CONSTANT)
-    Q_PROPERTY(QUrl terms READ terms CONSTANT)
-    Q_PROPERTY(QUrl privacy READ privacy CONSTANT)
-
-public:
-    using QObject::QObject;
-    static QString version();
-    static QUrl donation();
-    static QUrl contact();
-    static QUrl terms();
-    static QUrl privacy();
-    // Hands the address to its default application; false when nothing took it.
-    Q_INVOKABLE bool open(const QUrl& url) const;
 };
 
 } // namespace orvane

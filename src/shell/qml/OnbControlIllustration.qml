@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
@@ -5,7 +6,7 @@ import Orvane.Shell
 // Step 3's picture: three choices that tick themselves at 0.5, 1.05 and 1.6 seconds.
 Item {
     id: mock
-    objectName: "onbControlMock"
+    objectName: "onbControlIllustration"
     property var checked: [false, false, false]
     readonly property var labels: [
         L10n.text(L10n.language, "onb.mock.caches"),

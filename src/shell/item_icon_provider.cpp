@@ -1,24 +1,15 @@
-#include "shell_qml.h"
+#include "item_icon_provider.h"
 
-#include "byte_format.h"
 #include "icons.h"
-#include "localization_manager.h"
-#include "painted_items.h"
 #include "symbols.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QFont>
 #include <QHash>
 #include <QMimeDatabase>
 #include <QMutex>
 #include <QPainter>
-#include <QQmlEngine>
-#include <QTextLayout>
 #include <QTimer>
-#include <QWindow>
-
-#include <cmath>
 
 #include <sys/stat.h>
 
@@ -26,108 +17,6 @@
 #include <optional>
 
 namespace orvane {
-
-L10n::L10n(QObject* parent)
-    : QObject(parent)
-{
-    connect(&LocalizationManager::shared(), &LocalizationManager::languageChanged, this, &L10n::languageChanged);
-}
-
-QString L10n::language() const
-{
-    return LocalizationManager::shared().languageCode();
-}
-
-void L10n::setLanguage(const QString& code)
-{
-    LocalizationManager::shared().setLanguageCode(code);
-}
-
-QString L10n::t(const QString& key, const QStringList& args) const
-{
-    return LocalizationManager::shared().t(key, args);
-}
-
-QString L10n::text(const QString& language, const QString& key, const QStringList& args) const
-{
-    Q_UNUSED(language);
-    return LocalizationManager::shared().t(key, args);
-}
-
-QString L10n::bytes(qint64 count) const
-{
-    return formatBytes(count);
-}
-
-KeyboardMode::KeyboardMode(QObject* parent)
-    : QObject(parent)
-{
-    QCoreApplication::instance()->installEventFilter(this);
-}
-
-bool KeyboardMode::eventFilter(QObject* watched, QEvent* event)
-{
-    // Every input event reaches its window first; its items see it after.
-    if (!qobject_cast<QWindow*>(watched))
-        return false;
-    const bool key = event->type() == QEvent::KeyPress;
-    const bool pointer = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::TouchBegin;
-    if ((key && !m_active) || (pointer && m_active)) {
-        m_active = key;
-        emit activeChanged();
-    }
-    return false;
-}
-
-QColor ShellPalette::gradientTop(const QColor& c) const
-{
-    return orvane::gradientTop(c);
-}
-
-QColor ShellPalette::gradientBottom(const QColor& c) const
-{
-    return orvane::gradientBottom(c);
-}
-
-namespace {
-
-int wrappedLines(const QString& text, const QFont& font, qreal width)
-{
-    QTextLayout layout(text, font);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WordWrap);
-    layout.setTextOption(option);
-    layout.beginLayout();
-    int lines = 0;
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
-        line.setLineWidth(width);
-        ++lines;
-    }
-    layout.endLayout();
-    return lines;
-}
-
-} // namespace
-
-qreal TextFit::balancedWidth(const QString& text, const QFont& font, qreal maxWidth) const
-{
-    if (text.isEmpty() || maxWidth <= 0)
-        return std::max<qreal>(maxWidth, 0);
-    const int lines = wrappedLines(text, font, maxWidth);
-    if (lines <= 1)
-        return maxWidth;
-    // Narrowest whole width that still takes `lines` lines.
-    int low = int(maxWidth / lines), high = int(std::ceil(maxWidth));
-    while (low < high) {
-        const int mid = (low + high) / 2;
-        if (wrappedLines(text, font, mid) <= lines)
-            high = mid;
-        else
-            low = mid + 1;
-    }
-    // A little room, so the text item's own layout breaks the lines at the same places.
-    return std::min<qreal>(maxWidth, high + 2);
-}
 
 namespace {
 
@@ -391,12 +280,6 @@ QQuickImageResponse* ItemIconProvider::requestImageResponse(const QString& id, c
         state->finish(prepared.image);
     });
     return response;
-}
-
-void prepareEngine(QQmlEngine& engine)
-{
-    loadSymbolFont();
-    engine.addImageProvider(QLatin1String(itemIconProviderId), new ItemIconProvider);
 }
 
 } // namespace orvane

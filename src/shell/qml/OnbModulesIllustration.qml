@@ -1,10 +1,11 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
 
 // Step 2's picture: six module tiles that pop in one after another.
 Item {
     id: mock
-    objectName: "onbModulesMock"
+    objectName: "onbModulesIllustration"
     property bool shown: false
     readonly property var mods: [
         { symbol: "sparkles", color: Qt.rgba(1.0, 0.62, 0.18, 1) },
