@@ -6,6 +6,7 @@
 #include "cli_texts.h"
 #include "localization_manager.h"
 #include "path_text.h"
+#include "removal_texts.h"
 
 namespace orvane::cli {
 

@@ -7,7 +7,6 @@
 #include "localization_manager.h"
 #include "path_text.h"
 #include "paths.h"
-#include "removal_texts.h"
 
 namespace orvane::cli {
 
