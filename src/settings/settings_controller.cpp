@@ -22,11 +22,6 @@ SettingsController::SettingsController(LaunchAtLogin* launchAtLogin, StartupItem
     connect(m_startupItems, &StartupItemsModel::removalFinished, m_launchAtLogin, &LaunchAtLogin::refresh);
 }
 
-QString SettingsController::itemToRemove() const
-{
-    return displayPath(m_itemToRemove);
-}
-
 QString SettingsController::itemToRemoveName() const
 {
     return m_itemToRemove.isEmpty() ? QString() : m_startupItems->displayName(m_itemToRemove);

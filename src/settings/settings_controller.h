@@ -17,8 +17,7 @@ class SettingsController : public QObject
     QML_ELEMENT
     Q_PROPERTY(orvane::LaunchAtLogin* launchAtLogin READ launchAtLogin CONSTANT)
     Q_PROPERTY(orvane::StartupItemsModel* startupItems READ startupItems CONSTANT)
-    // The item whose removal the alert asks about; it keeps its value after the alert closes.
-    Q_PROPERTY(QString itemToRemove READ itemToRemove NOTIFY itemToRemoveChanged)
+    // The name of the item whose removal the alert asks about; kept after the alert closes.
     Q_PROPERTY(QString itemToRemoveName READ itemToRemoveName NOTIFY itemToRemoveChanged)
     // Writable so that a dialog closed by Escape or a click outside can report it.
     Q_PROPERTY(bool showRemoveConfirm READ showRemoveConfirm WRITE setShowRemoveConfirm NOTIFY
@@ -35,7 +34,6 @@ public:
 
     LaunchAtLogin* launchAtLogin() const { return m_launchAtLogin; }
     StartupItemsModel* startupItems() const { return m_startupItems; }
-    QString itemToRemove() const;
     QString itemToRemoveName() const;
     bool showRemoveConfirm() const { return m_showRemoveConfirm; }
     void setShowRemoveConfirm(bool show);

@@ -101,7 +101,6 @@ void Updater::startCheck(bool userInitiated)
             abortWith(Failure::tooLarge);
     });
     m_deadline.start(m_limits.totalTimeoutMs);
-    emit checkingChanged();
 }
 
 void Updater::onReadyRead()
@@ -171,7 +170,6 @@ void Updater::finish()
     m_reply = nullptr;
     m_body.clear();
     m_body.squeeze();
-    emit checkingChanged();
 }
 
 void Updater::fail(Failure failure, int httpStatus)

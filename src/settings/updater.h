@@ -24,7 +24,6 @@ class Updater : public QObject
     Q_OBJECT
     QML_ELEMENT
     QML_SINGLETON
-    Q_PROPERTY(bool checking READ checking NOTIFY checkingChanged)
     Q_PROPERTY(QString currentVersion READ currentVersion CONSTANT)
     // False in builds whose updates come from the system's package manager: no checks at all.
     Q_PROPERTY(bool enabled READ enabled NOTIFY enabledChanged)
@@ -56,7 +55,6 @@ public:
     bool enabled() const { return m_enabled; }
     // Stops the automatic checks when turned off; the shared updater takes the build's choice.
     void setEnabled(bool enabled);
-    bool checking() const { return !m_reply.isNull(); }
     bool automaticChecksActive() const { return m_timer.isActive(); }
 
     // A check now, then one every checkIntervalMs. Their failures and "up to date" stay silent.
@@ -78,7 +76,6 @@ public:
     Q_INVOKABLE QString okText() const;
 
 signals:
-    void checkingChanged();
     void enabledChanged();
     void updateAvailable(const QString& newVersion, const QString& currentVersion, const QUrl& pageUrl);
     void upToDate();             // only for checks the user asked for

@@ -1,6 +1,5 @@
 #include "l10n_qml.h"
 
-#include "byte_format.h"
 #include "localization_manager.h"
 
 namespace orvane {
@@ -21,20 +20,10 @@ void L10n::setLanguage(const QString& code)
     LocalizationManager::shared().setLanguageCode(code);
 }
 
-QString L10n::t(const QString& key, const QStringList& args) const
-{
-    return LocalizationManager::shared().t(key, args);
-}
-
 QString L10n::text(const QString& language, const QString& key, const QStringList& args) const
 {
     Q_UNUSED(language);
     return LocalizationManager::shared().t(key, args);
-}
-
-QString L10n::bytes(qint64 count) const
-{
-    return formatBytes(count);
 }
 
 } // namespace orvane

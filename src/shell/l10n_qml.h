@@ -19,10 +19,8 @@ public:
     explicit L10n(QObject* parent = nullptr);
     QString language() const;
     void setLanguage(const QString& code);
-    Q_INVOKABLE QString t(const QString& key, const QStringList& args = {}) const;
     // The text of `key` in the current language; `language` is the caller's binding dependency.
     Q_INVOKABLE QString text(const QString& language, const QString& key, const QStringList& args = {}) const;
-    Q_INVOKABLE QString bytes(qint64 count) const;
 
 signals:
     void languageChanged();
