@@ -261,7 +261,7 @@ Window {
     required property SectionFlowController flow
     Loader {
         anchors.fill: parent
-        sourceComponent: root.flow.screen === "scanning" ? scanning : root.flow.screen === "results" ? results : null
+        sourceComponent: root.flow.state === "scanning" ? scanning : root.flow.state === "results" ? results : null
     }
     Component {
         id: scanning

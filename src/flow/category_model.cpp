@@ -39,29 +39,22 @@ void release(T&& old, qsizetype weight)
     (void)QtConcurrent::run([old = std::forward<T>(old)] {});
 }
 
-} // namespace
-
-QString checkStateFor(qsizetype selectedCount, qsizetype fileCount)
-{
-    // A category without files counts as fully selected.
-    if (selectedCount == fileCount)
-        return QStringLiteral("checkmark.square.fill");
-    if (selectedCount == 0)
-        return QStringLiteral("square");
-    return QStringLiteral("minus.square.fill");
-}
-
-QString categoryCheckState(const CleanupCategory& category, qsizetype selectedCount)
+// A category without files counts as fully selected; a duplicate group counts the copies that can
+// go (all but the first).
+Qt::CheckState checkStateOf(const CleanupCategory& category, qsizetype selectedCount)
 {
     const qsizetype n = category.files.size();
     if (category.isDuplicateGroup() && n > 1) {
         const qsizetype removable = selectedCount - (category.files.first().isSelected ? 1 : 0);
         if (removable == n - 1)
-            return QStringLiteral("checkmark.square.fill");
-        return selectedCount == 0 ? QStringLiteral("square") : QStringLiteral("minus.square.fill");
+            return Qt::Checked;
+    } else if (selectedCount == n) {
+        return Qt::Checked;
     }
-    return checkStateFor(selectedCount, n);
+    return selectedCount == 0 ? Qt::Unchecked : Qt::PartiallyChecked;
 }
+
+} // namespace
 
 PreparedResults PreparedResults::from(QList<CleanupCategory> categories)
 {
@@ -138,12 +131,6 @@ void FileListModel::detach()
     beginResetModel();
     m_owner = nullptr;
     endResetModel();
-}
-
-QList<CleanupFile> FileListModel::files() const
-{
-    const QList<CleanupFile>* files = list();
-    return files ? *files : QList<CleanupFile>();
 }
 
 int FileListModel::rowCount(const QModelIndex& parent) const
@@ -239,7 +226,7 @@ QVariant CategoryListModel::data(const QModelIndex& index, int role) const
     case Role::totalSize: return totals.total;
     case Role::totalSizeText: return formatBytes(totals.total);
     case Role::selectedSize: return m_results.countedSelected(row);
-    case Role::checkState: return categoryCheckState(c, totals.selectedCount);
+    case Role::checkState: return int(checkStateOf(c, totals.selectedCount));
     case Role::expanded: return c.isExpanded;
     case Role::showsFolders: return m_results.showsFolders.value(row);
     }
@@ -324,11 +311,9 @@ FileListModel* CategoryListModel::filesAt(int row) const
     return model;
 }
 
-QString CategoryListModel::checkStateAt(int row) const
+Qt::CheckState CategoryListModel::checkStateAt(int row) const
 {
-    if (row < 0 || row >= count())
-        return {};
-    return categoryCheckState(m_results.categories.at(row), m_results.totals.at(row).selectedCount);
+    return checkStateOf(m_results.categories.at(row), m_results.totals.at(row).selectedCount);
 }
 
 int CategoryListModel::firstRowKeepingCopy() const
@@ -409,10 +394,10 @@ QString CategoryListModel::describeAt(int row, int file) const
         return {};
     const CleanupCategory& c = m_results.categories.at(row);
     if (file < 0) {
-        const QString state = checkStateAt(row);
-        const QString selection = state == u"square" ? t(QStringLiteral("a11y.unchecked"))
-            : state == u"minus.square.fill"          ? t(QStringLiteral("a11y.partlyChecked"))
-                                                     : t(QStringLiteral("a11y.checked"));
+        const Qt::CheckState state = checkStateAt(row);
+        const QString selection = state == Qt::Unchecked   ? t(QStringLiteral("a11y.unchecked"))
+            : state == Qt::PartiallyChecked                 ? t(QStringLiteral("a11y.partlyChecked"))
+                                                            : t(QStringLiteral("a11y.checked"));
         return QStringList{c.name, formatItemCount(c.files.size()),
                            formatBytes(m_results.totals.at(row).total), selection}
             .join(QStringLiteral(", "));
@@ -464,7 +449,7 @@ bool CategoryListModel::toggleAll(const QString& categoryId)
     const qsizetype n = category.files.size();
     // A full box clears; anything less selects all, but a duplicate group's first copy stays
     // unselected: the group keeps it.
-    const bool full = checkStateAt(row) == u"checkmark.square.fill";
+    const bool full = checkStateAt(row) == Qt::Checked;
     const int keep = category.isDuplicateGroup() ? 0 : -1;
     if (n > 0)
         setSelected(row, 0, int(n) - 1, [full, keep](int i) { return !full && i != keep; });

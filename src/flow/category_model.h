@@ -73,9 +73,6 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QHash<int, QByteArray> roleNames() const override;
 
-    // The files as plain values (empty once the category has left the results).
-    QList<CleanupFile> files() const;
-
 private:
     friend class CategoryListModel;
     FileListModel(CategoryListModel* owner, int row);
@@ -108,7 +105,9 @@ public:
         totalSize,
         totalSizeText,
         selectedSize,
-        checkState,   // symbol name of the box: "checkmark.square.fill", "square", "minus.square.fill"
+        // Qt::CheckState of the box. A duplicate group's box stands for the copies that can go
+        // (all but the first): checked when they all are selected.
+        checkState,
         expanded,
         showsFolders,
     };
@@ -138,7 +137,6 @@ public:
     int rowOf(const QString& categoryId) const;
     // The files of category `row`, made on first use (a card asks only once it is expanded).
     Q_INVOKABLE orvane::FileListModel* filesAt(int row) const;
-    QString checkStateAt(int row) const;
     // For moving through the results by keyboard: category `row` and its file `file` by position.
     Q_INVOKABLE QString categoryIdAt(int row) const;
     Q_INVOKABLE QString fileIdAt(int row, int file) const;
@@ -174,15 +172,11 @@ private:
     void setSelected(int row, int first, int last, const std::function<bool(int)>& wanted);
     void categoryChanged(int row, const QList<int>& roles);
     void dropFileModels();
+    Qt::CheckState checkStateAt(int row) const;
 
     PreparedResults m_results;
     FilePath m_home; // for the folder texts, read once per result
     mutable QList<FileListModel*> m_fileModels; // made on demand, same rows as the categories
 };
-
-// Symbol name of a category's box for its files' selection. A duplicate group's box stands for
-// the copies that can go (all but the first): it is full when they all are selected.
-QString categoryCheckState(const CleanupCategory& category, qsizetype selectedCount);
-QString checkStateFor(qsizetype selectedCount, qsizetype fileCount);
 
 } // namespace orvane

@@ -11,7 +11,6 @@
 #include "paths.h"
 #include "removal_texts.h"
 
-#include <QEasingCurve>
 #include <QSet>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentRun>
@@ -35,20 +34,6 @@ FlowServices FlowServices::engine()
     s.keep = [](const FilePath& path) { return keepPath(path); };
     s.reveal = [](const FilePath& path) { revealInFileManager(path); };
     return s;
-}
-
-int percentInUse(const DiskInfo& disk)
-{
-    if (disk.total < 1)
-        return 0;
-    return int(double(disk.total - disk.free) / double(disk.total) * 100.0);
-}
-
-double usedFraction(const DiskInfo& disk)
-{
-    if (disk.total < 1)
-        return 0.0;
-    return double(disk.total - disk.free) / double(disk.total);
 }
 
 namespace {
@@ -97,13 +82,6 @@ QString folderText(const FilePath& path)
     return displayPath(folder);
 }
 
-QEasingCurve easeOut()
-{
-    QEasingCurve curve(QEasingCurve::BezierSpline);
-    curve.addCubicBezierSegment(QPointF(0.0, 0.0), QPointF(0.58, 1.0), QPointF(1.0, 1.0));
-    return curve;
-}
-
 } // namespace
 
 // A scan cancelled while its worker is still busy (stuck in the kernel on a mount that never
@@ -135,14 +113,7 @@ SectionFlowController::SectionFlowController(const QString& sectionId, FlowServi
     , m_services(std::move(services))
     , m_categories(new CategoryListModel(this))
 {
-    m_ringAnimation.setDuration(1100);
-    m_ringAnimation.setEasingCurve(easeOut());
-    connect(&m_ringAnimation, &QVariantAnimation::valueChanged, this, [this](const QVariant& v) {
-        m_ringFill = v.toDouble();
-        emit ringFillChanged();
-    });
-    m_settleTimer.setSingleShot(true);
-    connect(&m_settleTimer, &QTimer::timeout, this, &SectionFlowController::settle);
+    loadPlan();
     connect(&m_scanWatcher, &QFutureWatcherBase::finished, this, &SectionFlowController::scanFinished);
     // Progress is read from the scan's counters a few times a second, never signalled per file.
     m_progressTimer.setInterval(250);
@@ -154,12 +125,10 @@ SectionFlowController::SectionFlowController(const QString& sectionId, FlowServi
         emit textsChanged();
     });
     connect(this, &SectionFlowController::removalStyleChanged, this, &SectionFlowController::textsChanged);
-    connect(this, &SectionFlowController::freedBytesChanged, this, &SectionFlowController::textsChanged);
     connect(this, &SectionFlowController::diskChanged, this, &SectionFlowController::textsChanged);
     connect(this, &SectionFlowController::sectionIdChanged, this, &SectionFlowController::textsChanged);
-    connect(this, &SectionFlowController::stateChanged, this, &SectionFlowController::screenChanged);
-    connect(this, &SectionFlowController::sectionIdChanged, this, &SectionFlowController::screenChanged);
     connect(&LocalizationManager::shared(), &LocalizationManager::languageChanged, this, [this] {
+        loadPlan();
         m_categories->refreshTexts();
         emit textsChanged();
         emit scanProgressChanged();
@@ -181,7 +150,14 @@ void SectionFlowController::setSectionId(const QString& id)
     if (id == m_sectionId || !m_sectionId.isEmpty())
         return;
     m_sectionId = id;
+    loadPlan();
     emit sectionIdChanged();
+}
+
+// The plan is made once per section and language: its texts are read on every property read.
+void SectionFlowController::loadPlan()
+{
+    m_plan = m_services.plan && !m_sectionId.isEmpty() ? m_services.plan(m_sectionId) : std::nullopt;
 }
 
 QString SectionFlowController::stateName() const
@@ -194,15 +170,6 @@ QString SectionFlowController::stateName() const
     case ScanState::done: return QStringLiteral("done");
     }
     return {};
-}
-
-QString SectionFlowController::screen() const
-{
-    if (m_sectionId == u"space" || m_sectionId == u"settings" || m_sectionId == u"about")
-        return m_sectionId;
-    if (!hasPlan())
-        return QStringLiteral("comingSoon");
-    return stateName();
 }
 
 void SectionFlowController::setState(ScanState state)
@@ -256,11 +223,6 @@ QString SectionFlowController::sectionIcon() const
     return s ? s->icon : QStringLiteral("sparkles");
 }
 
-bool SectionFlowController::hasPlan() const
-{
-    return m_services.plan && m_services.plan(m_sectionId).has_value();
-}
-
 QString SectionFlowController::sectionTitle() const
 {
     const auto s = findSection(m_sectionId);
@@ -269,33 +231,31 @@ QString SectionFlowController::sectionTitle() const
 
 QString SectionFlowController::planTitle() const
 {
-    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
-    return plan ? plan->title : QString();
+    return m_plan ? m_plan->title : QString();
 }
 
 QString SectionFlowController::planSubtitle() const
 {
-    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
-    return plan ? plan->subtitle : QString();
+    return m_plan ? m_plan->subtitle : QString();
 }
 
 QStringList SectionFlowController::planHighlights() const
 {
-    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
-    return plan ? plan->highlights : QStringList();
+    return m_plan ? m_plan->highlights : QStringList();
 }
 
 QStringList SectionFlowController::planNotes() const
 {
-    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
-    return plan ? plan->notes : QStringList();
+    return m_plan ? m_plan->notes : QStringList();
 }
 
 QString SectionFlowController::diskHeadline() const
 {
     if (!m_disk)
         return t(QStringLiteral("detail.calculating"));
-    return t(QStringLiteral("detail.percentInUse"), {QString::number(percentInUse(*m_disk)) + u'%'});
+    // Truncated, not rounded: 99.9 % in use is not yet full.
+    const int percent = int(m_disk->usedFraction() * 100.0);
+    return t(QStringLiteral("detail.percentInUse"), {QString::number(percent) + u'%'});
 }
 
 QString SectionFlowController::diskDetail() const
@@ -392,10 +352,9 @@ QString SectionFlowController::scanSourceText() const
 {
     if (m_state != ScanState::scanning || m_progressSource < 0)
         return {};
-    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
-    if (!plan || m_progressSource >= plan->sources.size())
+    if (!m_plan || m_progressSource >= m_plan->sources.size())
         return {};
-    return t(QStringLiteral("scanning.source"), {plan->sources[m_progressSource].name});
+    return t(QStringLiteral("scanning.source"), {m_plan->sources[m_progressSource].name});
 }
 
 QString SectionFlowController::scanCountsText() const
@@ -412,10 +371,9 @@ void SectionFlowController::startScan()
 {
     if (m_state != ScanState::idle && m_state != ScanState::results)
         return;
-    const auto plan = m_services.plan ? m_services.plan(m_sectionId) : std::nullopt;
-    if (!plan)
+    if (!m_plan)
         return;
-    setRemovalStyle(plan->defaultRemoval);
+    setRemovalStyle(m_plan->defaultRemoval);
     // The previous results go before the new scan starts.
     m_categories->clear();
     auto progress = std::make_shared<ScanProgress>();
@@ -427,7 +385,7 @@ void SectionFlowController::startScan()
     m_progressTimer.start();
     auto slot = std::make_shared<ScanSlot>();
     m_scanSlot = slot;
-    m_scanWatcher.setFuture(QtConcurrent::run(scanPool(), [scan = m_services.scan, plan = *plan, progress, slot] {
+    m_scanWatcher.setFuture(QtConcurrent::run(scanPool(), [scan = m_services.scan, plan = *m_plan, progress, slot] {
         background::Scope scope(background::Kind::scan);
         lowerThisThreadsPriority();
         QList<CleanupCategory> found = scan(plan, progress.get());
@@ -499,6 +457,7 @@ void SectionFlowController::performClean()
     m_lastResults.clear();
     m_lastKept.clear();
     m_lastStyle = m_removalStyle;
+    m_removalDone = false;
     setState(ScanState::cleaning);
     // The selection is handed over shared (no copy); the worker makes the list of locations,
     // removes them and works out what is left.
@@ -520,7 +479,6 @@ void SectionFlowController::performClean()
                 else if (r.results[i].outcome == RemovalOutcome::partlyRemoved)
                     partly.insert(r.targets[i].path, r.results[i].stayedBytes);
             }
-            r.freed = orvane::freedBytes(r.results);
             r.left = CategoryListModel::withoutRemoved(selection, gone, partly);
             return r;
         }));
@@ -534,25 +492,23 @@ void SectionFlowController::removalFinished()
         m_lastTargets = std::move(r.targets);
         m_lastResults = std::move(r.results);
         m_lastKept = std::move(r.kept);
-        m_freed = r.freed;
         m_left = std::move(r.left);
     } else {
         // No answer from the removal: nothing counts as gone, the results stay as they were.
-        m_freed = 0;
         m_left.reset();
     }
-    m_settleTimer.start(m_services.settleMs);
+    m_removalDone = true;
+    emit removalDoneChanged();
 }
 
 void SectionFlowController::settle()
 {
+    if (!removalDone())
+        return;
+    m_removalDone = false;
+    emit removalDoneChanged();
     if (m_left)
         m_categories->reset(*std::exchange(m_left, std::nullopt));
-    const qint64 freed = m_freed;
-    if (freed != m_freedBytes) {
-        m_freedBytes = freed;
-        emit freedBytesChanged();
-    }
     emit textsChanged(); // the done texts
     setState(ScanState::done);
 }
@@ -569,12 +525,6 @@ void SectionFlowController::refreshDisk()
         return;
     m_disk = m_services.disk();
     emit diskChanged();
-    m_ringAnimation.stop();
-    m_ringFill = 0.0;
-    emit ringFillChanged();
-    m_ringAnimation.setStartValue(0.0);
-    m_ringAnimation.setEndValue(usedFraction(*m_disk));
-    m_ringAnimation.start();
 }
 
 void SectionFlowController::toggleFile(const QString& categoryId, const QString& fileId)
@@ -616,29 +566,6 @@ void SectionFlowController::keepFile(const QString& categoryId, const QString& f
 void SectionFlowController::toggleExpanded(const QString& categoryId)
 {
     m_categories->toggleExpanded(categoryId);
-}
-
-void SectionFlowController::hoverCategory(const QString& categoryId)
-{
-    if (categoryId == m_hoveredID)
-        return;
-    m_hoveredID = categoryId;
-    emit hoveredIDChanged();
-}
-
-void SectionFlowController::unhoverCategory(const QString& categoryId)
-{
-    // Only the card that holds the hover clears it: moving straight from one card onto the next
-    // may report the new card's entry before the old card's exit.
-    if (categoryId != m_hoveredID || m_hoveredID.isEmpty())
-        return;
-    m_hoveredID.clear();
-    emit hoveredIDChanged();
-}
-
-QString SectionFlowController::checkState(const QString& categoryId) const
-{
-    return m_categories->checkStateAt(m_categories->rowOf(categoryId));
 }
 
 } // namespace orvane

@@ -9,7 +9,6 @@
 #include <QFutureWatcher>
 #include <QObject>
 #include <QTimer>
-#include <QVariantAnimation>
 #include <QtQml/qqmlregistration.h>
 
 #include <functional>
@@ -28,15 +27,9 @@ struct FlowServices {
     // Puts a path on the keep-list; false when it could not be stored.
     std::function<bool(const FilePath&)> keep;
     std::function<void(const FilePath&)> reveal; // shows an item in the file manager
-    int settleMs = 2200; // the cleaning screen stays this long after the removal
 
     static FlowServices engine();
 };
-
-// Integer percentage in use, truncated; 0 for a volume reporting no capacity.
-int percentInUse(const DiskInfo& disk);
-// Used fraction 0…1; 0 for a volume reporting no capacity.
-double usedFraction(const DiskInfo& disk);
 
 // One section's cleanup flow: state, results, selection, figures and the operations that move
 // them. The screens only draw these values and call the operations.
@@ -49,17 +42,16 @@ class SectionFlowController : public QObject
 
     Q_PROPERTY(QString sectionId READ sectionId WRITE setSectionId NOTIFY sectionIdChanged)
     Q_PROPERTY(QString state READ stateName NOTIFY stateChanged)
-    Q_PROPERTY(QString screen READ screen NOTIFY screenChanged)
-    Q_PROPERTY(CategoryListModel* categories READ categories CONSTANT)
+    // While cleaning: the removal has answered, and the cleaning screen may call settle().
+    Q_PROPERTY(bool removalDone READ removalDone NOTIFY removalDoneChanged)
+    Q_PROPERTY(orvane::CategoryListModel* categories READ categories CONSTANT)
     Q_PROPERTY(QString removalStyle READ removalStyleName WRITE setRemovalStyleName NOTIFY removalStyleChanged)
     Q_PROPERTY(bool showDeleteConfirm READ showDeleteConfirm WRITE setShowDeleteConfirm NOTIFY showDeleteConfirmChanged)
-    Q_PROPERTY(qint64 freedBytes READ freedBytes NOTIFY freedBytesChanged)
     Q_PROPERTY(qint64 selectedTotal READ selectedTotal NOTIFY selectionChanged)
-    Q_PROPERTY(QString hoveredID READ hoveredID NOTIFY hoveredIDChanged)
+    Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY selectionChanged)
     Q_PROPERTY(bool hasDisk READ hasDisk NOTIFY diskChanged)
-    Q_PROPERTY(qint64 diskTotal READ diskTotal NOTIFY diskChanged)
-    Q_PROPERTY(qint64 diskFree READ diskFree NOTIFY diskChanged)
-    Q_PROPERTY(double ringFill READ ringFill NOTIFY ringFillChanged)
+    // Share of the volume in use, 0…1: where the introduction's ring sweeps to.
+    Q_PROPERTY(double usedFraction READ usedFraction NOTIFY diskChanged)
     Q_PROPERTY(QColor accent READ accent NOTIFY sectionIdChanged)
     Q_PROPERTY(QString sectionIcon READ sectionIcon NOTIFY sectionIdChanged)
     Q_PROPERTY(bool hasPlan READ hasPlan NOTIFY sectionIdChanged)
@@ -99,7 +91,7 @@ public:
 
     ScanState scanState() const { return m_state; }
     QString stateName() const;
-    QString screen() const;
+    bool removalDone() const { return m_state == ScanState::cleaning && m_removalDone; }
     CategoryListModel* categories() const { return m_categories; }
     RemovalStyle removalStyle() const { return m_removalStyle; }
     QString removalStyleName() const { return rawValue(m_removalStyle); }
@@ -107,17 +99,13 @@ public:
     void setRemovalStyleName(const QString& name);
     bool showDeleteConfirm() const { return m_showDeleteConfirm; }
     void setShowDeleteConfirm(bool show);
-    qint64 freedBytes() const { return m_freedBytes; }
     qint64 selectedTotal() const { return m_categories->selectedTotal(); }
-    QString hoveredID() const { return m_hoveredID; }
-    std::optional<DiskInfo> disk() const { return m_disk; }
+    bool hasSelection() const { return selectedTotal() > 0; }
     bool hasDisk() const { return m_disk.has_value(); }
-    qint64 diskTotal() const { return m_disk ? m_disk->total : 0; }
-    qint64 diskFree() const { return m_disk ? m_disk->free : 0; }
-    double ringFill() const { return m_ringFill; }
+    double usedFraction() const { return m_disk ? m_disk->usedFraction() : 0.0; }
     QColor accent() const;
     QString sectionIcon() const;
-    bool hasPlan() const;
+    bool hasPlan() const { return m_plan.has_value(); }
 
     QString sectionTitle() const;
     QString planTitle() const;
@@ -141,17 +129,15 @@ public:
     QString scanSourceText() const;
     QString scanCountsText() const;
 
-    // Removal list of the last cleaning and what became of each (for tests and diagnostics).
-    const QList<RemovalTarget>& lastTargets() const { return m_lastTargets; }
-    const FilePaths& lastKept() const { return m_lastKept; }
-    const QList<RemovalResult>& lastResults() const { return m_lastResults; }
-
     Q_INVOKABLE void startScan();
     // Stops the running scan: its threads wind down, nothing it found is shown, back to the start.
     Q_INVOKABLE void cancelScan();
     Q_INVOKABLE void requestClean();   // opens the confirmation while something is selected
     Q_INVOKABLE void cancelClean();    // closes it
     Q_INVOKABLE void performClean();
+    // Cleaning → done, once the removal has answered; the cleaning screen calls it when its
+    // motion has run, so how long that screen stays is the screen's own business.
+    Q_INVOKABLE void settle();
     Q_INVOKABLE void back();
     Q_INVOKABLE void refreshDisk();
     Q_INVOKABLE void toggleFile(const QString& categoryId, const QString& fileId);
@@ -160,21 +146,15 @@ public:
     // "Never offer this": the file goes on the keep-list and leaves the results.
     Q_INVOKABLE void keepFile(const QString& categoryId, const QString& fileId);
     Q_INVOKABLE void toggleExpanded(const QString& categoryId);
-    Q_INVOKABLE void hoverCategory(const QString& categoryId);
-    Q_INVOKABLE void unhoverCategory(const QString& categoryId);
-    Q_INVOKABLE QString checkState(const QString& categoryId) const;
 
 signals:
     void sectionIdChanged();
     void stateChanged();
-    void screenChanged();
+    void removalDoneChanged();
     void removalStyleChanged();
     void showDeleteConfirmChanged();
-    void freedBytesChanged();
     void selectionChanged();
-    void hoveredIDChanged();
     void diskChanged();
-    void ringFillChanged();
     void textsChanged();
     void scanProgressChanged();
 
@@ -183,7 +163,7 @@ private:
     void scanFinished();
     void pollProgress();
     void removalFinished();
-    void settle();
+    void loadPlan();
 
     QString m_sectionId;
     FlowServices m_services;
@@ -191,11 +171,8 @@ private:
     CategoryListModel* m_categories;
     RemovalStyle m_removalStyle = RemovalStyle::permanent;
     bool m_showDeleteConfirm = false;
-    qint64 m_freedBytes = 0;
-    QString m_hoveredID;
+    std::optional<CleanupPlan> m_plan; // in the current language, made again when it changes
     std::optional<DiskInfo> m_disk;
-    double m_ringFill = 0.0;
-    QVariantAnimation m_ringAnimation;
 
     // What a removal worker hands back: the targets it made of the selection, what went, and the
     // results as they stand afterwards (worked out there, so nothing grows on the GUI thread).
@@ -207,7 +184,6 @@ private:
         QList<RemovalTarget> targets;
         QList<RemovalResult> results;
         FilePaths kept; // copies kept as the last of their duplicate group
-        qint64 freed = 0;
         PreparedResults left;
     };
 
@@ -219,12 +195,11 @@ private:
     qint64 m_progressFiles = 0;
     qint64 m_progressBytes = 0;
     QFutureWatcher<Removal> m_removeWatcher;
-    QTimer m_settleTimer;
+    bool m_removalDone = false;
     QList<RemovalTarget> m_lastTargets;
     QList<RemovalResult> m_lastResults;
     FilePaths m_lastKept;
     RemovalStyle m_lastStyle = RemovalStyle::permanent;
-    qint64 m_freed = 0;
     std::optional<PreparedResults> m_left; // the results as the removal left them
 };
 

@@ -36,6 +36,8 @@ struct DiskInfo {
     qint64 free = 0; // bytes available to the user
 
     qint64 used() const { return total - free; }
+    // Share in use, 0…1; 0 for a volume reporting no capacity.
+    double usedFraction() const { return total < 1 ? 0.0 : qBound(0.0, double(used()) / double(total), 1.0); }
 };
 
 enum class RemovalStyle { trash, permanent };

@@ -48,7 +48,6 @@ QVariant SpaceEntriesModel::data(const QModelIndex& index, int role) const
         return {};
     const SpaceEntry& e = m_entries.at(index.row());
     switch (Role(role)) {
-    case Role::entryId: return e.id.toString(QUuid::WithoutBraces);
     case Role::name: return e.name;
     case Role::icon: return e.icon;
     case Role::sizeInBytes: return e.sizeInBytes;
@@ -67,7 +66,6 @@ QVariant SpaceEntriesModel::data(const QModelIndex& index, int role) const
 QHash<int, QByteArray> SpaceEntriesModel::roleNames() const
 {
     return {
-        {int(Role::entryId), "entryId"},
         {int(Role::name), "name"},
         {int(Role::icon), "icon"},
         {int(Role::sizeInBytes), "sizeInBytes"},
@@ -144,13 +142,6 @@ void SpaceController::updateProgress()
     emit progressTextChanged();
 }
 
-double SpaceController::usedFraction() const
-{
-    if (m_disk.total < 1)
-        return 0.0;
-    return qBound(0.0, double(m_disk.used()) / double(m_disk.total), 1.0);
-}
-
 QString SpaceController::usageText() const
 {
     return t(QStringLiteral("space.usedOfTotal"),
@@ -169,7 +160,6 @@ QString SpaceController::currentFolder() const
 
 void SpaceController::reload()
 {
-    setHoveredID(QString());
     setLoading(true);
     const quint64 generation = ++m_generation;
     const bool topLevel = m_path.isEmpty();
@@ -214,7 +204,6 @@ void SpaceController::apply()
             emit usageTextChanged();
         }
     }
-    setHoveredID(QString());
     const bool hadSelection = selectedCount() > 0;
     m_entries.setEntries(result.entries);
     if (hadSelection)
@@ -260,25 +249,6 @@ void SpaceController::revealCurrentFolder()
 {
     if (!m_path.isEmpty() && m_backend.reveal)
         m_backend.reveal(m_path.last());
-}
-
-void SpaceController::hover(const QString& entryId)
-{
-    setHoveredID(entryId);
-}
-
-void SpaceController::unhover(const QString& entryId)
-{
-    if (!m_hoveredID.isEmpty() && entryId == m_hoveredID)
-        setHoveredID(QString());
-}
-
-void SpaceController::setHoveredID(const QString& id)
-{
-    if (id == m_hoveredID)
-        return;
-    m_hoveredID = id;
-    emit hoveredIDChanged();
 }
 
 QString SpaceController::selectedText() const

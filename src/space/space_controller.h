@@ -44,8 +44,7 @@ class SpaceEntriesModel : public QAbstractListModel
 
 public:
     enum class Role {
-        entryId = Qt::UserRole + 1, // new on every load, so no row stays hovered across reloads
-        name,
+        name = Qt::UserRole + 1,
         icon,          // symbol name: "folder" or "doc"
         sizeInBytes,
         formattedSize, // in the current language
@@ -65,8 +64,6 @@ public:
 
     int count() const { return int(m_entries.size()); }
     const QList<SpaceEntry>& entries() const { return m_entries; }
-    // The greatest size in the list, or 1 when it is empty.
-    qint64 largestSize() const { return m_largest; }
     void setEntries(const QList<SpaceEntry>& entries);
     bool isSelected(int row) const { return m_selected.contains(row); }
     void setSelected(int row, bool selected);
@@ -87,9 +84,6 @@ class SpaceController : public QObject
     QML_ELEMENT
     Q_PROPERTY(bool loading READ loading NOTIFY loadingChanged)
     Q_PROPERTY(orvane::SpaceEntriesModel* entries READ entries CONSTANT)
-    Q_PROPERTY(qint64 diskTotal READ diskTotal NOTIFY diskChanged)
-    Q_PROPERTY(qint64 diskFree READ diskFree NOTIFY diskChanged)
-    Q_PROPERTY(qint64 diskUsed READ diskUsed NOTIFY diskChanged)
     Q_PROPERTY(double usedFraction READ usedFraction NOTIFY diskChanged)
     // "space.usedOfTotal" filled in with the three figures, in the current language.
     Q_PROPERTY(QString usageText READ usageText NOTIFY usageTextChanged)
@@ -97,9 +91,6 @@ class SpaceController : public QObject
     Q_PROPERTY(int depth READ depth NOTIFY pathChanged)
     Q_PROPERTY(QString currentFolderName READ currentFolderName NOTIFY pathChanged)
     Q_PROPERTY(QString currentFolder READ currentFolder NOTIFY pathChanged)
-    // entryId of the row under the pointer; empty for none. Every load clears it, since its
-    // rows carry new identities.
-    Q_PROPERTY(QString hoveredID READ hoveredID NOTIFY hoveredIDChanged)
     // While a list is measured: how many files it has met so far, in the current language.
     Q_PROPERTY(QString progressText READ progressText NOTIFY progressTextChanged)
     // Ticked rows, to move to the Trash or delete with the plans' confirmation and executor.
@@ -119,18 +110,12 @@ public:
 
     bool loading() const { return m_loading; }
     SpaceEntriesModel* entries() { return &m_entries; }
-    DiskInfo disk() const { return m_disk; }
-    qint64 diskTotal() const { return m_disk.total; }
-    qint64 diskFree() const { return m_disk.free; }
-    qint64 diskUsed() const { return m_disk.used(); }
-    double usedFraction() const;
+    double usedFraction() const { return m_disk.usedFraction(); }
     QString usageText() const;
-    const FilePaths& path() const { return m_path; }
     bool atTopLevel() const { return m_path.isEmpty(); }
     int depth() const { return int(m_path.size()); }
     QString currentFolderName() const;
     QString currentFolder() const;
-    QString hoveredID() const { return m_hoveredID; }
     QString progressText() const { return m_progressText; }
     int selectedCount() const { return int(m_entries.selectedRows().size()); }
     QString selectedText() const;
@@ -151,11 +136,6 @@ public:
     // One level up; nothing at the top.
     Q_INVOKABLE void back();
     Q_INVOKABLE void revealCurrentFolder();
-    // The pointer entered / left the row with this entryId. Leaving only clears the row that
-    // holds the hover, whatever order the two arrive in.
-    Q_INVOKABLE void hover(const QString& entryId);
-    Q_INVOKABLE void unhover(const QString& entryId);
-
     // Ticks or clears a row for removal.
     Q_INVOKABLE void toggleSelected(int row);
     // Asks to move the ticked rows to the Trash (or delete them for good); the confirmation
@@ -171,7 +151,6 @@ signals:
     void diskChanged();
     void usageTextChanged();
     void pathChanged();
-    void hoveredIDChanged();
     void progressTextChanged();
     void selectionChanged();
     void confirmChanged();
@@ -200,7 +179,6 @@ private:
     void apply();
     void applyRemoval();
     void setLoading(bool loading);
-    void setHoveredID(const QString& id);
     void updateProgress();
     QList<RemovalTarget> selectedTargets() const;
 
@@ -210,7 +188,6 @@ private:
     FilePaths m_path;
     bool m_loading = true;
     quint64 m_generation = 0;
-    QString m_hoveredID;
     QFutureWatcher<LoadResult> m_watcher;
     // The progress of the list being measured; cancelled when the user moves on or leaves.
     std::shared_ptr<ScanProgress> m_progress;

@@ -1,6 +1,5 @@
 import QtQuick
 import Orvane.Shell
-import Orvane.Flow
 
 // Makes its parent fade, grow and rise into place when it appears, `index` × 0.09 s late.
 // The parent takes `transform: stagger.shift`. Created inactive, the parent is simply in place

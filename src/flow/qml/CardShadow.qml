@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
 
@@ -38,15 +39,16 @@ Item {
         knockoutDy: -root.offsetY
     }
 
-    // An ordinary card: one shadow. (A hidden shadow, a glow not lit yet, is not even made.)
-    Loader {
-        active: !root.tall && root.visible
-        sourceComponent: Piece {}
+    // An ordinary card: one shadow. (A hidden shadow, a glow not lit yet, is not even made; each
+    // is a Repeater of one, as Qt 6.4's Loader cannot make this file's bound components.)
+    Repeater {
+        model: !root.tall && root.visible ? 1 : 0
+        delegate: Piece {}
     }
     // A tall card: top, stretched middle, bottom.
-    Loader {
-        active: root.tall && root.visible
-        sourceComponent: Item {
+    Repeater {
+        model: root.tall && root.visible ? 1 : 0
+        delegate: Item {
             width: root.width
             height: root.height
             Item {

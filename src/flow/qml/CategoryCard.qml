@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
@@ -16,7 +17,7 @@ Item {
     required property int fileCount
     required property string elementsText
     required property string totalSizeText
-    required property string checkState
+    required property int checkState // Qt.Checked, Qt.PartiallyChecked or Qt.Unchecked
     required property bool expanded
     required property bool showsFolders
     property Flickable viewport: ListView.view
@@ -33,7 +34,7 @@ Item {
     readonly property var files: expanded || drawer.height > 0 ? flow.categories.filesAt(index) : null
     // Whether it plays the staggered entrance (read once, when the card is made).
     property bool entrance: true
-    readonly property bool hovered: flow.hoveredID === categoryId
+    readonly property bool hovered: cardHover.hovered
     // The list reuses cards for other categories as it scrolls: nothing animates while a card
     // takes on another category's state.
     property bool reused: false
@@ -54,12 +55,13 @@ Item {
 
     objectName: "categoryCard_" + index
     Accessible.role: Accessible.ListItem
-    Accessible.name: listFocused && cursorFile >= -1 ? list.cursorText : [name, elementsText, totalSizeText].join(", ")
+    readonly property string summary: name + ", " + elementsText + ", " + totalSizeText
+    Accessible.name: listFocused && cursorFile >= -1 ? list.cursorText : summary
     Accessible.focusable: true
     Accessible.focused: activeFocus
     width: ListView.view ? ListView.view.width : parent.width
     height: body.height
-    transform: stagger.shift
+    transform: [stagger.shift]
     // The entrance and the hover scale a card about its centre; a card taller than the view is
     // scaled about its top, or a small change of scale would move its visible part by hundreds
     // of points.
@@ -98,13 +100,7 @@ Item {
             border.width: 1
             border.color: Theme.tint(card.accent, card.expanded ? 0.7 : 0.2)
         }
-        MouseArea {
-            anchors.fill: parent
-            hoverEnabled: true
-            acceptedButtons: Qt.NoButton
-            onContainsMouseChanged: containsMouse ? card.flow.hoverCategory(card.categoryId)
-                                                  : card.flow.unhoverCategory(card.categoryId)
-        }
+        HoverHandler { id: cardHover }
 
         Item {
             id: content
@@ -131,7 +127,7 @@ Item {
                     border.color: Theme.tint(card.accent, 0.5)
                 }
                 Accessible.role: Accessible.ListItem
-                Accessible.name: [card.name, card.elementsText, card.totalSizeText].join(", ")
+                Accessible.name: card.summary
                 FocusRing { inset: -8; radius: 12; shown: card.listFocused && card.cursorFile === -1 }
                 MouseArea {
                     objectName: card.objectName + "_header"
@@ -149,14 +145,15 @@ Item {
                         Accessible.role: Accessible.CheckBox
                         Accessible.name: L10n.text(L10n.language, "a11y.selectAll", [card.name])
                         Accessible.checkable: true
-                        Accessible.checked: card.checkState !== "square"
-                        Accessible.description: L10n.text(L10n.language, card.checkState === "square" ? "a11y.unchecked"
-                            : card.checkState === "minus.square.fill" ? "a11y.partlyChecked" : "a11y.checked")
+                        Accessible.checked: card.checkState !== Qt.Unchecked
+                        Accessible.description: L10n.text(L10n.language, card.checkState === Qt.Unchecked ? "a11y.unchecked"
+                            : card.checkState === Qt.PartiallyChecked ? "a11y.partlyChecked" : "a11y.checked")
                         Accessible.onToggleAction: card.flow.toggleAll(card.categoryId)
                         Accessible.onPressAction: card.flow.toggleAll(card.categoryId)
-                        name: card.checkState
+                        name: card.checkState === Qt.Checked ? "checkmark.square.fill"
+                            : card.checkState === Qt.PartiallyChecked ? "minus.square.fill" : "square"
                         size: 18
-                        color: card.checkState === "square" ? Theme.white(0.5) : card.accent
+                        color: card.checkState === Qt.Unchecked ? Theme.white(0.5) : card.accent
                         MouseArea {
                             anchors.fill: parent
                             anchors.margins: -4
@@ -218,25 +215,29 @@ Item {
                     Spring { response: Theme.expandSpring.response; dampingFraction: Theme.expandSpring.damping }
                 }
                 Loader {
+                    id: rows
                     y: 14 + card.windowTop
                     width: parent.width
                     height: card.windowBottom - card.windowTop
                     active: height > 0
                     // Made over a few frames, so opening a category never stalls a frame.
                     asynchronous: true
-                    sourceComponent: ListView {
-                        objectName: card.objectName + "_rows"
-                        interactive: false
-                        cacheBuffer: 0
-                        reuseItems: true
-                        contentY: card.windowTop
-                        model: card.files
-                        delegate: FileRow {
-                            flow: card.flow; categoryId: card.categoryId; accent: card.accent
-                            cardName: card.objectName; height: card.rowHeight
-                            showsFolder: card.showsFolders
-                            cursorHere: card.listFocused && card.cursorFile === index
-                        }
+                    source: "CardRows.qml"
+                }
+                // The rows' list is a file of its own (Qt 6.4's Loader cannot make this file's
+                // bound components); what it shows is set here.
+                Binding { target: rows.item; property: "objectName"; value: card.objectName + "_rows" }
+                Binding { target: rows.item; property: "contentY"; value: card.windowTop }
+                Binding { target: rows.item; property: "model"; value: card.files }
+                Binding { target: rows.item; property: "delegate"; value: fileRow }
+                Component {
+                    id: fileRow
+                    FileRow {
+                        id: row
+                        flow: card.flow; categoryId: card.categoryId; accent: card.accent
+                        cardName: card.objectName; height: card.rowHeight
+                        showsFolder: card.showsFolders
+                        cursorHere: card.listFocused && card.cursorFile === row.index
                     }
                 }
             }

@@ -1,15 +1,20 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
 import Orvane.Flow
 
-// A brush sweeping 130 sin 3e points to and fro over sparkles that fade and shrink in 1.6 s.
+// A brush sweeping 130 sin 3e points to and fro over sparkles that fade and shrink in 1.6 s. The
+// screen stays 2.2 s after the removal has answered, then says it has settled.
 Item {
     id: cleaning
     objectName: "cleaningView"
     property color accent: "white"
+    property bool removalDone: false
+    signal settled()
+    Timer { interval: 2200; running: cleaning.removalDone; onTriggered: cleaning.settled() }
     property var dirt: [Qt.point(-100, -30), Qt.point(-40, 35), Qt.point(20, -45), Qt.point(80, 20),
                         Qt.point(120, -20), Qt.point(-70, 50), Qt.point(50, 55), Qt.point(-120, 10)]
-    property real e: 0  // seconds since the screen was created
+    property real e // seconds since the screen was created
     readonly property real p: Math.min(e / 1.6, 1.0)
     NumberAnimation on e { from: 0; to: 86400; duration: 86400000; loops: Animation.Infinite }
 
@@ -39,9 +44,10 @@ Item {
                 y: 85 - height / 2
                 rotation: -25
                 SoftShadow {
+                    id: brushGlow
                     circle: true
                     anchors.centerIn: parent
-                    width: parent.width * 0.7 + 2 * pad; height: parent.height * 0.7 + 2 * pad
+                    width: parent.width * 0.7 + 2 * brushGlow.pad; height: parent.height * 0.7 + 2 * brushGlow.pad
                     color: Theme.tint(cleaning.accent, 0.5)
                     blur: 12
                 }

@@ -3,13 +3,14 @@ import Orvane.Shell
 import Orvane.Flow
 
 Item {
+    id: soon
     objectName: "comingSoonView"
     required property SectionFlowController flow
     Column {
         anchors.centerIn: parent
         spacing: 16
-        Symbol { anchors.horizontalCenter: parent.horizontalCenter; name: flow.sectionIcon; size: 76; color: Theme.white(0.45) }
-        Label { anchors.horizontalCenter: parent.horizontalCenter; text: flow.sectionTitle; size: Theme.largeTitle; bold: true }
+        Symbol { anchors.horizontalCenter: parent.horizontalCenter; name: soon.flow.sectionIcon; size: 76; color: Theme.white(0.45) }
+        Label { anchors.horizontalCenter: parent.horizontalCenter; text: soon.flow.sectionTitle; size: Theme.largeTitle; bold: true }
         Label {
             objectName: "comingSoonText"
             anchors.horizontalCenter: parent.horizontalCenter

@@ -1,7 +1,7 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls as Controls
 import Orvane.Shell
-import Orvane.Flow
 
 // A check mark that pops in, the title, what was removed and the way back.
 Item {
@@ -17,6 +17,8 @@ Item {
     property bool pop: false
     property real popProgress: 0
     Component.onCompleted: { pop = true; popAnim.start() }
+    // The focus is offered once the screen is in place.
+    Timer { running: true; interval: 0; onTriggered: Theme.offerFocus(backButton, backButton.Window.window) }
     Spring {
         id: popAnim
         target: done; property: "popProgress"; from: 0; to: 1
@@ -118,7 +120,6 @@ Item {
             GlassButton {
                 id: backButton
                 objectName: "doneBack"
-                Component.onCompleted: Qt.callLater(Theme.offerFocus, backButton, Window.window)
                 y: 8
                 fixedWidth: 180; fixedHeight: 50
                 tint: done.accent

@@ -59,7 +59,7 @@ Item {
         Image {
             Layout.preferredWidth: 22; Layout.preferredHeight: 22
             source: row.iconSource
-            sourceSize: Qt.size(44, 44)
+            sourceSize.width: 44; sourceSize.height: 44
             fillMode: Image.PreserveAspectFit
             asynchronous: true // looked up off the GUI thread, once per kind of item
             smooth: true

@@ -1,8 +1,9 @@
+pragma ComponentBehavior: Bound
 import QtQuick
-import Orvane.Shell
 import Orvane.Flow
 
-// A plan section's cleanup flow: one screen per state, the confirmation above them all.
+// A plan section's cleanup flow: one screen per state, the confirmation above them all. A section
+// without a plan shows that it is coming.
 Item {
     id: view
     objectName: "flowView"
@@ -14,7 +15,7 @@ Item {
     // Escape goes back one step: the done screen to the introduction, a scan stops. On the
     // results it does nothing, so one key never throws a scan away; elsewhere it goes home.
     Keys.onEscapePressed: (event) => {
-        switch (controller.screen) {
+        switch (controller.state) {
         case "done": controller.back(); break
         case "scanning": controller.cancelScan(); break
         case "results": break
@@ -22,27 +23,22 @@ Item {
         }
     }
 
-    Loader {
-        id: screen
-        objectName: "flowScreen"
-        anchors.fill: parent
-        sourceComponent: {
-            switch (controller.screen) {
-            case "idle": return intro
-            case "scanning": return scanning
-            case "results": return resultsView
-            case "cleaning": return cleaning
-            case "done": return doneView
-            default: return comingSoon
-            }
-        }
+    // The screen of the state, made when the state is entered and gone when it is left (each a
+    // Repeater of one: Qt 6.4's Loader cannot make this file's bound components). Sized from the
+    // view, not anchored: a screen being taken down keeps its layout.
+    readonly property string page: controller.hasPlan ? controller.state : "comingSoon"
+    Repeater {
+        model: view.page === "comingSoon" ? 1 : 0
+        delegate: ComingSoonView { width: view.width; height: view.height; flow: controller }
     }
-
-    Component { id: intro; IntroView { flow: controller } }
-    Component { id: comingSoon; ComingSoonView { flow: controller } }
-    Component {
-        id: scanning
-        ScanningView {
+    Repeater {
+        model: view.page === "idle" ? 1 : 0
+        delegate: IntroView { width: view.width; height: view.height; flow: controller }
+    }
+    Repeater {
+        model: view.page === "scanning" ? 1 : 0
+        delegate: ScanningView {
+            width: view.width; height: view.height
             accent: controller.accent
             cancellable: true
             sourceText: controller.scanSourceText
@@ -50,11 +46,29 @@ Item {
             onCancel: controller.cancelScan()
         }
     }
-    Component { id: resultsView; ResultsView { flow: controller } }
-    Component { id: cleaning; CleaningView { accent: controller.accent } }
-    Component {
-        id: doneView
-        DoneView { accent: controller.accent; freedText: controller.doneText; notes: controller.doneNotes; allNotes: controller.doneAllNotes; onBack: controller.back() }
+    Repeater {
+        model: view.page === "results" ? 1 : 0
+        delegate: ResultsView { width: view.width; height: view.height; flow: controller }
+    }
+    Repeater {
+        model: view.page === "cleaning" ? 1 : 0
+        delegate: CleaningView {
+            width: view.width; height: view.height
+            accent: controller.accent
+            removalDone: controller.removalDone
+            onSettled: controller.settle()
+        }
+    }
+    Repeater {
+        model: view.page === "done" ? 1 : 0
+        delegate: DoneView {
+            width: view.width; height: view.height
+            accent: controller.accent
+            freedText: controller.doneText
+            notes: controller.doneNotes
+            allNotes: controller.doneAllNotes
+            onBack: controller.back()
+        }
     }
 
     // Over the whole window (the sidebar dims too); only the window's own buttons stay above it.

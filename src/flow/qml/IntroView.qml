@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import Orvane.Shell
@@ -8,7 +9,14 @@ Item {
     id: intro
     objectName: "introView"
     required property SectionFlowController flow
+    // Once the screen is in place the ring sweeps from empty to the share in use, and the focus
+    // is offered to Analyze.
+    property bool swept: false
     Component.onCompleted: flow.refreshDisk()
+    Timer {
+        running: true; interval: 0
+        onTriggered: { intro.swept = true; Theme.offerFocus(analyzeButton, analyzeButton.Window.window) }
+    }
 
     ColumnLayout {
         anchors.fill: parent
@@ -33,7 +41,8 @@ Item {
                 color: intro.flow.accent
                 glowColor: Theme.tint(intro.flow.accent, 0.3)
                 glowRadius: 8
-                to: intro.flow.ringFill
+                to: intro.swept ? intro.flow.usedFraction : 0
+                Behavior on to { EaseOut { duration: 1100 } }
             }
             Shadow {
                 target: tile
@@ -135,14 +144,16 @@ Item {
             Repeater {
                 model: chips.lines
                 delegate: Row {
+                    id: chipLine
                     required property var modelData
                     required property int index
                     objectName: "introChipLine_" + index
-                    anchors.horizontalCenter: parent.horizontalCenter
+                    x: (chips.width - width) / 2
                     spacing: 12
                     Repeater {
-                        model: modelData
+                        model: chipLine.modelData
                         delegate: Rectangle {
+                            id: chip
                             required property string modelData
                             implicitWidth: chipRow.implicitWidth + 32
                             implicitHeight: chipRow.implicitHeight + 20
@@ -155,7 +166,7 @@ Item {
                                 anchors.centerIn: parent
                                 spacing: 7
                                 Symbol { name: "checkmark.seal.fill"; size: 13; color: intro.flow.accent; anchors.verticalCenter: parent.verticalCenter }
-                                Label { text: modelData; color: Theme.white(0.9); anchors.verticalCenter: parent.verticalCenter }
+                                Label { text: chip.modelData; color: Theme.white(0.9); anchors.verticalCenter: parent.verticalCenter }
                             }
                         }
                     }
@@ -166,7 +177,6 @@ Item {
         GlassButton {
             id: analyzeButton
             objectName: "analyzeButton"
-            Component.onCompleted: Qt.callLater(Theme.offerFocus, analyzeButton, Window.window)
             Layout.alignment: Qt.AlignHCenter
             fixedWidth: 200; fixedHeight: 58
             tint: intro.flow.accent

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Controls.Basic as Controls
@@ -90,14 +91,14 @@ Item {
                 currentIndex: cursorCard
                 keyNavigationEnabled: false
                 highlightFollowsCurrentItem: false
-                Component.onCompleted: Qt.callLater(Theme.offerFocus, scroller, Window.window)
+                Timer { running: true; interval: 0; onTriggered: Theme.offerFocus(scroller, scroller.Window.window) }
                 Accessible.role: Accessible.List
                 Accessible.name: L10n.text(L10n.language, "a11y.results")
                 Accessible.description: cursorText
                 Accessible.focusable: true
                 Accessible.focused: activeFocus
                 property string cursorText: {
-                    void results.flow.selectedTotal // the texts change with the selection
+                    void results.flow.selectedText // the texts change with the selection
                     void L10n.language
                     return results.flow.categories.count > 0 ? model_.describeAt(cursorCard, cursorFile) : ""
                 }
@@ -142,7 +143,7 @@ Item {
                 function showCursor() {
                     if (cursorFile < 0 || !itemAtIndex(cursorCard))
                         positionViewAtIndex(cursorCard, cursorFile < 0 ? ListView.Contain : ListView.Beginning)
-                    const card = itemAtIndex(cursorCard)
+                    const card = itemAtIndex(cursorCard) as CategoryCard
                     if (!card || cursorFile < 0)
                         return
                     const top = card.rowsTop + cursorFile * card.rowHeight
@@ -254,7 +255,7 @@ Item {
                     tint: results.flow.accent
                     textSize: Theme.headline
                     text: results.flow.primaryActionText
-                    enabled: results.flow.selectedTotal > 0
+                    enabled: results.flow.hasSelection
                     onClicked: results.flow.requestClean()
                 }
             }

@@ -1,6 +1,5 @@
 import QtQuick
 import Orvane.Shell
-import Orvane.Flow
 
 // Endlessly turning arc (200°/s) and a pulsing sparkles symbol (1 + 0.15 sin 4t). Given a
 // scan's progress texts it shows them under the title, and with `cancellable` a Cancel button.
@@ -12,7 +11,10 @@ Item {
     property string countsText
     property bool cancellable: false
     signal cancel()
-    property real t: 0
+    // With Cancel shown, the focus is offered to it once the screen is in place.
+    Component.onCompleted: if (cancellable) focusLater.start()
+    Timer { id: focusLater; interval: 0; onTriggered: Theme.offerFocus(cancelButton, cancelButton.Window.window) }
+    property real t
     NumberAnimation on t { from: 0; to: 86400; duration: 86400000; loops: Animation.Infinite }
 
     Column {
@@ -24,7 +26,8 @@ Item {
             // Screen readers hear the work going on and what it is looking at.
             Accessible.role: Accessible.ProgressBar
             Accessible.name: L10n.text(L10n.language, "scanning.title")
-            Accessible.description: [scanning.sourceText, scanning.countsText].filter(s => s !== "").join(", ")
+            Accessible.description: scanning.sourceText !== "" && scanning.countsText !== ""
+                ? scanning.sourceText + ", " + scanning.countsText : scanning.sourceText + scanning.countsText
             RingArc {
                 anchors.fill: parent
                 lineWidth: 6
@@ -71,7 +74,6 @@ Item {
         GlassButton {
             id: cancelButton
             objectName: "scanningCancel"
-            Component.onCompleted: if (visible) Qt.callLater(Theme.offerFocus, cancelButton, Window.window)
             visible: scanning.cancellable
             anchors.horizontalCenter: parent.horizontalCenter
             prominent: false

@@ -1,6 +1,6 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import Orvane.Shell
-import Orvane.Flow
 
 // A two-or-more segment picker; its label is for accessibility only. One Tab stop: Left and
 // Right choose the neighbouring segment.
@@ -56,25 +56,26 @@ Item {
         Repeater {
             model: control.values.length
             Item {
+                id: segment
                 required property int index
-                objectName: control.objectName + "_" + control.values[index]
+                objectName: control.objectName + "_" + control.values[segment.index]
                 Accessible.role: Accessible.PageTab
-                Accessible.name: control.labels[index] ?? ""
+                Accessible.name: control.labels[segment.index] ?? ""
                 Accessible.checkable: true
-                Accessible.checked: control.values[index] === control.current
-                Accessible.onPressAction: control.chosen(control.values[index])
-                width: parent.width / control.values.length
-                height: parent.height
+                Accessible.checked: control.values[segment.index] === control.current
+                Accessible.onPressAction: control.chosen(control.values[segment.index])
+                width: (control.width - 4) / control.values.length
+                height: control.height - 4
                 Label {
                     anchors.centerIn: parent
-                    text: control.labels[index] ?? ""
-                    semibold: control.values[index] === control.current
-                    color: Theme.white(control.values[index] === control.current ? 1 : 0.7)
+                    text: control.labels[segment.index] ?? ""
+                    semibold: control.values[segment.index] === control.current
+                    color: Theme.white(control.values[segment.index] === control.current ? 1 : 0.7)
                 }
                 MouseArea {
                     anchors.fill: parent
                     cursorShape: Qt.PointingHandCursor
-                    onClicked: control.chosen(control.values[index])
+                    onClicked: control.chosen(control.values[segment.index])
                 }
             }
         }

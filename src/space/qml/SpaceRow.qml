@@ -7,7 +7,6 @@ import Orvane.Shell
 Item {
     id: row
     required property int index
-    required property string entryId
     required property string name
     required property string icon
     required property string formattedSize
@@ -16,12 +15,11 @@ Item {
     required property string iconSource
     required property bool selected
     property color accent: "white"
+    // Under the pointer. Every load makes new rows, so none stays hovered across reloads.
     property bool hovered: false
     signal activated()
     signal toggled()       // the check box: ticked for removal or not
     signal keepRequested() // "Never offer this"
-    signal pointerEntered()
-    signal pointerExited()
 
     objectName: "spaceRow_" + index
     activeFocusOnTab: true
@@ -91,7 +89,7 @@ Item {
                 visible: !row.isDirectory
                 width: 24; height: 24
                 source: row.isDirectory ? "" : row.iconSource
-                sourceSize: Qt.size(48, 48)
+                sourceSize.width: 48; sourceSize.height: 48
                 fillMode: Image.PreserveAspectFit
                 asynchronous: true
                 smooth: true
@@ -161,11 +159,11 @@ Item {
             if (containsMouse)
                 enteredAt = Qt.point(mouseX, mouseY)
             else
-                row.pointerExited()
+                row.hovered = false
         }
         onPositionChanged: (mouse) => {
             if (!row.hovered && (mouse.x !== enteredAt.x || mouse.y !== enteredAt.y))
-                row.pointerEntered()
+                row.hovered = true
         }
         // The check box and "Never offer this" sit under this area: a click on them is theirs.
         onClicked: (mouse) => {

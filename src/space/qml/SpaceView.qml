@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Layouts
 import QtQuick.Controls.Basic as Controls
@@ -16,12 +17,12 @@ Item {
 
     Component.onCompleted: controller.reload()
 
-    Loader {
-        anchors.fill: parent
-        active: view.controller.loading
-        visible: active
-        // How far the measuring has got; inside a folder, Cancel goes back up.
-        sourceComponent: ScanningView {
+    // How far the measuring has got; inside a folder, Cancel goes back up. Made only while a list
+    // is measured (by a Repeater of one: Qt 6.4's Loader cannot make this file's bound components).
+    Repeater {
+        model: view.controller.loading ? 1 : 0
+        delegate: ScanningView {
+            width: view.width; height: view.height
             accent: view.accent
             countsText: view.controller.progressText
             cancellable: !view.controller.atTopLevel
@@ -198,14 +199,12 @@ Item {
             reuseItems: false
             Controls.ScrollBar.vertical: Controls.ScrollBar { policy: Controls.ScrollBar.AsNeeded }
             delegate: SpaceRow {
+                id: spaceRow
                 width: rows.width - rows.leftMargin - rows.rightMargin
                 accent: view.accent
-                hovered: view.controller.hoveredID === entryId
-                onActivated: view.controller.activate(index)
-                onToggled: view.controller.toggleSelected(index)
-                onKeepRequested: view.controller.keep(index)
-                onPointerEntered: view.controller.hover(entryId)
-                onPointerExited: view.controller.unhover(entryId)
+                onActivated: view.controller.activate(spaceRow.index)
+                onToggled: view.controller.toggleSelected(spaceRow.index)
+                onKeepRequested: view.controller.keep(spaceRow.index)
             }
         }
     }
