@@ -16,7 +16,7 @@ DashboardController::DashboardController(QObject* parent)
 
 double DashboardController::usedFraction() const
 {
-    return m_disk.total >= 1 ? double(m_disk.total - m_disk.free) / double(m_disk.total) : 0.0;
+    return m_disk.usedFraction();
 }
 
 QString DashboardController::percentText() const
