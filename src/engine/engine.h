@@ -46,8 +46,8 @@ QList<CleanupFile> scanInstalledApps(bool autoSelect, Platform platform, const B
 QList<CleanupFile> scanInstalledApps(bool autoSelect, const FilePaths& roots, ScanProgress* progress = nullptr);
 FilePaths findLeftovers(const std::optional<QString>& bundleID, const QString& appName);
 
-// The space explorer. The home folder's top level: on macOS its classic folders; on Linux every entry, hidden ones
-// included, the user folders (user-dirs.dirs) with their symbols. Largest first.
+// The space explorer. The home folder's top level: on macOS its classic folders; on Linux every
+// entry, hidden ones included, the user folders (user-dirs.dirs) with their symbols. Largest first.
 // Cancelled through `progress`, a listing returns nothing.
 QList<SpaceEntry> topLevelEntries(ScanProgress* progress = nullptr);
 QList<SpaceEntry> topLevelEntries(Platform platform, const BaseDirs& dirs, ScanProgress* progress = nullptr);
