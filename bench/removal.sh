@@ -20,7 +20,8 @@
 #   fds    2000 levels under `ulimit -n 256`
 #   versus 100k entries, 10 levels: orvane, `rm -rf` and `find DIR -delete` on the same tree, one
 #          after the other in each run (CASES=versus runs only this; OTHER_BENCH=path/to/orvane-bench
-#          times another version's orvane in the same turns, e.g. the one REF built)
+#          times another version's orvane in the same turns, e.g. the one REF built; ENTRIES
+#          changes the tree's size)
 # The undeletable leaf is a tmpfs mounted at the bottom of the tree when run as root (in a mount
 # namespace of the benchmark's own), a read-only folder holding a file otherwise.
 set -euo pipefail
@@ -125,7 +126,7 @@ versus() { # entries
 
 if [[ $cases == versus ]]; then
   echo "== versus rm -rf and find -delete (10 levels)"
-  versus 100000
+  versus "${ENTRIES:-100000}"
   rm -rf "$home/tree"
   exit 0
 fi
