@@ -19,7 +19,9 @@
 #   steps  12 to 20 levels with an undeletable leaf: where a removal that retries grows fastest
 #   fds    2000 levels under `ulimit -n 256`
 #   versus 100k entries, 10 levels: orvane, `rm -rf` and `find DIR -delete` on the same tree, one
-#          after the other in each run (CASES=versus runs only this)
+#          after the other in each run (CASES=versus runs only this; OTHER_BENCH=path/to/orvane-bench
+#          times another version's orvane in the same turns, e.g. the one REF built; ENTRIES
+#          changes the tree's size)
 # The undeletable leaf is a tmpfs mounted at the bottom of the tree when run as root (in a mount
 # namespace of the benchmark's own), a read-only folder holding a file otherwise.
 set -euo pipefail
@@ -90,16 +92,20 @@ measure() { # label entries depth leaf [ulimit]
 # The same tree removed by orvane, `rm -rf` and `find -delete`, in turns, so that all three see
 # the same disk and the same load.
 versus() { # entries
-  local entries=$1 i tool out status
+  local entries=$1 i tool out status tools=(orvane)
+  [[ -n "${OTHER_BENCH:-}" ]] && tools+=(other)
+  tools+=(rm find)
   declare -A walls cpus
   for ((i = 0; i < runs; i++)); do
-    for tool in orvane rm find; do
+    for tool in "${tools[@]}"; do
       rm -rf "$home/tree"
       "$bench" tree "$home/tree" "$entries" 10
       sync
       status=0
       case $tool in
         orvane) out=$(timeout "$limit" "$bench" remove "$home/tree" none 2>&1) || status=$?
+                out=$(awk '{ print $2, $4 }' <<<"$out") ;;
+        other)  out=$(timeout "$limit" "$OTHER_BENCH" remove "$home/tree" none 2>&1) || status=$?
                 out=$(awk '{ print $2, $4 }' <<<"$out") ;;
         rm)     out=$( { TIMEFORMAT='%R %U %S'; time timeout "$limit" rm -rf "$home/tree"; } 2>&1) || status=$? ;;
         find)   out=$( { TIMEFORMAT='%R %U %S'; time timeout "$limit" find "$home/tree" -delete; } 2>&1) || status=$? ;;
@@ -111,7 +117,7 @@ versus() { # entries
       cpus[$tool]+="$(awk '{ print ($3 == "" ? $2 : $2 + $3) }' <<<"$out") "
     done
   done
-  for tool in orvane rm find; do
+  for tool in "${tools[@]}"; do
     # shellcheck disable=SC2086
     printf '   %-10s %7s entries  wall %9.4f s  cpu %9.4f s\n' "$tool" "$entries" \
       "$(median ${walls[$tool]})" "$(median ${cpus[$tool]})"
@@ -120,7 +126,7 @@ versus() { # entries
 
 if [[ $cases == versus ]]; then
   echo "== versus rm -rf and find -delete (10 levels)"
-  versus 100000
+  versus "${ENTRIES:-100000}"
   rm -rf "$home/tree"
   exit 0
 fi

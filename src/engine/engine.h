@@ -42,8 +42,8 @@ QList<CleanupFile> scanInstalledApps(const InstalledAppsSource& source, bool aut
                                      const BaseDirs& dirs, const QStringList& locales,
                                      ScanProgress* progress = nullptr);
 
-// The space explorer. The home folder's top level: on macOS its classic folders; on Linux every entry, hidden ones
-// included, the user folders (user-dirs.dirs) with their symbols. Largest first.
+// The space explorer. The home folder's top level: on macOS its classic folders; on Linux every
+// entry, hidden ones included, the user folders (user-dirs.dirs) with their symbols. Largest first.
 // Cancelled through `progress`, a listing returns nothing.
 QList<SpaceEntry> topLevelEntries(ScanProgress* progress = nullptr);
 QList<SpaceEntry> topLevelEntries(Platform platform, const BaseDirs& dirs, ScanProgress* progress = nullptr);

@@ -142,8 +142,9 @@ void TreeRemover::push(int fd, const char* name, const fs::Entry& self)
     read(m_levels.size() - 1);
 }
 
-// Lists the folder at `index` whole: its sub-folders are remembered, everything else is handled
-// as it is read (an entry the listing has passed may go without disturbing it).
+// Lists the folder at `index` whole, then handles its entries in inode order (on a disk, inodes
+// next to each other are read and written together, as rm does for large folders): sub-folders
+// are remembered, everything else goes at once.
 void TreeRemover::read(size_t index)
 {
     Level& level = m_levels[index];
@@ -157,15 +158,23 @@ void TreeRemover::read(size_t index)
         block(index, reasonOf(errno));
         return;
     }
+    m_listed.clear();
+    m_listedNames.clear();
     fs::FolderReader reader(level.fd, m_buffer);
     while (const dirent64* entry = reader.next()) {
-        if (entry->d_type == DT_DIR)
-            remember(m_levels[index], entry->d_name);
-        else
-            other(index, entry->d_name);
+        m_listed.push_back({entry->d_ino, uint32_t(m_listedNames.size()), entry->d_type});
+        m_listedNames.append(entry->d_name, std::strlen(entry->d_name) + 1);
     }
     if (reader.error() != 0)
         block(index, reasonOf(reader.error()));
+    std::sort(m_listed.begin(), m_listed.end(), [](const Listed& a, const Listed& b) { return a.inode < b.inode; });
+    for (const Listed& entry : m_listed) {
+        const char* name = m_listedNames.data() + entry.name;
+        if (entry.type == DT_DIR)
+            remember(m_levels[index], name);
+        else
+            other(index, name);
+    }
 }
 
 void TreeRemover::remember(Level& level, const char* name)

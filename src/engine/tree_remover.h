@@ -79,7 +79,14 @@ private:
     int m_open = 0;
     size_t m_firstMaybeOpen = 0; // every level below this one is closed
     bool m_stopped = false;
+    struct Listed {
+        quint64 inode;
+        uint32_t name; // offset in m_listedNames
+        unsigned char type;
+    };
     std::vector<char> m_buffer;
+    std::vector<Listed> m_listed; // the folder being read
+    std::string m_listedNames;
     std::string m_name; // the sub-folder being entered
 };
 
