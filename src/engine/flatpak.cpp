@@ -186,17 +186,6 @@ bool flatpakAvailable()
     return !QStandardPaths::findExecutable(QStringLiteral("flatpak")).isEmpty();
 }
 
-bool uninstallFlatpak(const QString& id, const FilePath& appFolder, int timeoutMs)
-{
-    if (!isFlatpakAppId(id.toUtf8()) || lastComponent(appFolder) != id.toUtf8())
-        return false;
-    const ChildOutcome outcome = runChild(
-        QStringLiteral("flatpak"), {QStringLiteral("uninstall"), QStringLiteral("--user"), QStringLiteral("--noninteractive"),
-                              QStringLiteral("--"), id},
-        timeoutMs);
-    // Exit status 0 alone is not enough: the freed figure counts the folder only when it went.
-    return outcome.succeeded() && isGone(appFolder);
-}
 
 FilePath flatpakSystemDir()
 {
@@ -268,6 +257,23 @@ FilePaths unusedFlatpakRuntimes(const FilePath& installation)
     }
     return unused;
 }
+
+namespace {
+
+// Runs `flatpak uninstall --user`; true only when flatpak exited 0 and the app's folder is gone.
+bool uninstallFlatpak(const QString& id, const FilePath& appFolder, int timeoutMs)
+{
+    if (!isFlatpakAppId(id.toUtf8()) || lastComponent(appFolder) != id.toUtf8())
+        return false;
+    const ChildOutcome outcome = runChild(
+        QStringLiteral("flatpak"), {QStringLiteral("uninstall"), QStringLiteral("--user"), QStringLiteral("--noninteractive"),
+                              QStringLiteral("--"), id},
+        timeoutMs);
+    // Exit status 0 alone is not enough: the freed figure counts the folder only when it went.
+    return outcome.succeeded() && isGone(appFolder);
+}
+
+} // namespace
 
 QString unusedRuntimesPackage()
 {

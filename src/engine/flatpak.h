@@ -18,11 +18,6 @@ bool flatpakAvailable();
 // How long an uninstall may take before it counts as hung (it also prunes the local repository).
 inline constexpr int flatpakUninstallTimeoutMs = 120 * 1000;
 
-// Runs `flatpak uninstall --user --noninteractive -- <id>` and waits for it (at most `timeoutMs`,
-// then it is killed). True only when flatpak exited 0 and the app's folder `appFolder`
-// ($XDG_DATA_HOME/flatpak/app/<id>) is gone; otherwise nothing else is touched.
-bool uninstallFlatpak(const QString& id, const FilePath& appFolder, int timeoutMs = flatpakUninstallTimeoutMs);
-
 // The system-wide installation as flatpak itself finds it: $FLATPAK_SYSTEM_DIR, else /var/lib/flatpak.
 FilePath flatpakSystemDir();
 
@@ -38,9 +33,10 @@ FilePaths unusedFlatpakRuntimes(const FilePath& installation);
 QString unusedRuntimesPackage();
 
 // Removes what a row with a package id stands for, through flatpak, and waits for it (at most
-// `timeoutMs`). `path` says which installation: an app folder of the system-wide one runs
-// `flatpak uninstall --system --noninteractive -- <id>` (polkit asks for approval), any other app
-// folder the user one as uninstallFlatpak does; unusedRuntimesPackage() with the user's
+// `timeoutMs`, then it is killed). `path` says which installation: an app folder of the
+// system-wide one runs `flatpak uninstall --system -y -- <id>` (polkit asks for approval), any
+// other app folder ($XDG_DATA_HOME/flatpak/app/<id>) `flatpak uninstall --user --noninteractive
+// -- <id>`; an id that is not the folder's own reaches no flatpak. unusedRuntimesPackage() with the user's
 // $XDG_DATA_HOME/flatpak/runtime runs `flatpak uninstall --unused --user --noninteractive`. True
 // only when flatpak exited 0 and what it was to remove is gone from the disk (for runtimes: every
 // one unusedFlatpakRuntimes finds just before). Nothing is ever deleted here.

@@ -509,10 +509,10 @@ private slots:
         for (const QByteArray bad : {"--help", "org.example", "org..App", "org.example.App x", "org.example.1App",
                                      "org.example.\xc3\x84pp", "--delete-data.x.y", "org.-x.App", "org.my-foo.App",
                                      "org.example.-App"}) {
-            QVERIFY2(!uninstallFlatpak(QString::fromUtf8(bad), dirs.data + "/flatpak/app/" + bad), bad.constData());
+            QVERIFY2(!uninstallFlatpakPackage(QString::fromUtf8(bad), dirs.data + "/flatpak/app/" + bad), bad.constData());
             QVERIFY2(!uninstallFlatpakPackage(QString::fromUtf8(bad), system + "/app/" + bad), bad.constData());
         }
-        QVERIFY(!uninstallFlatpak(QStringLiteral("org.example.Other"), folder)); // not the folder's app
+        QVERIFY(!uninstallFlatpakPackage(QStringLiteral("org.example.Other"), folder)); // not the folder's app
         QVERIFY(!uninstallFlatpakPackage(QStringLiteral("org.example.Other"), system + "/app/" + id));
         // Runtimes of no installation but the user's own.
         QVERIFY(!uninstallFlatpakPackage(unusedRuntimesPackage(), system + "/runtime"));
@@ -536,7 +536,7 @@ private slots:
         const qint64 leftoverDisk = runtimes ? 0 : fixture::ref::allocatedSize(home + "/.var/app/" + id);
         const qint64 oldRuntimes = treeSize(user + "/runtime/org.old.Platform") + treeSize(user + "/runtime/org.old.Sdk");
         // A hanging flatpak is given a short limit of its own; the removal's own is minutes.
-        const bool uninstalled = hangs && uninstallFlatpak(QString::fromLatin1(id), folder, 1000);
+        const bool uninstalled = hangs && uninstallFlatpakPackage(QString::fromLatin1(id), folder, 1000);
         const QList<RemovalResult> results = hangs ? QList<RemovalResult>{} : removeItems(targets, RemovalStyle::permanent);
         qputenv("PATH", path);
         qputenv("XDG_DATA_HOME", dataHome);
