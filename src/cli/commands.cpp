@@ -77,12 +77,8 @@ FilePath keptPathArgument(const QByteArray& given)
     if (parts.isEmpty())
         return FilePath("/");
     const QByteArray name = parts.takeLast();
-    FilePath parent = '/' + parts.join('/');
-    if (char* real = ::realpath(parent.constData(), nullptr)) {
-        parent = real;
-        std::free(real);
-    }
-    return joinPath(parent, name);
+    const FilePath parent = '/' + parts.join('/');
+    return joinPath(realPath(parent).value_or(parent), name);
 }
 
 } // namespace
@@ -114,11 +110,8 @@ int space(const CommandLine& cl)
     if (cl.positional.size() == 2) {
         const QByteArray& given = cl.positional.at(1);
         struct stat st;
-        char* real = ::realpath(given.constData(), nullptr);
-        const bool isFolder = real && ::stat(real, &st) == 0 && S_ISDIR(st.st_mode);
-        const FilePath folder = real ? FilePath(real) : FilePath();
-        std::free(real);
-        if (!isFolder)
+        const FilePath folder = realPath(given).value_or(FilePath());
+        if (folder.isEmpty() || ::stat(folder.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
             return usageError(text("err.notFolder", {readablePath(given)}));
         entries = childEntries(folder);
         heading = readablePath(folder);

@@ -2,6 +2,7 @@
 
 #include "demo_home_writer.h"
 #include "icon_file.h"
+#include "paths.h"
 
 #include <QList>
 
@@ -516,13 +517,12 @@ DemoHomeResult makeDemoHome(const QByteArray& dir, Platform platform)
         result.status = DemoHomeResult::NotAFolder;
         return result;
     }
-    char* real = ::realpath(target.constData(), nullptr);
+    const std::optional<FilePath> real = realPath(target);
     if (!real) {
         result.failedPath = target;
         return result;
     }
-    result.home = real;
-    std::free(real);
+    result.home = *real;
     if (!isEmptyFolder(result.home)) {
         result.status = ::access(result.home.constData(), R_OK) == 0 ? DemoHomeResult::NotEmpty
                                                                        : DemoHomeResult::Failed;

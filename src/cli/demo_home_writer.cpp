@@ -1,9 +1,10 @@
 #include "demo_home_writer.h"
 
+#include "folder_reader.h"
+
 #include <QtEndian>
 
 #include <cerrno>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -211,14 +212,8 @@ void finish(const FilePath& path, const QByteArray& rel, DemoHomeResult& result)
     if (::lstat(path.constData(), &st) != 0)
         return;
     if (S_ISDIR(st.st_mode)) {
-        if (DIR* d = ::opendir(path.constData())) {
-            while (const dirent* e = ::readdir(d)) {
-                const QByteArray name(e->d_name);
-                if (name != "." && name != "..")
-                    finish(path + '/' + name, rel.isEmpty() ? name : rel + '/' + name, result);
-            }
-            ::closedir(d);
-        }
+        for (const fs::FolderEntry& e : fs::readFolder(path).value_or(std::vector<fs::FolderEntry>{}))
+            finish(path + '/' + e.name, rel.isEmpty() ? e.name : rel + '/' + e.name, result);
     } else {
         ++result.files;
         result.apparentBytes += st.st_size;
@@ -230,19 +225,8 @@ void finish(const FilePath& path, const QByteArray& rel, DemoHomeResult& result)
 
 bool isEmptyFolder(const FilePath& path)
 {
-    DIR* d = ::opendir(path.constData());
-    if (!d)
-        return false;
-    bool empty = true;
-    while (const dirent* e = ::readdir(d)) {
-        const QByteArray name(e->d_name);
-        if (name != "." && name != "..") {
-            empty = false;
-            break;
-        }
-    }
-    ::closedir(d);
-    return empty;
+    const auto listed = fs::readFolder(path);
+    return listed && listed->empty();
 }
 
 } // namespace orvane::cli::demo

@@ -67,23 +67,11 @@ bool actsOnTerminal(char32_t c)
            || (c >= 0x2066 && c <= 0x2069);
 }
 
-// Well-formed UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(const QByteArray& bytes)
-{
-    for (qsizetype i = 0; i < bytes.size();) {
-        const int n = sequenceLength(bytes, i);
-        if (n == 0)
-            return false;
-        i += n;
-    }
-    return true;
-}
-
 } // namespace
 
 QString jsonPath(const QByteArray& path)
 {
-    if (isValidUtf8(path))
+    if (path.isValidUtf8())
         return QString::fromUtf8(path);
     return base64Prefix + QString::fromLatin1(path.toBase64());
 }

@@ -25,15 +25,15 @@ namespace {
 std::vector<Candidate> collectCandidates(const FilePaths& roots, qint64 minSize, ScanProgress* progress)
 {
     std::vector<Candidate> result;
-    std::unordered_set<FileId, FileIdHash> seen;
+    std::unordered_set<fs::FileId, fs::FileIdHash> seen;
     WalkOptions options;
     options.skipHidden = true;
     options.progress = progress;
     for (const FilePath& root : roots) {
         for (FoundFile& found : collectFiles(root, minSize, options)) {
-            if (!seen.insert(fileIdOf(found.st)).second)
+            if (!seen.insert(fs::fileIdOf(found.st)).second)
                 continue;
-            result.push_back(Candidate{std::move(found.path), stampOf(found.st)});
+            result.push_back(Candidate{std::move(found.path), fs::stampOf(found.st)});
         }
     }
     return result;

@@ -36,7 +36,7 @@ int openCandidate(const Candidate& c, Counters& counters)
     if (fd < 0)
         return -1;
     counters.opens.fetch_add(1, std::memory_order_relaxed);
-    if (stampOf(st) != c.stamp) {
+    if (fs::stampOf(st) != c.stamp) {
         ::close(fd);
         return -1;
     }
@@ -46,7 +46,7 @@ int openCandidate(const Candidate& c, Counters& counters)
 bool stillUnchanged(int fd, const Candidate& c)
 {
     struct stat st;
-    return ::fstat(fd, &st) == 0 && stampOf(st) == c.stamp;
+    return ::fstat(fd, &st) == 0 && fs::stampOf(st) == c.stamp;
 }
 
 // Reads exactly `len` bytes at `offset`; false on error or a short file.

@@ -4,7 +4,7 @@
 // comparison, the lockstep hashing, the parallel batches and the ordering of the result.
 
 #include "duplicates_p.h"
-#include "file_id.h"
+#include "file_entry.h"
 
 #include <openssl/evp.h>
 

@@ -1,10 +1,12 @@
 #include "desktop_entry.h"
 
+#include "file_entry.h"
 #include "file_head.h"
+#include "folder_reader.h"
+#include "paths.h"
 
 #include <QLocale>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -169,50 +171,32 @@ QString execProgram(const QString& exec)
 QList<DesktopEntryFile> readDesktopEntries(const FilePath& folder)
 {
     QList<DesktopEntryFile> entries;
-    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (dirFd < 0)
+    const fs::UniqueFd dir(fs::openFolder(folder));
+    if (!dir.ok())
         return entries;
-    DIR* dir = ::fdopendir(dirFd);
-    if (!dir) {
-        ::close(dirFd);
-        return entries;
-    }
-    while (const dirent* e = ::readdir(dir)) {
+    std::vector<char> buffer;
+    fs::FolderReader reader(dir.get(), buffer);
+    while (const dirent64* e = reader.next()) {
         const QByteArray name(e->d_name);
         if (name.startsWith('.') || !name.endsWith(".desktop"))
             continue;
-        if (const auto bytes = readSmallFile(dirFd, e->d_name, maxDesktopEntrySize))
+        if (const auto bytes = readSmallFile(dir.get(), e->d_name, maxDesktopEntrySize))
             if (auto entry = parseDesktopEntry(*bytes))
                 entries.append({folder + '/' + name, std::move(*entry)});
     }
-    ::closedir(dir);
     return entries;
 }
-
-namespace {
-
-FilePath realPath(const FilePath& path)
-{
-    FilePath out;
-    if (char* r = ::realpath(path.constData(), nullptr)) {
-        out = r;
-        std::free(r);
-    }
-    return out;
-}
-
-} // namespace
 
 bool launches(const DesktopEntry& entry, const FilePath& program)
 {
     if (!program.startsWith('/'))
         return false;
-    const FilePath realProgram = realPath(program);
+    const std::optional<FilePath> realProgram = realPath(program);
     for (const QString& command : {execProgram(entry.exec()), entry.value("TryExec")}) {
         const FilePath named = command.toUtf8();
         if (!named.startsWith('/'))
             continue; // found through PATH: not a particular file
-        if (named == program || (!realProgram.isEmpty() && realPath(named) == realProgram))
+        if (named == program || (realProgram && realPath(named) == realProgram))
             return true;
     }
     return false;
@@ -220,9 +204,9 @@ bool launches(const DesktopEntry& entry, const FilePath& program)
 
 FilePath resolveInside(const FilePath& folder, const QByteArray& relative)
 {
-    const FilePath base = realPath(folder);
-    const FilePath resolved = realPath(folder + '/' + relative);
-    return !base.isEmpty() && resolved.startsWith(base + '/') ? resolved : FilePath();
+    const std::optional<FilePath> base = realPath(folder);
+    const std::optional<FilePath> resolved = realPath(folder + '/' + relative);
+    return base && resolved && isWithin(*resolved, *base, Within::strictly) ? *resolved : FilePath();
 }
 
 QStringList desktopLocales(const QString& language)
