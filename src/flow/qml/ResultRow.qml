@@ -78,28 +78,31 @@ Item {
         scale: row.cardHovered && row.whole ? 1.012 : 1
         Behavior on scale { enabled: !row.reused; EaseOut {} }
 
-        Item {
-            id: shadows
-            visible: row.isHeader || row.cardEnd
-            y: row.isHeader ? -row.over : 0
-            width: parent.width
-            height: parent.height + (row.isHeader ? row.over : 0) + (row.cardEnd ? row.over : 0)
-            clip: !row.whole
-            Item { id: shape; x: 30; y: row.faceTop - shadows.y; width: face.width; height: row.faceHeight }
-            CardShadow { target: shape; color: Theme.black(0.38); blur: 14; offsetY: 8; cornerRadius: 16; knockout: true }
-            CardShadow {
-                target: shape; color: Theme.tint(row.accent, 0.3); blur: 20; cornerRadius: 16; knockout: true
-                opacity: row.glow
-                Behavior on opacity { enabled: !row.reused; EaseOut {} }
-            }
-            CardShadow {
-                target: shape; color: Theme.tint(row.accent, 0.35); blur: 22; cornerRadius: 16; knockout: true
-                opacity: row.cardHovered ? 1 : 0
-                Behavior on opacity { enabled: !row.reused; EaseOut {} }
+        // Made only where the card begins or ends (a Repeater of one, as for the row's content).
+        Repeater {
+            model: row.isHeader || row.cardEnd ? 1 : 0
+            delegate: Item {
+                id: shadows
+                y: row.isHeader ? -row.over : 0
+                width: body.width
+                height: body.height + (row.isHeader ? row.over : 0) + (row.cardEnd ? row.over : 0)
+                clip: !row.whole
+                Item { id: shape; x: 30; y: row.faceTop - shadows.y; width: face.width; height: row.faceHeight }
+                CardShadow { target: shape; color: Theme.black(0.38); blur: 14; offsetY: 8; cornerRadius: 16; knockout: true }
+                CardShadow {
+                    target: shape; color: Theme.tint(row.accent, 0.3); blur: 20; cornerRadius: 16; knockout: true
+                    opacity: row.glow
+                    Behavior on opacity { enabled: !row.reused; EaseOut {} }
+                }
+                CardShadow {
+                    target: shape; color: Theme.tint(row.accent, 0.35); blur: 22; cornerRadius: 16; knockout: true
+                    opacity: row.cardHovered ? 1 : 0
+                    Behavior on opacity { enabled: !row.reused; EaseOut {} }
+                }
             }
         }
         Item {
-            visible: !shadows.visible
+            visible: !row.isHeader && !row.cardEnd
             x: 30
             width: face.width
             height: parent.height

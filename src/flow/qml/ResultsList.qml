@@ -148,6 +148,7 @@ ListView {
     bottomMargin: 8
     boundsBehavior: Flickable.StopAtBounds
     reuseItems: true
+    cacheBuffer: 0
     model: rows_
     delegate: ResultRow {
         id: row
