@@ -112,89 +112,9 @@ qint64 PreparedResults::countedForGood(int row) const
     return totals.at(row).forGood - (kept >= 0 ? forGood.at(row).at(kept) : 0);
 }
 
-// ---- FileListModel ----
-
-FileListModel::FileListModel(CategoryListModel* owner, int row)
-    : QAbstractListModel(owner)
-    , m_owner(owner)
-    , m_row(row)
-{
-}
-
-const QList<CleanupFile>* FileListModel::list() const
-{
-    return m_owner ? &m_owner->m_results.categories.at(m_row).files : nullptr;
-}
-
-void FileListModel::detach()
-{
-    beginResetModel();
-    m_owner = nullptr;
-    endResetModel();
-}
-
-int FileListModel::rowCount(const QModelIndex& parent) const
-{
-    const QList<CleanupFile>* files = list();
-    return parent.isValid() || !files ? 0 : int(files->size());
-}
-
-QVariant FileListModel::data(const QModelIndex& index, int role) const
-{
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
-        return {};
-    const CleanupFile& f = list()->at(index.row());
-    switch (Role(role)) {
-    case Role::fileId: return f.id.toString(QUuid::WithoutBraces);
-    case Role::name: return f.name;
-    case Role::path: return displayPath(f.url);
-    case Role::sizeInBytes: return f.sizeInBytes;
-    case Role::sizeText: return formatBytes(f.sizeInBytes);
-    case Role::selected: return f.isSelected;
-    case Role::leftoverCount: return int(f.leftoverCount());
-    case Role::leftoversText:
-        return f.leftoverCount() == 0 ? QString()
-                                      : t(QStringLiteral("results.leftovers"), {QString::number(f.leftoverCount())});
-    case Role::iconSource: return itemIconSource(f.name, f.url);
-    case Role::leftoversList: return leftoversList(f);
-    case Role::folder: return folderOf(f);
-    case Role::accessibleName: {
-        QStringList parts{f.name, folderOf(f), formatBytes(f.sizeInBytes)};
-        if (f.leftoverCount() > 0)
-            parts.append(t(QStringLiteral("results.leftovers"), {QString::number(f.leftoverCount())}).remove(u'·').trimmed());
-        return parts.join(QStringLiteral(", "));
-    }
-    }
-    return {};
-}
-
-QString FileListModel::folderOf(const CleanupFile& file) const
-{
-    return homeRelativePath(parentPath(file.url), m_owner ? m_owner->m_home : FilePath());
-}
-
-QHash<int, QByteArray> FileListModel::roleNames() const
-{
-    return {
-        {int(Role::fileId), "fileId"},
-        {int(Role::name), "name"},
-        {int(Role::path), "path"},
-        {int(Role::sizeInBytes), "sizeInBytes"},
-        {int(Role::sizeText), "sizeText"},
-        {int(Role::selected), "selected"},
-        {int(Role::leftoverCount), "leftoverCount"},
-        {int(Role::leftoversText), "leftoversText"},
-        {int(Role::iconSource), "iconSource"},
-        {int(Role::leftoversList), "leftoversList"},
-        {int(Role::folder), "folder"},
-        {int(Role::accessibleName), "accessibleName"},
-    };
-}
-
-// ---- CategoryListModel ----
-
 CategoryListModel::CategoryListModel(QObject* parent)
     : QAbstractListModel(parent)
+    , m_rows(new ResultRowsModel(this))
 {
 }
 
@@ -220,7 +140,6 @@ QVariant CategoryListModel::data(const QModelIndex& index, int role) const
     case Role::categoryId: return c.id.toString(QUuid::WithoutBraces);
     case Role::name: return c.name;
     case Role::icon: return c.icon;
-    case Role::files: return QVariant::fromValue(static_cast<QObject*>(filesAt(row)));
     case Role::fileCount: return int(c.files.size());
     case Role::elementsText: return formatItemCount(c.files.size());
     case Role::totalSize: return totals.total;
@@ -239,7 +158,6 @@ QHash<int, QByteArray> CategoryListModel::roleNames() const
         {int(Role::categoryId), "categoryId"},
         {int(Role::name), "name"},
         {int(Role::icon), "icon"},
-        {int(Role::files), "files"},
         {int(Role::fileCount), "fileCount"},
         {int(Role::elementsText), "elementsText"},
         {int(Role::totalSize), "totalSize"},
@@ -259,27 +177,14 @@ int CategoryListModel::fileCount() const
     return int(n);
 }
 
-void CategoryListModel::dropFileModels()
-{
-    // Delegates being torn down may still hold them: they empty now and go later.
-    for (FileListModel* model : std::as_const(m_fileModels)) {
-        if (!model)
-            continue;
-        model->detach();
-        model->deleteLater();
-    }
-    m_fileModels.clear();
-}
-
 void CategoryListModel::reset(PreparedResults results)
 {
     const int before = count();
     beginResetModel();
-    dropFileModels();
     m_home = homeDir();
     PreparedResults old = std::exchange(m_results, std::move(results));
-    m_fileModels.resize(m_results.categories.size(), nullptr);
     endResetModel();
+    m_rows->reset();
     const qsizetype oldFiles = [&] {
         qsizetype n = 0;
         for (const CleanupCategory& c : old.categories)
@@ -301,16 +206,6 @@ int CategoryListModel::rowOf(const QString& categoryId) const
     return -1;
 }
 
-FileListModel* CategoryListModel::filesAt(int row) const
-{
-    if (row < 0 || row >= count())
-        return nullptr;
-    FileListModel*& model = m_fileModels[row];
-    if (!model)
-        model = new FileListModel(const_cast<CategoryListModel*>(this), row);
-    return model;
-}
-
 Qt::CheckState CategoryListModel::checkStateAt(int row) const
 {
     return checkStateOf(m_results.categories.at(row), m_results.totals.at(row).selectedCount);
@@ -330,6 +225,12 @@ void CategoryListModel::categoryChanged(int row, const QList<int>& roles)
 {
     const QModelIndex i = index(row);
     emit dataChanged(i, i, roles);
+    QList<int> rowRoles;
+    for (int role : roles)
+        if (role == int(Role::checkState))
+            rowRoles.append(int(ResultRowsModel::Role::checkState));
+    if (!rowRoles.isEmpty())
+        m_rows->headerChanged(row, rowRoles);
 }
 
 // Sets the selection of files [first, last] of category `row`, keeping its totals and the overall
@@ -360,8 +261,7 @@ void CategoryListModel::setSelected(int row, int first, int last, const std::fun
     m_results.selectedTotal += m_results.countedSelected(row) - countedBefore;
     m_results.selectedForGood += m_results.countedForGood(row) - forGoodBefore;
     m_results.groupsKeepingCopy += int(m_results.keptCopy(row) >= 0) - int(keptBefore);
-    if (FileListModel* model = m_fileModels.value(row))
-        emit model->dataChanged(model->index(changedFirst), model->index(changedLast), {int(FileListModel::Role::selected)});
+    m_rows->filesChanged(row, changedFirst, changedLast, {int(ResultRowsModel::Role::selected)});
     categoryChanged(row, {int(Role::checkState), int(Role::selectedSize)});
     emit selectionChanged();
 }
@@ -402,13 +302,67 @@ QString CategoryListModel::describeAt(int row, int file) const
                            formatBytes(m_results.totals.at(row).total), selection}
             .join(QStringLiteral(", "));
     }
-    FileListModel* files = filesAt(row);
-    if (file >= files->rowCount())
+    if (file >= c.files.size())
         return {};
-    const QModelIndex at = files->index(file);
-    return files->data(at, int(FileListModel::Role::accessibleName)).toString() + QStringLiteral(", ")
-        + t(files->data(at, int(FileListModel::Role::selected)).toBool() ? QStringLiteral("a11y.checked")
-                                                                          : QStringLiteral("a11y.unchecked"));
+    return fileRole(row, file, ResultRowsModel::Role::accessibleName).toString() + QStringLiteral(", ")
+        + t(c.files.at(file).isSelected ? QStringLiteral("a11y.checked") : QStringLiteral("a11y.unchecked"));
+}
+
+QVariant CategoryListModel::headerRole(int row, ResultRowsModel::Role role) const
+{
+    using R = ResultRowsModel::Role;
+    const CleanupCategory& c = m_results.categories.at(row);
+    switch (role) {
+    case R::categoryId: return c.id.toString(QUuid::WithoutBraces);
+    case R::name: return c.name;
+    case R::icon: return c.icon;
+    case R::elementsText: return formatItemCount(c.files.size());
+    case R::totalSizeText: return formatBytes(m_results.totals.at(row).total);
+    case R::checkState: return int(checkStateAt(row));
+    case R::expanded: return c.isExpanded;
+    case R::showsFolders: return m_results.showsFolders.value(row);
+    default: return {};
+    }
+}
+
+QVariantMap CategoryListModel::headerAt(int row) const
+{
+    if (row < 0 || row >= count())
+        return {};
+    using R = ResultRowsModel::Role;
+    QVariantMap header;
+    for (R role : {R::categoryId, R::name, R::icon, R::elementsText, R::totalSizeText, R::checkState})
+        header.insert(QString::fromLatin1(m_rows->roleNames().value(int(role))), headerRole(row, role));
+    return header;
+}
+
+QVariant CategoryListModel::fileRole(int row, int file, ResultRowsModel::Role role) const
+{
+    using R = ResultRowsModel::Role;
+    const CleanupCategory& c = m_results.categories.at(row);
+    const CleanupFile& f = c.files.at(file);
+    const auto leftovers = [&] {
+        return t(QStringLiteral("results.leftovers"), {QString::number(f.leftoverCount())});
+    };
+    switch (role) {
+    case R::categoryId: return c.id.toString(QUuid::WithoutBraces);
+    case R::showsFolders: return m_results.showsFolders.value(row);
+    case R::fileId: return f.id.toString(QUuid::WithoutBraces);
+    case R::name: return f.name;
+    case R::sizeText: return formatBytes(f.sizeInBytes);
+    case R::selected: return f.isSelected;
+    case R::leftoversText: return f.leftoverCount() == 0 ? QString() : leftovers();
+    case R::leftoversList: return leftoversList(f);
+    case R::iconSource: return itemIconSource(f.name, f.url);
+    case R::folder: return homeRelativePath(parentPath(f.url), m_home);
+    case R::accessibleName: {
+        QStringList parts{f.name, homeRelativePath(parentPath(f.url), m_home), formatBytes(f.sizeInBytes)};
+        if (f.leftoverCount() > 0)
+            parts.append(leftovers().remove(u'·').trimmed());
+        return parts.join(QStringLiteral(", "));
+    }
+    default: return {};
+    }
 }
 
 FilePath CategoryListModel::locationOf(const QString& categoryId, const QString& fileId) const
@@ -464,6 +418,7 @@ bool CategoryListModel::toggleExpanded(const QString& categoryId)
     bool& expanded = m_results.categories[row].isExpanded;
     expanded = !expanded;
     categoryChanged(row, {int(Role::expanded)});
+    m_rows->expandedChanged(row);
     return true;
 }
 
@@ -529,13 +484,7 @@ PreparedResults CategoryListModel::withoutRemoved(const QList<CleanupCategory>& 
 
 void CategoryListModel::refreshTexts()
 {
-    for (FileListModel* model : std::as_const(m_fileModels)) {
-        const int rows = model ? model->rowCount() : 0;
-        if (rows > 0)
-            emit model->dataChanged(model->index(0), model->index(rows - 1),
-                                    {int(FileListModel::Role::sizeText), int(FileListModel::Role::leftoversText),
-                                     int(FileListModel::Role::accessibleName)});
-    }
+    m_rows->textsChanged();
     if (count() > 0)
         emit dataChanged(index(0), index(count() - 1), {int(Role::elementsText), int(Role::totalSizeText)});
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model_types.h"
+#include "result_rows.h"
 
 #include <QAbstractListModel>
 #include <QtQml/qqmlregistration.h>
@@ -8,8 +9,6 @@
 #include <functional>
 
 namespace orvane {
-
-class CategoryListModel;
 
 // A scan result made ready for the screen on a worker thread: the categories as delivered and
 // every figure the screen shows of them, so putting them on screen costs nothing that grows with
@@ -44,46 +43,6 @@ struct PreparedResults {
     qint64 countedForGood(int row) const;
 };
 
-// The files of one category: a view onto that category inside the CategoryListModel, made
-// when a screen first asks for it. Every change goes through the CategoryListModel.
-class FileListModel : public QAbstractListModel
-{
-    Q_OBJECT
-    QML_ELEMENT
-    QML_UNCREATABLE("Made by the flow controller")
-
-public:
-    enum class Role {
-        fileId = Qt::UserRole + 1,
-        name,
-        path,         // readable text of the location
-        sizeInBytes,
-        sizeText,
-        selected,
-        leftoverCount,
-        leftoversText, // empty when the item has no extra locations
-        iconSource,    // image provider address of the item's icon
-        leftoversList, // the leftovers' paths, one a line after a heading ("~" for the home); empty when none
-        folder,        // the folder it lies in, "~" for the home
-        accessibleName, // name, folder, size and leftovers, for screen readers
-    };
-    Q_ENUM(Role)
-
-    int rowCount(const QModelIndex& parent = {}) const override;
-    QVariant data(const QModelIndex& index, int role) const override;
-    QHash<int, QByteArray> roleNames() const override;
-
-private:
-    friend class CategoryListModel;
-    FileListModel(CategoryListModel* owner, int row);
-    const QList<CleanupFile>* list() const;
-    void detach(); // the category left the results
-    QString folderOf(const CleanupFile& file) const;
-
-    CategoryListModel* m_owner;
-    int m_row;
-};
-
 // The scan's categories in the order delivered. Selection, tri-state and every total are kept
 // up to date here as the selection changes, so reading one costs the same for 10 files as for
 // 100,000.
@@ -93,13 +52,14 @@ class CategoryListModel : public QAbstractListModel
     QML_ELEMENT
     QML_UNCREATABLE("Made by the flow controller")
     Q_PROPERTY(int count READ count NOTIFY countChanged)
+    // Headers and open categories' files in one list, for the results screen.
+    Q_PROPERTY(orvane::ResultRowsModel* rows READ rows CONSTANT)
 
 public:
     enum class Role {
         categoryId = Qt::UserRole + 1,
         name,
         icon,
-        files,        // FileListModel*
         fileCount,
         elementsText,
         totalSize,
@@ -121,6 +81,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
     int count() const { return int(m_results.categories.size()); }
+    ResultRowsModel* rows() const { return m_rows; }
     // Puts a prepared result on screen; the previous one is released on a worker thread.
     void reset(PreparedResults results);
     void clear() { reset(PreparedResults()); }
@@ -135,13 +96,13 @@ public:
     int fileCount() const;
 
     int rowOf(const QString& categoryId) const;
-    // The files of category `row`, made on first use (a card asks only once it is expanded).
-    Q_INVOKABLE orvane::FileListModel* filesAt(int row) const;
     // For moving through the results by keyboard: category `row` and its file `file` by position.
     Q_INVOKABLE QString categoryIdAt(int row) const;
     Q_INVOKABLE QString fileIdAt(int row, int file) const;
     Q_INVOKABLE int fileCountAt(int row) const;
     Q_INVOKABLE bool isExpandedAt(int row) const;
+    // The header of category `row` (id, name, icon, texts, check state), empty when there is none.
+    Q_INVOKABLE QVariantMap headerAt(int row) const;
     // What a screen reader says of a header (`file` -1) or a row: name, figures, selection.
     Q_INVOKABLE QString describeAt(int row, int file) const;
     // The item's location, or empty when there is no such file.
@@ -167,16 +128,17 @@ signals:
     void selectionChanged();
 
 private:
-    friend class FileListModel;
+    friend class ResultRowsModel;
+    QVariant headerRole(int row, ResultRowsModel::Role role) const;
+    QVariant fileRole(int row, int file, ResultRowsModel::Role role) const;
     // Gives files [first, last] of category `row` the selection `wanted(i)`.
     void setSelected(int row, int first, int last, const std::function<bool(int)>& wanted);
     void categoryChanged(int row, const QList<int>& roles);
-    void dropFileModels();
     Qt::CheckState checkStateAt(int row) const;
 
     PreparedResults m_results;
     FilePath m_home; // for the folder texts, read once per result
-    mutable QList<FileListModel*> m_fileModels; // made on demand, same rows as the categories
+    ResultRowsModel* m_rows;
 };
 
 } // namespace orvane

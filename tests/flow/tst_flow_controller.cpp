@@ -285,23 +285,42 @@ private slots:
         CategoryListModel* model = flow->categories();
         QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const int last = groups - 1;
-        FileListModel* files = model->filesAt(last);
-        QAbstractItemModelTester fileTester(files, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        ResultRowsModel* rows = model->rows();
+        QAbstractItemModelTester rowTester(rows, QAbstractItemModelTester::FailureReportingMode::QtTest);
         const QString lastId = idOf(fake.results.last());
+        // Opening and closing a card inserts and removes its rows in the one list, never resets it.
+        QSignalSpy resets(rows, &QAbstractItemModel::modelReset);
+        QSignalSpy inserted(rows, &QAbstractItemModel::rowsInserted);
+        flow->toggleExpanded(idOf(fake.results.first()));
+        flow->toggleExpanded(lastId);
+        flow->toggleExpanded(idOf(fake.results.first()));
+        QCOMPARE(rows->rowCount(), groups + perGroup);
+        QCOMPARE(rows->rowAt(last, -1), last);
+        QCOMPARE(rows->rowAt(last, perGroup - 1), rows->rowCount() - 1);
+        QCOMPARE(inserted.count(), 2);
+        QCOMPARE(resets.count(), 0);
+        const auto fileRole = [&](int file, ResultRowsModel::Role role) {
+            return rows->data(rows->index(rows->rowAt(last, file)), int(role));
+        };
+        QCOMPARE(fileRole(perGroup - 1, ResultRowsModel::Role::fileId).toString(),
+                 idOf(fake.results.last().files.last()));
+        QVERIFY(fileRole(perGroup - 1, ResultRowsModel::Role::cardEnd).toBool());
+        QVERIFY(!fileRole(-1, ResultRowsModel::Role::cardEnd).toBool());
         auto lastRole = [&](CategoryListModel::Role role) { return model->data(model->index(last), int(role)); };
         QCOMPARE(flow->selectedTotal(), selected);
         QCOMPARE(lastRole(CategoryListModel::Role::totalSize).toLongLong(), lastTotal);
         QCOMPARE(lastRole(CategoryListModel::Role::fileCount).toInt(), perGroup);
         QCOMPARE(box(*flow, last), Qt::PartiallyChecked);
 
-        QSignalSpy rowChanges(files, &QAbstractItemModel::dataChanged);
+        QSignalSpy rowChanges(rows, &QAbstractItemModel::dataChanged);
         flow->toggleAll(lastId);
-        QCOMPARE(rowChanges.count(), 1);
+        QCOMPARE(rowChanges.count(), 2); // the files' boxes in one notice, and their header's
+        QCOMPARE(Qt::CheckState(fileRole(-1, ResultRowsModel::Role::checkState).toInt()), Qt::Checked);
         QCOMPARE(flow->selectedTotal(), selected - lastSelected + lastTotal);
         QCOMPARE(box(*flow, last), Qt::Checked);
         const qint64 lastFileSize = fake.results.last().files.last().sizeInBytes;
         flow->toggleFile(lastId, idOf(fake.results.last().files.last()));
-        QVERIFY(!files->data(files->index(perGroup - 1), int(FileListModel::Role::selected)).toBool());
+        QVERIFY(!fileRole(perGroup - 1, ResultRowsModel::Role::selected).toBool());
         QCOMPARE(flow->selectedTotal(), selected - lastSelected + lastTotal - lastFileSize);
         QCOMPARE(lastRole(CategoryListModel::Role::selectedSize).toLongLong(), lastTotal - lastFileSize);
         flow->toggleAll(lastId);
@@ -543,13 +562,14 @@ private slots:
         flow.startScan();
         QTRY_COMPARE(flow.scanState(), ScanState::results);
         CategoryListModel* model = flow.categories();
-        FileListModel* rows = model->filesAt(0);
-        const auto role = [](QAbstractItemModel* m, auto r) { return m->data(m->index(0, 0), int(r)); };
+        ResultRowsModel* rows = model->rows();
+        flow.toggleExpanded(idOf(model->categories()[0]));
+        const auto role = [](QAbstractItemModel* m, auto r, int row = 0) { return m->data(m->index(row, 0), int(r)); };
         QTEST(role(model, CategoryListModel::Role::showsFolders).toBool(), "showsFolders");
-        QTEST(role(rows, FileListModel::Role::folder).toString(), "folder");
+        QTEST(role(rows, ResultRowsModel::Role::folder, 1).toString(), "folder");
         QTEST(role(model, CategoryListModel::Role::elementsText).toString(), "elements");
         QFETCH(QString, folder);
-        QCOMPARE(role(rows, FileListModel::Role::accessibleName).toString(),
+        QCOMPARE(role(rows, ResultRowsModel::Role::accessibleName, 1).toString(),
                  files[0].name + u", "_s + folder + u", "_s + formatBytes(1000));
         QVERIFY(model->describeAt(0, -1).endsWith(u", selected"_s));
         flow.revealFile(idOf(model->categories()[0]), idOf(model->categories()[0].files[0]));
@@ -565,14 +585,14 @@ private slots:
                                              file(u"b"_s, 2'000, false)})};
         auto flow = scanned(fake, u"apps"_s);
         CategoryListModel* model = flow->categories();
-        FileListModel* files = model->filesAt(0);
+        ResultRowsModel* files = model->rows();
         QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        flow->toggleExpanded(idOf(model->categories()[0]));
         auto role = [](QAbstractItemModel* m, int row, auto r) { return m->data(m->index(row, 0), int(r)).toString(); };
         QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), u"2 items"_s);
-        QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), u"· 1 leftovers"_s);
+        QCOMPARE(role(files, 1, ResultRowsModel::Role::leftoversText), u"· 1 leftovers"_s);
         // The row names what goes with the app, not only how many.
-        QCOMPARE(role(files, 0, FileListModel::Role::leftoversList), u"Leftovers removed with the app:\n/nowhere/x"_s);
-        flow->toggleExpanded(idOf(model->categories()[0]));
+        QCOMPARE(role(files, 1, ResultRowsModel::Role::leftoversList), u"Leftovers removed with the app:\n/nowhere/x"_s);
 
         QSignalSpy catChanged(model, &QAbstractItemModel::dataChanged);
         QSignalSpy fileChanged(files, &QAbstractItemModel::dataChanged);
@@ -580,7 +600,7 @@ private slots:
         LocalizationManager::shared().setLanguage(AppLanguage::es);
         QVERIFY(catChanged.count() >= 1 && fileChanged.count() >= 1 && texts.count() >= 1);
         QCOMPARE(role(model, 0, CategoryListModel::Role::elementsText), u"2 elementos"_s);
-        QCOMPARE(role(files, 0, FileListModel::Role::leftoversText), u"· 1 restos"_s);
+        QCOMPARE(role(files, 1, ResultRowsModel::Role::leftoversText), u"· 1 restos"_s);
         QCOMPARE(flow->selectedText(), u"Seleccionado: 1,5 MB"_s);
         QCOMPARE(flow->planTitle(), u"Aplicaciones"_s); // the plan is made again in the new language
         // Results, selection and expansion survive the switch.

@@ -13,7 +13,7 @@ Item {
     required property string categoryId
     required property color accent
     required property string cardName
-    required property int index
+    required property int file // its position in the category
     required property string fileId
     required property string name
     required property string sizeText
@@ -35,8 +35,7 @@ Item {
     Accessible.onToggleAction: row.flow.toggleFile(row.categoryId, row.fileId)
     Accessible.onPressAction: row.flow.toggleFile(row.categoryId, row.fileId)
 
-    objectName: cardName + "_file_" + index
-    width: ListView.view ? ListView.view.width : (parent ? parent.width : 0)
+    objectName: cardName + "_file_" + file
     implicitHeight: layout.implicitHeight + 10
 
     RowLayout {
