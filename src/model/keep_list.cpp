@@ -89,7 +89,11 @@ bool write(QSettings& settings, const FilePaths& paths, bool unreadable)
     QStringList texts;
     for (const FilePath& path : paths)
         texts << encoded(path);
-    settings.setValue(keepKey, texts);
+    // QSettings stores an empty list as "@Invalid()", which reads back as no list at all.
+    if (texts.isEmpty())
+        settings.remove(keepKey);
+    else
+        settings.setValue(keepKey, texts);
     settings.sync();
     return settings.status() == QSettings::NoError;
 }

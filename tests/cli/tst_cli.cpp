@@ -609,6 +609,7 @@ private slots:
         QVERIFY2(unreadable.out.contains("The list is empty") && unreadable.err.contains("keep-list"), unreadable.err.constData());
         const Result analysis = run({"analyze", "smart", "--lang", "en"});
         QVERIFY(analysis.exitCode == 0 && analysis.out.contains("Caches · " + en(5000) + " · 1 item"));
+        QVERIFY2(!analysis.err.contains("keep-list"), analysis.err.constData()); // copied once, then readable
         QCOMPARE(run({"keep", "add", "x"}).exitCode, 0);
         QVERIFY(readAll(conf).contains("app_language=es")); // the other settings stay
         const QStringList copies = QDir(QFile::decodeName(h + "/.config/Orvane")).entryList({u"Orvane.conf.unreadable-*"_s});
