@@ -6,7 +6,6 @@
 
 #include <QList>
 
-#include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -90,6 +90,7 @@ Item {
                         anchors.verticalCenter: parent.verticalCenter
                         Accessible.ignored: true
                         text: option.modelData.flag
+                        textFormat: Text.PlainText
                         font.pixelSize: 15
                     }
                     Label {
